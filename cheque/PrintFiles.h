@@ -1,0 +1,33 @@
+#pragma once
+// The exact bytes of the cheque printer's files: front, back, copy and batch.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cheque {
+
+struct DadosCheque {
+    double valor = 0;
+    int banco = 0;
+    std::string nomeBanco;
+    int numero = 0;
+    double data = 0; // days since 30 December 1899
+    std::string portador;
+    std::string cidade;
+    std::string verso;
+    std::string empresa;
+};
+
+std::string Espacos(int n);
+// Fits a text into `largura` columns: 'R' right, 'L' left, 'C' centred (odd blank left).
+std::string Alinha(std::string_view texto, int largura, char modo);
+// The back text cut into lines: LF ends a line, CR is dropped.
+std::vector<std::string> linhasDoVerso(std::string_view verso);
+
+std::string arquivoFrente(const DadosCheque& d);
+std::string arquivoVerso(std::string_view verso);
+std::string arquivoCopia(const DadosCheque& d, std::string_view porExtenso);
+std::string arquivoLote(std::string_view arquivoImpressao, std::string_view porta);
+
+} // namespace cheque

@@ -1,0 +1,79 @@
+#pragma once
+// The robot: runs a script against the library's windows and answers its dialogs.
+//
+// Actions run one at a time. Queue actions (answer, choose, ...) only store an answer;
+// interactive actions (focus, type, key, ...) drive widgets and may open dialogs, which
+// are answered from the queues while the action is still running. A dialog that opens
+// while the robot is idle first lets the script's leading queue actions and dumps run.
+
+#include "Log.h"
+#include "Script.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+
+class QDialog;
+class QMessageBox;
+
+class Robo : public QObject {
+    Q_OBJECT
+public:
+    Robo(std::vector<Acao> acoes, Registro& log);
+    ~Robo() override;
+
+    // Watches every window of the application from now on.
+    void instala();
+    // Runs the script's actions whenever the application is idle (for a form-driven run).
+    void iniciaPassos();
+    // Runs what is left of the script and checks that no answer is left over.
+    void conclui();
+    bool falhou() const { return falhou_; }
+
+    // A dialog of the host or a library, found by object name, is answered by its handler.
+    using Tratador = std::function<void(QDialog*)>;
+    void registraTratador(const QString& nomeDoObjeto, Tratador t);
+
+    // Queued answers, taken by the dialogs' handlers.
+    std::optional<QString> proximaSelecao();
+    std::optional<QString> proximaImpressao(); // empty text: cancel
+    bool proximaReservaRecusada();
+
+    void registraErro(const QString& texto);
+    Registro& log() { return log_; }
+
+protected:
+    bool eventFilter(QObject* alvo, QEvent* evento) override;
+
+private:
+    enum class Tipo { Fila, Observacao, Interativa };
+    static Tipo tipoDe(const Acao& a);
+
+    void agendaDialogos();
+    void trataDialogos();
+    void trataCaixa(QMessageBox* caixa);
+    void dispensa(QDialog* d);
+    void drenaFila();
+    void passo();
+    void executa(const Acao& a);
+    void despeja(const QString& nome);
+    QWidget* acha(const QString& nome);
+
+    std::deque<Acao> acoes_;
+    Registro& log_;
+    std::deque<QString> respostasCaixa_;
+    std::deque<QString> respostasSelecao_;
+    std::deque<QString> respostasImpressao_;
+    int recusas_ = 0;
+    bool ocupado_ = false;
+    bool passando_ = false;
+    bool falhou_ = false;
+    bool dialogosAgendados_ = false;
+    std::vector<QPointer<QDialog>> dialogos_;
+    std::map<QString, Tratador> tratadores_;
+};
