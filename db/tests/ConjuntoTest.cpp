@@ -1,0 +1,362 @@
+#include "TempDir.h"
+
+#include "db/Conjunto.h"
+#include "db/Esquema.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using db::Busca;
+using db::Valor;
+
+namespace {
+
+// A company directory with every company table; TbCli holds a few clients.
+class Store : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db::criaArquivo(dir.str(), db::Nivel::Empresa);
+        sqlExec("INSERT INTO TbCli VALUES (3, 'BETA', '1.1', 2), (1, 'ALFA', NULL, NULL),"
+                "(2, 'ALFAIATARIA', '1.2', 0), (4, 'alfa minúscula', '', 1), (5, NULL, NULL, 0)");
+    }
+
+    // Independent connection: what other processes see.
+    void sqlExec(const std::string& texto) {
+        sqlite3* c = nullptr;
+        ASSERT_EQ(sqlite3_open(db::caminhoArquivo(dir.str()).c_str(), &c), SQLITE_OK);
+        char* erro = nullptr;
+        int rc = sqlite3_exec(c, texto.c_str(), nullptr, nullptr, &erro);
+        std::string msg = erro ? erro : "";
+        sqlite3_free(erro);
+        sqlite3_close(c);
+        ASSERT_EQ(rc, SQLITE_OK) << msg;
+    }
+    std::string sqlValor(const std::string& texto) {
+        sqlite3* c = nullptr;
+        sqlite3_open(db::caminhoArquivo(dir.str()).c_str(), &c);
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(c, texto.c_str(), -1, &s, nullptr);
+        std::string r = "<none>";
+        if (sqlite3_step(s) == SQLITE_ROW)
+            r = sqlite3_column_text(s, 0) ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0))
+                                          : "<null>";
+        sqlite3_finalize(s);
+        sqlite3_close(c);
+        return r;
+    }
+
+    db::Consulta clientes() {
+        db::Consulta q(dir.str(), {"Select cod_cli, nom_cli, ccn_cli, hpn_cli", "From TbCli"});
+        q.abre();
+        return q;
+    }
+
+    std::vector<std::int64_t> codigos(const std::vector<db::Registro>& rs) {
+        std::vector<std::int64_t> r;
+        for (auto& x : rs)
+            r.push_back(x["cod_cli"].comoInteiro());
+        return r;
+    }
+
+    TempDir dir;
+};
+
+TEST(Abertura, FalhasTrazemTextoDoSqliteENaoCriamNada) {
+    TempDir raiz;
+    fs::create_directories(raiz.caminho() / "vazio");
+    fs::create_directories(raiz.caminho() / "emp");
+    db::criaArquivo((raiz.caminho() / "emp").string(), db::Nivel::Empresa);
+    struct Caso {
+        std::string diretorio;
+        std::string tabela; // empty: a query on TBPERLOTX
+        std::string texto;
+    } casos[] = {
+        {(raiz.caminho() / "falta").string(), "TbCli", "unable to open database file"},
+        {(raiz.caminho() / "vazio").string(), "TbCli", "unable to open database file"},
+        {(raiz.caminho() / "emp").string(), "TbEmp", "no such table: TbEmp"},
+        {(raiz.caminho() / "emp").string(), "", "no such table: TBPERLOTX"},
+    };
+    for (auto& c : casos) {
+        db::Tabela t(c.diretorio, c.tabela);
+        db::Consulta q(c.diretorio, {"SELECT FIM_PER FROM TBPERLOTX"});
+        db::Conjunto& alvo = c.tabela.empty() ? static_cast<db::Conjunto&>(q) : t;
+        try {
+            alvo.abre();
+            ADD_FAILURE() << "opened " << c.diretorio << " " << c.tabela;
+        } catch (const db::Erro& e) {
+            EXPECT_NE(std::string(e.what()).find(c.texto), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.diretorio), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(alvo.aberto());
+    }
+    EXPECT_FALSE(fs::exists(raiz.caminho() / "falta"));
+    EXPECT_TRUE(fs::is_empty(raiz.caminho() / "vazio"));
+    db::Tabela t((raiz.caminho() / "emp").string(), "TbCli");
+    t.abre();
+    EXPECT_THROW(t.campo("nao_existe"), db::Erro);
+}
+
+TEST_F(Store, NomesSemCaixaESufixoDb) {
+    for (const char* nome : {"TbCli", "tbcli", "TBCLI.DB", "TbCli.db"}) {
+        db::Tabela t(dir.str() + "/", nome);
+        ASSERT_NO_THROW(t.abre()) << nome;
+        EXPECT_EQ(t.conta(), 5);
+        ASSERT_TRUE(t.localiza("COD_CLI", 2));
+        EXPECT_EQ(t.campo("Nom_Cli").comoTexto(), "ALFAIATARIA");
+    }
+    db::Consulta q(dir.str(), {"select COD_CLI from \"tbcli.DB\""});
+    EXPECT_NO_THROW(q.abre());
+}
+
+TEST_F(Store, LocalizaExatoEPorPrefixo) {
+    auto q = clientes();
+    struct Caso {
+        const char* campo;
+        Valor valor;
+        Busca busca;
+        std::int64_t achado; // 0: not found, current record stays
+    } casos[] = {
+        {"nom_cli", "ALFA", Busca::Exata, 1},
+        {"nom_cli", "alfa", Busca::Exata, 0},
+        {"nom_cli", "ALF", Busca::Exata, 0},
+        {"nom_cli", "ALF", Busca::Prefixo, 1}, // first in the query's order (cod_cli)
+        {"nom_cli", "ALFAI", Busca::Prefixo, 2},
+        {"nom_cli", "alfa m", Busca::Prefixo, 4},
+        {"nom_cli", "GAMA", Busca::Prefixo, 0},
+        {"cod_cli", 3, Busca::Exata, 3},
+        {"cod_cli", 9, Busca::Exata, 0},
+        {"ccn_cli", "", Busca::Exata, 1}, // blank text matches NULL too
+        {"nom_cli", Valor(), Busca::Exata, 5},
+    };
+    for (auto& c : casos) {
+        q.vaiParaPosicao(4);
+        auto antes = q.campo("cod_cli").comoInteiro();
+        EXPECT_EQ(q.localiza(c.campo, c.valor, c.busca), c.achado != 0)
+            << c.campo << " " << c.valor.comoTexto();
+        EXPECT_EQ(q.campo("cod_cli").comoInteiro(), c.achado ? c.achado : antes);
+    }
+    EXPECT_TRUE(q.localiza({{"hpn_cli", 0}, {"nom_cli", "ALFA"}}, Busca::Prefixo));
+    EXPECT_EQ(q.campo("cod_cli").comoInteiro(), 2);
+    EXPECT_FALSE(q.localiza({{"hpn_cli", 2}, {"nom_cli", "ALFA"}}, Busca::Exata));
+}
+
+TEST_F(Store, OrdemNavegacaoEJanelas) {
+    auto q = clientes();
+    // Natural order of a query: its first column.
+    EXPECT_EQ(codigos(q.leApos(std::nullopt, 10)), (std::vector<std::int64_t>{1, 2, 3, 4, 5}));
+    q.ultimo();
+    EXPECT_EQ(q.campo("cod_cli").comoInteiro(), 5);
+    EXPECT_TRUE(q.fim());
+
+    // By name: NULL first, then byte order (capitals before small letters).
+    q.ordena("NOM_CLI");
+    EXPECT_EQ(q.ordem(), "nom_cli");
+    EXPECT_EQ(q.campo("cod_cli").comoInteiro(), 5); // the current record is kept
+    std::vector<std::int64_t> vistos;
+    for (q.primeiro(); !q.fim(); q.proximo())
+        vistos.push_back(q.campo("cod_cli").comoInteiro());
+    EXPECT_EQ(vistos, (std::vector<std::int64_t>{5, 1, 2, 3, 4}));
+    vistos.clear();
+    for (q.ultimo(); !q.inicio(); q.anterior())
+        vistos.push_back(q.campo("cod_cli").comoInteiro());
+    EXPECT_EQ(vistos, (std::vector<std::int64_t>{4, 3, 2, 1, 5}));
+
+    ASSERT_TRUE(q.localiza("cod_cli", 2));
+    EXPECT_EQ(q.posicao(), 2);
+    auto m = *q.marcador();
+    EXPECT_EQ(codigos(q.leApos(m, 10)), (std::vector<std::int64_t>{3, 4}));
+    EXPECT_EQ(codigos(q.leAntes(m, 10)), (std::vector<std::int64_t>{5, 1}));
+    EXPECT_EQ(codigos(q.leAntes(m, 1)), (std::vector<std::int64_t>{1}));
+    EXPECT_EQ(codigos(q.leAntes(std::nullopt, 2)), (std::vector<std::int64_t>{3, 4}));
+    q.primeiro();
+    EXPECT_EQ(codigos(q.leApos(q.marcador(), 2)), (std::vector<std::int64_t>{1, 2}));
+    EXPECT_EQ(q.posicao(), 0);
+    ASSERT_TRUE(q.vaiPara(m));
+    EXPECT_EQ(q.campo("cod_cli").comoInteiro(), 2);
+    ASSERT_TRUE(q.vaiParaPosicao(3));
+    EXPECT_EQ(q.campo("cod_cli").comoInteiro(), 3);
+    EXPECT_FALSE(q.vaiParaPosicao(5));
+    EXPECT_THROW(q.ordena("nao_existe"), db::Erro);
+
+    // The next number: last in the order of the key.
+    db::Tabela t(dir.str(), "TbCli");
+    t.abre();
+    t.ordena("cod_cli");
+    t.releia();
+    t.ultimo();
+    EXPECT_EQ(t.campo("cod_cli").comoInteiro() + 1, 6);
+}
+
+TEST_F(Store, TabelaVaziaELeituraDeNulos) {
+    db::Tabela t(dir.str(), "TbLanPag");
+    t.abre();
+    EXPECT_TRUE(t.vazio());
+    EXPECT_TRUE(t.inicio() && t.fim());
+    t.ordena("num_lan");
+    t.ultimo();
+    EXPECT_EQ(t.campo("num_lan").comoInteiro(), 0); // an empty table numbers from 1
+    t.acrescenta();
+    t.define("num_lan", 1);
+    t.grava();
+    for (const char* f : {"dat_lan", "val_lan", "his_lan", "ccf_lan"}) {
+        EXPECT_EQ(t.campo(f).comoInteiro(), 0) << f;
+        EXPECT_EQ(t.campo(f).comoTexto(), "") << f;
+        EXPECT_EQ(t.campo(f).comoDinheiro().dezMilesimos(), 0) << f;
+        EXPECT_EQ(t.campo(f).comoDataHora(), 0.0) << f;
+    }
+}
+
+TEST_F(Store, GravacaoVisivelAOutraConexaoETiposGuardados) {
+    db::Tabela t(dir.str(), "TbLanPag");
+    t.abre();
+    double dia = platform::Data{2004, 1, 15}.emDiasDelphi();
+    t.acrescenta();
+    t.define("num_lan", 1);
+    t.define("dat_lan", Valor::dataHora(dia));
+    t.define("ven_lan", Valor::dataHora(dia + 0.75));
+    t.define("val_lan", Valor(1234.56789));
+    t.define("his_lan", "TRANSFERÊNCIA");
+    t.grava();
+    EXPECT_EQ(t.estado(), db::Estado::Navegando);
+    EXPECT_EQ(sqlValor("SELECT dat_lan || '|' || ven_lan || '|' || typeof(val_lan) || '|' || "
+                       "his_lan FROM TbLanPag"),
+              "2004-01-15|2004-01-15 18:00:00|real|TRANSFERÊNCIA");
+    EXPECT_EQ(t.campo("val_lan").comoDinheiro().dezMilesimos(), 12345679);
+    EXPECT_EQ(t.campo("dat_lan").comoDataHora(), dia);
+    EXPECT_DOUBLE_EQ(t.campo("ven_lan").comoDataHora(), dia + 0.75);
+    EXPECT_EQ(t.campos()[1].tipo, db::Tipo::DataHora);
+    EXPECT_EQ(t.campos()[10].tipo, db::Tipo::Dinheiro);
+
+    t.edita();
+    t.define("his_lan", "ALTERADO");
+    t.grava();
+    EXPECT_EQ(sqlValor("SELECT his_lan FROM TbLanPag"), "ALTERADO");
+
+    // Moving while editing posts, as the original engine did.
+    t.edita();
+    t.define("sit_lan", "A");
+    t.primeiro();
+    EXPECT_EQ(sqlValor("SELECT sit_lan FROM TbLanPag"), "A");
+
+    // An edit never overwrites a change made meanwhile by another user.
+    t.edita();
+    t.define("his_lan", "MEU");
+    sqlExec("UPDATE TbLanPag SET his_lan = 'DELE'");
+    EXPECT_THROW(t.grava(), db::Erro);
+    t.cancela();
+    EXPECT_EQ(sqlValor("SELECT his_lan FROM TbLanPag"), "DELE");
+    t.releia();
+    EXPECT_EQ(t.campo("his_lan").comoTexto(), "DELE");
+
+    // A change by someone else is seen after re-reading.
+    sqlExec("INSERT INTO TbLanPag (num_lan) VALUES (7)");
+    t.ordena("num_lan");
+    t.releia();
+    t.ultimo();
+    EXPECT_EQ(t.campo("num_lan").comoInteiro(), 7);
+    t.salvaEmDisco();
+}
+
+TEST_F(Store, ChaveRepetidaDaErroNuncaDuplica) {
+    db::Tabela a(dir.str(), "TbLanPag"), b(dir.str(), "TbLanPag");
+    a.abre();
+    b.abre();
+    for (auto* t : {&a, &b}) {
+        t->ordena("num_lan");
+        t->ultimo();
+    }
+    std::int64_t na = a.campo("num_lan").comoInteiro() + 1;
+    std::int64_t nb = b.campo("num_lan").comoInteiro() + 1;
+    a.acrescenta();
+    a.define("num_lan", na);
+    a.grava();
+    b.acrescenta();
+    b.define("num_lan", nb);
+    try {
+        b.grava();
+        ADD_FAILURE() << "duplicate posted";
+    } catch (const db::Erro& e) {
+        EXPECT_NE(std::string(e.what()).find("UNIQUE constraint failed"), std::string::npos);
+    }
+    EXPECT_EQ(b.estado(), db::Estado::Inserindo);
+    b.cancela();
+    EXPECT_EQ(sqlValor("SELECT count(*) FROM TbLanPag"), "1");
+}
+
+TEST_F(Store, ConsultaDePeriodos) {
+    sqlExec("INSERT INTO TBPERLOT VALUES ('2003-11-01', '2003-11-30', 6),"
+            "('2003-12-01', '2004-01-31', 7), ('2004-02-01', '2004-02-29', 12)");
+    struct Caso {
+        platform::Data data;
+        bool achou;
+        std::int64_t lote;
+        const char* ano;
+    } casos[] = {
+        {{2003, 12, 15}, true, 7, "2004"}, {{2003, 12, 1}, true, 7, "2004"},
+        {{2004, 1, 31}, true, 7, "2004"},  {{2004, 2, 29}, true, 12, "2004"},
+        {{2003, 11, 30}, true, 6, "2003"}, {{2004, 3, 1}, false, 0, ""},
+    };
+    for (auto& c : casos) {
+        db::Consulta q;
+        q.defineDiretorio(dir.str());
+        q.defineSql({"SELECT FIM_PER, LOT_PER, EXTRACT(YEAR FROM FIM_PER) ANO", "FROM TBPERLOT",
+                     "WHERE (INI_PER <= :DATA_LAN) AND", "      (FIM_PER >= :DATA_LAN) "});
+        q.defineParametro("DATA_LAN", Valor::dataHora(c.data.emDiasDelphi()));
+        q.abre();
+        ASSERT_EQ(!q.vazio(), c.achou) << platform::formataDataLonga(c.data);
+        EXPECT_EQ(q.conta(), c.achou ? 1 : 0);
+        EXPECT_EQ(q.campo("LOT_PER").comoInteiro(), c.lote);
+        EXPECT_EQ(q.campo("ano").comoTexto(), c.ano);
+    }
+    db::Consulta semParametro(dir.str(), {"SELECT * FROM TBPERLOT WHERE INI_PER <= :X"});
+    EXPECT_THROW(semParametro.abre(), db::Erro);
+}
+
+TEST_F(Store, ConsultaComplexaEhMaterializada) {
+    db::Consulta q(dir.str(), {"SELECT hpn_cli, count(*) N FROM TbCli GROUP BY hpn_cli"});
+    q.abre();
+    EXPECT_EQ(q.conta(), 4); // NULL, 0, 1, 2
+    ASSERT_TRUE(q.localiza("hpn_cli", 0));
+    EXPECT_EQ(q.campo("N").comoInteiro(), 2);
+    EXPECT_THROW(q.acrescenta(), db::Erro);
+    sqlExec("INSERT INTO TbCli (cod_cli, hpn_cli) VALUES (9, 0)");
+    q.releia();
+    EXPECT_EQ(q.campo("N").comoInteiro(), 3);
+}
+
+TEST_F(Store, CampoCalculadoEConsultaAtualizavel) {
+    sqlExec("INSERT INTO TbPla VALUES ('1.1.01.001', 123, 'CAIXA', ''), ('1.0.00.000', 0, 'ATIVO', "
+            "'')");
+    db::Consulta q;
+    q.defineDiretorio(dir.str());
+    q.defineSql({"Select cde_pla, cdr_pla, nom_pla, plag_pla", "From TbPla"});
+    int chamadas = 0;
+    q.adicionaCalculado(
+        "Codigo", db::Tipo::Texto,
+        [&](const db::Registro& r) {
+            ++chamadas;
+            auto n = r["cdr_pla"].comoInteiro();
+            return n < 1 ? Valor("") : Valor(std::to_string(n) + "-X");
+        },
+        0);
+    q.abre();
+    ASSERT_EQ(q.campos().size(), 5u);
+    EXPECT_EQ(q.campos()[0].nome, "Codigo");
+    EXPECT_TRUE(q.campos()[0].calculado);
+    EXPECT_EQ(q.campo("codigo").comoTexto(), ""); // first by cde_pla: 1.0.00.000
+    q.proximo();
+    EXPECT_EQ(q.campo("Codigo").comoTexto(), "123-X");
+    EXPECT_EQ(q.leApos(std::nullopt, 5).at(1).em(0).comoTexto(), "123-X");
+    EXPECT_GT(chamadas, 0);
+    EXPECT_THROW(q.localiza("Codigo", "123-X"), db::Erro);
+    q.edita();
+    EXPECT_THROW(q.define("Codigo", "1"), db::Erro);
+    q.define("nom_pla", "CAIXA GERAL");
+    q.grava();
+    EXPECT_EQ(sqlValor("SELECT nom_pla FROM TbPla WHERE cdr_pla = 123"), "CAIXA GERAL");
+}
+
+} // namespace
