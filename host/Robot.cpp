@@ -11,7 +11,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
+
+#include "platform/CapsLock.h"
 
 namespace {
 
@@ -57,7 +62,10 @@ Robo::Tipo Robo::tipoDe(const Acao& a) {
 bool Robo::eventFilter(QObject* alvo, QEvent* evento) {
     if (evento->type() == QEvent::Show) {
         auto* d = qobject_cast<QDialog*>(alvo);
-        if (d && d->isWindow() && d->isModal()) {
+        if (d && !nomeJanela_.isEmpty() && d->objectName() == nomeJanela_) {
+            janela_ = d;
+            iniciaPassos();
+        } else if (d && d->isWindow() && d->isModal()) {
             dialogos_.emplace_back(d);
             agendaDialogos();
         }
@@ -150,8 +158,17 @@ void Robo::iniciaPassos() {
 
 void Robo::passo() {
     if (!passando_ || ocupado_) return;
-    if (QApplication::activeModalWidget() && !dialogos_.empty()) return;
-    if (acoes_.empty()) return;
+    if (!janela_ || !janela_->isVisible()) return; // the run is over
+    if (!janela_->property("notera.ativada").toBool() || !dialogos_.empty() ||
+        (QApplication::activeModalWidget() && QApplication::activeModalWidget() != janela_)) {
+        QTimer::singleShot(10, this, &Robo::passo);
+        return;
+    }
+    if (acoes_.empty()) {
+        registraErro(QStringLiteral("the script ended with %1 still open").arg(janela_->objectName()));
+        janela_->close();
+        return;
+    }
     Acao a = acoes_.front();
     acoes_.pop_front();
     executa(a);
@@ -216,8 +233,17 @@ QWidget* Robo::acha(const QString& nome) {
 
 void Robo::despeja(const QString& nome) {
     if (nome == QLatin1String("focus")) {
-        QWidget* f = QApplication::focusWidget();
+        QWidget* f = alvoDoTeclado();
+        // Inner widgets (an editor in a grid, a tab bar) stand for their named control.
+        while (f && f->parentWidget() &&
+               (f->objectName().isEmpty() || f->objectName().startsWith(QLatin1String("qt_")) ||
+                qobject_cast<QTabWidget*>(f->parentWidget())))
+            f = f->parentWidget();
         log_.escreve({{"event", "dump"}, {"name", "focus"}, {"value", f ? f->objectName() : QString()}});
+        return;
+    }
+    if (nome == QLatin1String("capslock")) {
+        log_.escreve({{"event", "dump"}, {"name", "capslock"}, {"value", platform::capsLockLigado()}});
         return;
     }
     QWidget* w = acha(nome);
@@ -251,6 +277,12 @@ void Robo::despeja(const QString& nome) {
         ev["visible"] = w->isVisible();
         ev["enabled"] = w->isEnabled();
         ev["focus"] = w->hasFocus();
+        if (w->isWindow()) {
+            ev["x"] = w->pos().x();
+            ev["y"] = w->pos().y();
+            ev["width"] = w->frameGeometry().width();
+            ev["height"] = w->frameGeometry().height();
+        }
     }
     log_.escreve(ev);
 }
@@ -275,16 +307,100 @@ void Robo::executa(const Acao& a) {
             registraErro(QStringLiteral("line %1: reserve takes \"refuse\"").arg(a.linha));
     } else if (v == QLatin1String("dump")) {
         despeja(a.args[0]);
-    } else if (v == QLatin1String("click")) {
-        auto* b = qobject_cast<QAbstractButton*>(acha(a.args[0]));
-        if (b)
-            b->click();
+    } else if (v == QLatin1String("capslock")) {
+        if (a.args[0] == QLatin1String("on") || a.args[0] == QLatin1String("off"))
+            platform::defineCapsLock(a.args[0] == QLatin1String("on"));
         else
-            registraErro(QStringLiteral("unknown widget %1").arg(a.args[0]));
+            registraErro(QStringLiteral("line %1: capslock takes on or off").arg(a.linha));
+    } else if (v == QLatin1String("close")) {
+        if (janela_ && janela_->isVisible())
+            janela_->close();
+        else
+            registraErro(QStringLiteral("line %1: no window to close").arg(a.linha));
+    } else if (v == QLatin1String("type")) {
+        if (QWidget* w = alvoDoTeclado())
+            QTest::keyClicks(w, a.args[0]);
+        else
+            registraErro(QStringLiteral("line %1: no widget has the focus").arg(a.linha));
+    } else if (v == QLatin1String("key")) {
+        teclas(a.args);
     } else {
-        registraErro(QStringLiteral("line %1: \"%2\" needs a window this run does not have")
-                         .arg(a.linha)
-                         .arg(v));
+        QWidget* w = acha(a.args[0]);
+        if (!w) {
+            registraErro(QStringLiteral("unknown widget %1").arg(a.args[0]));
+        } else if (v == QLatin1String("click") || v == QLatin1String("focus")) {
+            if (auto* t = qobject_cast<QTableWidget*>(w))
+                clica(t->viewport(), t->visualItemRect(t->currentItem()).center());
+            else
+                clica(w);
+        } else if (v == QLatin1String("cell")) {
+            auto* t = qobject_cast<QTableWidget*>(w);
+            bool okc = false, okl = false;
+            int col = a.args[1].toInt(&okc), lin = a.args[2].toInt(&okl);
+            if (!t || !okc || !okl || col < 0 || lin < 0 || col >= t->columnCount() || lin >= t->rowCount()) {
+                registraErro(QStringLiteral("line %1: no cell %2 %3 in %4").arg(a.linha).arg(a.args[1], a.args[2], a.args[0]));
+            } else {
+                t->scrollTo(t->model()->index(lin, col));
+                clica(t->viewport(), t->visualRect(t->model()->index(lin, col)).center());
+            }
+        } else if (v == QLatin1String("tab")) {
+            auto* p = qobject_cast<QTabWidget*>(w);
+            bool ok = false;
+            int i = a.args[1].toInt(&ok);
+            if (!p || !ok || i < 0 || i >= p->count())
+                registraErro(QStringLiteral("line %1: no page %2 in %3").arg(a.linha).arg(a.args[1], a.args[0]));
+            else
+                clica(p->tabBar(), p->tabBar()->tabRect(i).center());
+        }
     }
     ocupado_ = false;
+}
+
+QWidget* Robo::alvoDoTeclado() {
+    if (janela_ && janela_->isVisible()) {
+        if (QWidget* f = janela_->focusWidget()) return f;
+        return janela_;
+    }
+    return QApplication::focusWidget();
+}
+
+void Robo::clica(QWidget* w, QPoint ponto) {
+    if (ponto.isNull()) ponto = w->rect().center();
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, ponto);
+}
+
+void Robo::teclas(const QStringList& nomes) {
+    static const std::map<QString, Qt::Key> mapa = {
+        {"Enter", Qt::Key_Return},   {"Tab", Qt::Key_Tab},           {"Backtab", Qt::Key_Backtab},
+        {"Up", Qt::Key_Up},          {"Down", Qt::Key_Down},         {"Left", Qt::Key_Left},
+        {"Right", Qt::Key_Right},    {"Home", Qt::Key_Home},         {"End", Qt::Key_End},
+        {"PageUp", Qt::Key_PageUp},  {"PageDown", Qt::Key_PageDown}, {"Escape", Qt::Key_Escape},
+        {"Backspace", Qt::Key_Backspace}, {"Delete", Qt::Key_Delete}, {"Space", Qt::Key_Space},
+    };
+    for (const QString& nome : nomes) {
+        Qt::KeyboardModifiers mods;
+        QStringList partes = nome.split('+');
+        const QString base = partes.takeLast();
+        bool ok = true;
+        for (const auto& m : partes) {
+            if (m == QLatin1String("Shift")) mods |= Qt::ShiftModifier;
+            else if (m == QLatin1String("Ctrl")) mods |= Qt::ControlModifier;
+            else if (m == QLatin1String("Alt")) mods |= Qt::AltModifier;
+            else ok = false;
+        }
+        Qt::Key k = Qt::Key_unknown;
+        if (auto it = mapa.find(base); it != mapa.end()) k = it->second;
+        else if (base.size() == 1 && base[0].isLetterOrNumber()) k = static_cast<Qt::Key>(base[0].toUpper().unicode());
+        if (!ok || k == Qt::Key_unknown) {
+            registraErro(QStringLiteral("unknown key %1").arg(nome));
+            continue;
+        }
+        if (k == Qt::Key_Tab && (mods & Qt::ShiftModifier)) k = Qt::Key_Backtab;
+        QWidget* w = alvoDoTeclado();
+        if (!w) {
+            registraErro(QStringLiteral("no widget has the focus for key %1").arg(nome));
+            continue;
+        }
+        QTest::keyClick(w, k, mods);
+    }
 }

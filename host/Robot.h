@@ -38,6 +38,9 @@ public:
     // A dialog of the host or a library, found by object name, is answered by its handler.
     using Tratador = std::function<void(QDialog*)>;
     void registraTratador(const QString& nomeDoObjeto, Tratador t);
+    // The library's main window: a modal dialog too, but the one the script drives. Its
+    // actions start once the window has set its property "notera.ativada".
+    void registraJanelaPrincipal(const QString& nomeDoObjeto) { nomeJanela_ = nomeDoObjeto; }
 
     // Queued answers, taken by the dialogs' handlers.
     std::optional<QString> proximaSelecao();
@@ -63,6 +66,9 @@ private:
     void executa(const Acao& a);
     void despeja(const QString& nome);
     QWidget* acha(const QString& nome);
+    QWidget* alvoDoTeclado();
+    void teclas(const QStringList& nomes);
+    void clica(QWidget* w, QPoint ponto = {});
 
     std::deque<Acao> acoes_;
     Registro& log_;
@@ -76,4 +82,6 @@ private:
     bool dialogosAgendados_ = false;
     std::vector<QPointer<QDialog>> dialogos_;
     std::map<QString, Tratador> tratadores_;
+    QString nomeJanela_;
+    QPointer<QWidget> janela_;
 };

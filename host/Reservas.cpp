@@ -1,0 +1,66 @@
+#include "Reservas.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Table names match without regard to case and to a ".db" ending.
+std::string normaliza(std::string t) {
+    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (t.size() > 3 && t.compare(t.size() - 3, 3, ".db") == 0) t.resize(t.size() - 3);
+    for (char& c : t)
+        if (c == '/' || c == '\0') c = '_';
+    return t;
+}
+
+} // namespace
+
+Reservas::Reservas(std::string diretorio, int esperaMs) : diretorio_(std::move(diretorio)), esperaMs_(esperaMs) {
+    if (!diretorio_.empty() && diretorio_.back() != '/') diretorio_ += '/';
+}
+
+Reservas::~Reservas() {
+    for (auto& [nome, fd] : travas_) ::close(fd);
+}
+
+std::string Reservas::arquivoDe(const std::string& tabela) const {
+    return diretorio_ + "." + normaliza(tabela) + ".reserva";
+}
+
+bool Reservas::reserva(const std::vector<std::string>& tabelas) {
+    std::vector<std::string> obtidas;
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::milliseconds(esperaMs_);
+    for (const auto& t : tabelas) {
+        const std::string nome = normaliza(t);
+        if (travas_.count(nome)) continue; // this host holds it already
+        int fd = ::open(arquivoDe(t).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        bool ok = fd >= 0;
+        while (ok && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (std::chrono::steady_clock::now() >= limite) ok = false;
+            else std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!ok) {
+            if (fd >= 0) ::close(fd);
+            libera(obtidas);
+            return false;
+        }
+        travas_[nome] = fd;
+        obtidas.push_back(t);
+    }
+    return true;
+}
+
+void Reservas::libera(const std::vector<std::string>& tabelas) {
+    for (const auto& t : tabelas) {
+        auto it = travas_.find(normaliza(t));
+        if (it == travas_.end()) continue;
+        ::close(it->second); // closing drops the lock
+        travas_.erase(it);
+    }
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Table reservations between hosts on this machine: one advisory lock file per table name
+// in the data directory.
+
+#include <map>
+#include <string>
+#include <vector>
+
+class Reservas {
+public:
+    explicit Reservas(std::string diretorio, int esperaMs = 3000);
+    ~Reservas();
+    Reservas(const Reservas&) = delete;
+    Reservas& operator=(const Reservas&) = delete;
+
+    // All or nothing: false (holding none of them) when any is not had within the wait.
+    bool reserva(const std::vector<std::string>& tabelas);
+    void libera(const std::vector<std::string>& tabelas);
+
+private:
+    std::string arquivoDe(const std::string& tabela) const;
+    std::string diretorio_;
+    int esperaMs_;
+    std::map<std::string, int> travas_; // normalised table name -> locked descriptor
+};

@@ -1,0 +1,382 @@
+#include "FormAL.h"
+
+#include "platform/Memoria.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace notera {
+
+namespace {
+
+constexpr double DpiDeProjeto = 120.0;
+constexpr int LargurasDeProjeto[] = {87, 278, 86, 96, 273, 117, 70, 77, 252, 266};
+
+QWidget* painel(QWidget* pai, const char* nome) {
+    auto* p = new QWidget(pai);
+    p->setObjectName(QLatin1String(nome));
+    return p;
+}
+
+QGroupBox* grupo(QWidget* pai, const char* nome, const char* titulo) {
+    auto* g = new QGroupBox(QString::fromUtf8(titulo), pai);
+    g->setObjectName(QLatin1String(nome));
+    return g;
+}
+
+} // namespace
+
+FormAL::FormAL(QWidget* pai) : QDialog(pai), logica_(*this) {
+    setObjectName(QStringLiteral("FormAL"));
+    setWindowTitle(QStringLiteral("Transferência de Recursos"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
+    const QScreen* tela = screen() ? screen() : QGuiApplication::primaryScreen();
+    escala_ = tela ? tela->logicalDotsPerInchY() / DpiDeProjeto : 1.0;
+    QFont fonte;
+    fonte.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                       QStringLiteral("DejaVu Sans")});
+    fonte.setPixelSize(px(13));
+    setFont(fonte);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+    monta();
+    arquivoIni_ = platform::arquivoIniDoPrograma();
+    logica_.FormCreate();
+}
+
+FormAL::~FormAL() = default;
+
+int FormAL::px(double medida) const { return qRound(medida * escala_); }
+
+QWidget* FormAL::campo(QWidget* pai, const char* nome, const char* rotulo, const char* nomeRotulo,
+                       int x, int y, int largura) {
+    auto* l = new QLabel(QString::fromUtf8(rotulo), pai);
+    l->setObjectName(QLatin1String(nomeRotulo));
+    l->setGeometry(px(x), px(y - 16), px(largura), px(15));
+    auto* e = new QLineEdit(pai);
+    e->setObjectName(QLatin1String(nome));
+    e->setGeometry(px(x), px(y), px(largura), px(24));
+    e->setMaxLength(std::numeric_limits<int>::max());
+    e->installEventFilter(this);
+    // Typed letters become capitals, pasted ones too.
+    connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
+        const QString maiusc = t.toUpper();
+        if (maiusc == t) return;
+        const int pos = e->cursorPosition();
+        e->setText(maiusc);
+        e->setCursorPosition(pos);
+    });
+    return e;
+}
+
+void FormAL::monta() {
+    resize(px(727), px(607));
+
+    auto* botoes = painel(this, "Panel1");
+    auto* bt = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
+                               QStringLiteral("&Ok"), botoes);
+    bt->setObjectName(QStringLiteral("BtOk"));
+    bt->setGeometry(px(5), px(15), px(100), px(26));
+    auto* sair = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                 QStringLiteral("&Sair"), botoes);
+    sair->setObjectName(QStringLiteral("BtSair"));
+    sair->setGeometry(px(5), px(47), px(100), px(26));
+    QFont fs = sair->font();
+    fs.setPixelSize(px(15));
+    sair->setFont(fs);
+    auto* grupoBotoes = new QButtonGroup(this);
+    grupoBotoes->setExclusive(false);
+    for (auto* b : {bt, sair}) {
+        b->setFlat(true);
+        b->setFocusPolicy(Qt::NoFocus); // clicking them keeps the field's focus
+        b->setIconSize(QSize(16, 16));
+        b->setCheckable(true);
+        grupoBotoes->addButton(b);
+    }
+    connect(bt, &QPushButton::clicked, this, [this, bt] {
+        bt->setChecked(false);
+        logica_.BtOkClick();
+    });
+    connect(sair, &QPushButton::clicked, this, [this, sair] {
+        sair->setChecked(false);
+        logica_.BtSairClick();
+    });
+
+    pagina_ = new QTabWidget(this);
+    pagina_->setObjectName(LogicaAL::Pagina);
+    pagina_->tabBar()->installEventFilter(this);
+    pagina_->tabBar()->setObjectName(QStringLiteral("PaginaAbas"));
+
+    auto* raiz = new QHBoxLayout(this);
+    raiz->setContentsMargins(0, 0, 0, 0);
+    raiz->setSpacing(0);
+    raiz->addWidget(pagina_, 1);
+    botoes->setFixedWidth(px(111));
+    raiz->addWidget(botoes);
+
+    // Page "Origem"
+    auto* origem = painel(nullptr, "PagOrigem");
+    pagina_->addTab(origem, QStringLiteral("Origem"));
+    auto* lo = new QVBoxLayout(origem);
+    auto* gbOrigem = grupo(origem, "Gb_Origem", "Origem do Recurso");
+    gbOrigem->setFixedHeight(px(419));
+    lo->addWidget(gbOrigem);
+    auto* gbCheques = grupo(origem, "Gb_Cheques", "Cheques");
+    lo->addWidget(gbCheques, 1);
+
+    auto* lgo = new QVBoxLayout(gbOrigem);
+    lgo->setContentsMargins(0, 0, 0, 0);
+    lgo->setSpacing(0);
+    auto* p4 = painel(gbOrigem, "Panel4");
+    p4->setFixedHeight(px(294));
+    lgo->addWidget(p4);
+    campo(p4, "Ed_Empresa", "Empresa", "Label9", 14, 21, 269);
+    campo(p4, "Ed_Fornecedor", "Fornecedor", "Label10", 300, 21, 270);
+    campo(p4, "Ed_Custo2", "Centro de Custos", "Label19", 14, 66, 269);
+    campo(p4, "Ed_Banco2", "Banco", "Label12", 300, 66, 270);
+    campo(p4, "Ed_Despesa", "Despesa", "Label11", 14, 113, 269);
+    campo(p4, "Ed_HisPadBan", "Histórico Padrão Banco", "Label21", 300, 113, 270);
+    campo(p4, "Ed_HisVarBan", "Histórico variável Banco", "Label20", 12, 159, 557);
+    campo(p4, "Ed_HistPad2", "Histórico Padrão", "Label13", 12, 203, 270);
+    campo(p4, "Ed_HistVar2", "Histórico variável", "Label14", 14, 249, 556);
+    auto* c2 = painel(gbOrigem, "Pn_Contabil2");
+    c2->setFixedHeight(px(50));
+    lgo->addWidget(c2);
+    campo(c2, "Ed_Cred2", "Conta Fiscal Crédito", "Label15", 14, 18, 269);
+    campo(c2, "Ed_Deb2", "Conta Fiscal Débito", "Label16", 300, 18, 270);
+    c2->hide();
+    auto* cg2 = painel(gbOrigem, "Pn_ContabilG2");
+    lgo->addWidget(cg2, 1);
+    campo(cg2, "Ed_CredG2", "Conta Gerencial Crédito", "Label17", 14, 18, 269);
+    campo(cg2, "Ed_DebG2", "Conta Gerencial Débito", "Label18", 300, 18, 270);
+    cg2->hide();
+    lgo->addStretch(0);
+
+    auto* lgc = new QVBoxLayout(gbCheques);
+    grade_ = new QTableWidget(2, 10, gbCheques);
+    grade_->setObjectName(LogicaAL::GradeChq);
+    grade_->horizontalHeader()->hide();
+    grade_->verticalHeader()->hide();
+    grade_->verticalHeader()->setDefaultSectionSize(px(24));
+    for (int c = 0; c < 10; ++c) grade_->setColumnWidth(c, px(LargurasDeProjeto[c]));
+    grade_->setShowGrid(true);
+    grade_->installEventFilter(this);
+    grade_->viewport()->installEventFilter(this);
+    lgc->addWidget(grade_, 1);
+    situacao_ = new QComboBox(gbCheques);
+    situacao_->setObjectName(QStringLiteral("Cb_ChqSit"));
+    situacao_->addItems({QStringLiteral("P - Pré-Datado"), QStringLiteral("D - Depositado"),
+                         QStringLiteral("C - Compensado"), QStringLiteral("V - Devolvido")});
+    situacao_->hide();
+    auto* rodape = painel(gbCheques, "Pn_Rodape");
+    rodape->setFixedHeight(px(23));
+    auto* lr = new QHBoxLayout(rodape);
+    lr->setContentsMargins(px(4), 0, px(4), 0);
+    lr->addWidget(new QLabel(QStringLiteral("Total dos cheques"), rodape));
+    auto* total = new QLabel(QStringLiteral("0,00"), rodape);
+    total->setObjectName(QStringLiteral("Lb_ChqTotal"));
+    QFont ft = total->font();
+    ft.setBold(true);
+    total->setFont(ft);
+    total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lr->addWidget(total, 1);
+    lgc->addWidget(rodape);
+
+    // Page "Destino"
+    auto* destino = painel(nullptr, "PagDestino");
+    pagina_->addTab(destino, QStringLiteral("Destino"));
+    auto* ld = new QVBoxLayout(destino);
+    auto* gbDestino = grupo(destino, "Gb_Destino", "Destino do Recurso");
+    ld->addWidget(gbDestino);
+    auto* lgd = new QVBoxLayout(gbDestino);
+    lgd->setContentsMargins(0, 0, 0, 0);
+    auto* p3 = painel(gbDestino, "Panel3");
+    p3->setFixedHeight(px(192));
+    lgd->addWidget(p3);
+    auto* valor = static_cast<QLineEdit*>(campo(p3, "Ed_Valor", "Valor", "Label1", 14, 21, 150));
+    valor->setAlignment(Qt::AlignRight);
+    campo(p3, "Ed_Cliente", "Cliente", "Label2", 300, 20, 270);
+    campo(p3, "Ed_Custo1", "Centro de Custos", "Label8", 14, 66, 269);
+    campo(p3, "Ed_Banco1", "Banco", "Label4", 300, 66, 270);
+    campo(p3, "Ed_Receita", "Receita", "Label3", 14, 113, 269);
+    campo(p3, "Ed_HistPad1", "Histórico Padrão", "Label5", 300, 113, 270);
+    campo(p3, "Ed_HistVar1", "Histórico variável", "Label6", 14, 161, 556);
+    auto* c1 = painel(gbDestino, "Pn_Contabil1");
+    lgd->addWidget(c1, 1);
+    campo(c1, "Ed_Cred1", "Conta Fiscal Crédito", "Label7", 14, 18, 269);
+    campo(c1, "Ed_CredG1", "Conta Gerencial Crédito", "Lb_CredG1", 300, 18, 270);
+}
+
+QString FormAL::nomeDoControle(QObject* o) const {
+    if (o == pagina_->tabBar()) return LogicaAL::Pagina;
+    if (o == grade_ || o == grade_->viewport()) return LogicaAL::GradeChq;
+    return o->objectName();
+}
+
+bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
+    const QString nome = nomeDoControle(alvo);
+    if (evento->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(evento);
+        const auto mods = k->modifiers() & ~Qt::KeypadModifier;
+        if (k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (mods & Qt::ShiftModifier))) {
+            logica_.anterior();
+            return true;
+        }
+        if (k->key() == Qt::Key_Tab && mods == Qt::NoModifier) {
+            logica_.proximo();
+            return true;
+        }
+        if (k->key() == Qt::Key_Up && logica_.teclaAbaixada(nome, Tecla::Cima)) return true;
+        if (k->key() == Qt::Key_PageDown && logica_.teclaAbaixada(nome, Tecla::PageDown)) return true;
+        if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
+            logica_.teclaPressionada(nome, QChar('\r')))
+            return true;
+        if (!k->text().isEmpty() && k->text()[0].isPrint() &&
+            logica_.teclaPressionada(nome, k->text()[0]))
+            return true;
+        return false;
+    }
+    if (evento->type() == QEvent::MouseButtonPress) {
+        if (alvo == pagina_->tabBar()) {
+            const int aba = pagina_->tabBar()->tabAt(static_cast<QMouseEvent*>(evento)->position().toPoint());
+            if (aba >= 0) logica_.paginaEscolhida(aba);
+            return true;
+        }
+        logica_.solicitaFoco(nome);
+        return logica_.ativo() != nome; // a click that did not move the focus does nothing
+    }
+    return QDialog::eventFilter(alvo, evento);
+}
+
+void FormAL::keyPressEvent(QKeyEvent* evento) {
+    // Escape would reject the dialog; the form has no such key.
+    if (evento->key() == Qt::Key_Escape) return;
+    QDialog::keyPressEvent(evento);
+}
+
+void FormAL::showEvent(QShowEvent* evento) {
+    QDialog::showEvent(evento);
+    if (mostrada_) return;
+    mostrada_ = true;
+    const QRect atuais(pos(), frameGeometry().size());
+    if (auto r = platform::leLimites(arquivoIni_, QStringLiteral("FormAL"), atuais)) {
+        const QSize moldura = frameGeometry().size() - size();
+        move(r->topLeft());
+        resize(r->size() - moldura);
+    }
+    QTimer::singleShot(0, this, [this] {
+        logica_.FormActivate();
+        setProperty("notera.ativada", true); // a host's robot starts typing after this
+    });
+}
+
+bool FormAL::event(QEvent* evento) {
+    if (evento->type() == QEvent::WindowActivate && mostrada_) logica_.FormActivate();
+    return QDialog::event(evento);
+}
+
+void FormAL::done(int resultado) {
+    platform::gravaLimites(arquivoIni_, QStringLiteral("FormAL"), QRect(pos(), frameGeometry().size()));
+    QDialog::done(resultado);
+}
+
+QString FormAL::texto(const QString& controle) const {
+    auto* w = findChild<QWidget*>(controle);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    return {};
+}
+
+void FormAL::defineTexto(const QString& controle, const QString& texto) {
+    auto* w = findChild<QWidget*>(controle);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(texto);
+    else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(texto);
+}
+
+bool FormAL::visivelNaPagina(const QString& controle) const {
+    auto* w = findChild<QWidget*>(controle);
+    if (!w) return false;
+    auto* pag = pagina_->widget(LogicaAL::paginaDe(controle));
+    return w->isVisibleTo(pag);
+}
+
+void FormAL::defineVisivel(const QString& controle, bool visivel) {
+    if (auto* w = findChild<QWidget*>(controle)) w->setVisible(visivel);
+}
+
+int FormAL::paginaAtual() const { return pagina_->currentIndex(); }
+void FormAL::mostraPagina(int p) { pagina_->setCurrentIndex(p); }
+
+void FormAL::aplicaFoco(const QString& controle) {
+    if (controle == LogicaAL::Pagina) {
+        pagina_->tabBar()->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (auto* w = findChild<QWidget*>(controle)) w->setFocus(Qt::OtherFocusReason);
+}
+
+void FormAL::fecha() { reject(); }
+
+int FormAL::colunasGrade() const { return grade_->columnCount(); }
+void FormAL::defineColunasGrade(int n) { grade_->setColumnCount(n); }
+int FormAL::linhasGrade() const { return grade_->rowCount(); }
+void FormAL::defineLinhasGrade(int n) { grade_->setRowCount(n); }
+
+QString FormAL::celula(int col, int lin) const {
+    auto* item = grade_->item(lin, col);
+    return item ? item->text() : QString();
+}
+
+void FormAL::defineCelula(int col, int lin, const QString& texto) {
+    auto* item = grade_->item(lin, col);
+    if (!item) {
+        item = new QTableWidgetItem;
+        if (lin == 0) {
+            item->setFlags(Qt::ItemIsEnabled);
+            item->setBackground(palette().button());
+        }
+        grade_->setItem(lin, col, item); // the grid owns its items
+    }
+    item->setText(texto);
+}
+
+int FormAL::larguraColuna(int col) const { return grade_->columnWidth(col); }
+void FormAL::defineLarguraColuna(int col, int largura) { grade_->setColumnWidth(col, largura); }
+int FormAL::colunaAtual() const { return grade_->currentColumn(); }
+int FormAL::linhaAtual() const { return grade_->currentRow(); }
+void FormAL::defineCelulaAtual(int col, int lin) { grade_->setCurrentCell(lin, col); }
+
+void FormAL::rolaGradeParaColuna(int col) {
+    if (grade_->rowCount() > 0) grade_->scrollToItem(grade_->item(grade_->currentRow() < 0 ? 0 : grade_->currentRow(), col));
+}
+
+void FormAL::posicionaSeletorSituacao(int col, int lin) {
+    if (col < 0) {
+        situacao_->hide();
+        return;
+    }
+    QRect r = grade_->visualRect(grade_->model()->index(lin, col));
+    r.moveTopLeft(grade_->viewport()->mapTo(situacao_->parentWidget(), r.topLeft()));
+    situacao_->setGeometry(r);
+    situacao_->show();
+}
+
+} // namespace notera

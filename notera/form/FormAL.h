@@ -1,0 +1,73 @@
+#pragma once
+// The window "Transferência de Recursos". It only lays out the controls and forwards
+// their events to LogicaAL; the behaviour lives there.
+
+#include "LogicaAL.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QTabWidget;
+class QTableWidget;
+
+namespace notera {
+
+class FormAL : public QDialog, public VisaoAL {
+    Q_OBJECT
+public:
+    explicit FormAL(QWidget* pai = nullptr);
+    ~FormAL() override;
+
+    LogicaAL& logica() { return logica_; }
+
+    // VisaoAL
+    QString texto(const QString& controle) const override;
+    void defineTexto(const QString& controle, const QString& texto) override;
+    bool visivelNaPagina(const QString& controle) const override;
+    void defineVisivel(const QString& controle, bool visivel) override;
+    int paginaAtual() const override;
+    void mostraPagina(int pagina) override;
+    void aplicaFoco(const QString& controle) override;
+    void fecha() override;
+    int colunasGrade() const override;
+    void defineColunasGrade(int n) override;
+    int linhasGrade() const override;
+    void defineLinhasGrade(int n) override;
+    QString celula(int col, int lin) const override;
+    void defineCelula(int col, int lin, const QString& texto) override;
+    int larguraColuna(int col) const override;
+    void defineLarguraColuna(int col, int largura) override;
+    int colunaAtual() const override;
+    int linhaAtual() const override;
+    void defineCelulaAtual(int col, int lin) override;
+    void rolaGradeParaColuna(int col) override;
+    void posicionaSeletorSituacao(int col, int lin) override;
+
+protected:
+    bool eventFilter(QObject* alvo, QEvent* evento) override;
+    bool focusNextPrevChild(bool) override { return true; } // the form moves the focus
+    void showEvent(QShowEvent* evento) override;
+    bool event(QEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+
+public slots:
+    void done(int resultado) override;
+
+private:
+    void monta();
+    QWidget* campo(QWidget* pai, const char* nome, const char* rotulo, const char* nomeRotulo,
+                   int x, int y, int largura);
+    int px(double medidaDeProjeto) const;
+    QString nomeDoControle(QObject* o) const;
+
+    LogicaAL logica_;
+    double escala_ = 1.0;
+    QTabWidget* pagina_ = nullptr;
+    QTableWidget* grade_ = nullptr;
+    QComboBox* situacao_ = nullptr;
+    QString arquivoIni_;
+    bool mostrada_ = false;
+};
+
+} // namespace notera

@@ -1,0 +1,198 @@
+#include "LogicaAL.h"
+
+namespace notera {
+
+const QString LogicaAL::Pagina = QStringLiteral("Pagina");
+const QString LogicaAL::GradeChq = QStringLiteral("GradeChq");
+
+namespace {
+
+const QStringList& ordemOrigem() {
+    static const QStringList o = {"Ed_Empresa", "Ed_Fornecedor", "Ed_Custo2",    "Ed_Banco2",
+                                  "Ed_Despesa", "Ed_HisPadBan",  "Ed_HisVarBan", "Ed_HistPad2",
+                                  "Ed_HistVar2", "Ed_Cred2",     "Ed_Deb2",      "Ed_CredG2",
+                                  "Ed_DebG2",   "GradeChq"};
+    return o;
+}
+
+const QStringList& ordemDestino() {
+    static const QStringList o = {"Ed_Valor",    "Ed_Cliente",  "Ed_Custo1", "Ed_Banco1",
+                                  "Ed_Receita",  "Ed_HistPad1", "Ed_HistVar1", "Ed_Cred1",
+                                  "Ed_CredG1"};
+    return o;
+}
+
+// Titles of the cheque grid's columns.
+const QStringList& titulos() {
+    static const QStringList t = {"Vencimento", "Conta Bancária", "Número",   "Valor",
+                                  "Histórico",  "Situação",       "Motivo",   "Quitação",
+                                  "Conta Fiscal a Crédito", "Conta Gerencial a Crédito"};
+    return t;
+}
+
+bool ehCampoDeTexto(const QString& c) { return c.startsWith(QLatin1String("Ed_")); }
+
+} // namespace
+
+LogicaAL::LogicaAL(VisaoAL& visao) : visao_(visao) {}
+
+QStringList LogicaAL::ordemDeTab(int pagina) {
+    QStringList l{Pagina};
+    l += pagina == PaginaOrigem ? ordemOrigem() : ordemDestino();
+    return l;
+}
+
+int LogicaAL::paginaDe(const QString& controle) {
+    if (ordemDestino().contains(controle)) return PaginaDestino;
+    return PaginaOrigem;
+}
+
+void LogicaAL::FormCreate() {
+    estado_.GradeAux = GradeTextos{};
+    estado_.OkLivre = true;
+    estado_.Confirmado = false;
+    estado_.LarguraConta = visao_.larguraColuna(9);
+    visao_.defineColunasGrade(visao_.colunasGrade() - 2);
+    auto& e = estado_;
+    e.CodCliente = 0;
+    e.CodCusto1 = QString();
+    e.CodReceita = 0;
+    e.CodBanco1 = 0;
+    e.CodHistPad1 = 0;
+    e.ContaCred1 = QString();
+    e.CodEmpresa = 0;
+    e.EmpOrigemAberta = 0;
+    e.CodFornecedor = 0;
+    e.CodCusto2 = QString();
+    e.CodDespesa = 0;
+    e.CodBanco2 = 0;
+    e.CodHistPad2 = 0;
+    e.ContaCred2 = QString();
+    e.ContaDeb2 = QString();
+}
+
+void LogicaAL::FormActivate() {
+    if (ativada_) {
+        // Back from a message box or a dialog: the focus returns, no handler runs.
+        if (!ativo_.isEmpty()) visao_.aplicaFoco(ativo_);
+        return;
+    }
+    ativada_ = true;
+    visao_.mostraPagina(PaginaOrigem);
+    focaliza(QStringLiteral("Ed_Empresa"));
+    LimpaGrade();
+    MostraSituacao(visao_.colunaAtual(), visao_.linhaAtual());
+}
+
+void LogicaAL::BtSairClick() {
+    estado_.Saindo = true;
+    estado_.Confirmado = false;
+    visao_.fecha();
+}
+
+void LogicaAL::BtOkClick() {
+    if (!estado_.OkLivre) return;
+    if (acaoOk_) acaoOk_();
+}
+
+void LogicaAL::executa(const std::map<QString, Handler>& tabela, const QString& controle) {
+    auto it = tabela.find(controle);
+    if (it != tabela.end() && it->second) it->second();
+}
+
+void LogicaAL::focaliza(const QString& destino) {
+    ++geracaoFoco_;
+    const bool mudou = destino != ativo_;
+    ativo_ = destino;
+    if (paginaDe(destino) != visao_.paginaAtual() && destino != Pagina)
+        visao_.mostraPagina(paginaDe(destino));
+    visao_.aplicaFoco(destino);
+    if (mudou) executa(entradas_, destino);
+}
+
+void LogicaAL::solicitaFoco(const QString& destino) {
+    if (destino == ativo_) {
+        visao_.aplicaFoco(destino);
+        return;
+    }
+    if (!ativo_.isEmpty()) {
+        const unsigned antes = geracaoFoco_;
+        executa(saidas_, ativo_);
+        if (geracaoFoco_ != antes) return; // the exit handler sent the focus elsewhere
+    }
+    focaliza(destino);
+}
+
+QString LogicaAL::vizinho(int passo) const {
+    const QStringList ordem = ordemDeTab(visao_.paginaAtual());
+    qsizetype i = ordem.indexOf(ativo_);
+    if (i < 0) i = 0;
+    for (qsizetype k = 1; k <= ordem.size(); ++k) {
+        const QString& c = ordem[((i + passo * k) % ordem.size() + ordem.size()) % ordem.size()];
+        if (c == Pagina || visao_.visivelNaPagina(c)) return c;
+    }
+    return ativo_;
+}
+
+void LogicaAL::proximo() { solicitaFoco(vizinho(1)); }
+void LogicaAL::anterior() { solicitaFoco(vizinho(-1)); }
+
+void LogicaAL::paginaEscolhida(int pagina) {
+    if (pagina == visao_.paginaAtual() && paginaDe(ativo_) == pagina) return;
+    solicitaFoco(Pagina);
+    if (ativo_ == Pagina) visao_.mostraPagina(pagina);
+}
+
+bool LogicaAL::teclaPressionada(const QString& controle, QChar tecla) {
+    if (tecla != QChar('\r')) return false;
+    if (!ehCampoDeTexto(controle)) return false;
+    if (controle == QLatin1String("Ed_HistVar1")) {
+        if (visao_.visivelNaPagina(QStringLiteral("Pn_Contabil1")))
+            proximo();
+        else
+            BtOkClick();
+        return true;
+    }
+    if (controle == QLatin1String("Ed_HistVar2") || controle == QLatin1String("Ed_HisVarBan")) {
+        proximo();
+        visao_.rolaGradeParaColuna(0);
+        return true;
+    }
+    proximo();
+    return true;
+}
+
+bool LogicaAL::teclaAbaixada(const QString& controle, Tecla tecla) {
+    // Ed_Empresa has no key-down handler: Up and Page Down act as in a plain edit there.
+    if (!ehCampoDeTexto(controle) || controle == QLatin1String("Ed_Empresa")) return false;
+    switch (tecla) {
+    case Tecla::Cima: anterior(); return true;
+    case Tecla::PageDown: BtOkClick(); return true;
+    case Tecla::Outra: break;
+    }
+    return false;
+}
+
+void LogicaAL::TitulosGrade() {
+    for (int c = 0; c < visao_.colunasGrade() && c < titulos().size(); ++c)
+        visao_.defineCelula(c, 0, titulos()[c]);
+}
+
+void LogicaAL::LimpaGrade() {
+    visao_.defineLinhasGrade(2);
+    for (int c = 0; c < visao_.colunasGrade(); ++c) visao_.defineCelula(c, 1, QString());
+    TitulosGrade();
+    estado_.GradeAux.redimensiona(visao_.colunasGrade(), visao_.linhasGrade());
+    for (int c = 0; c < estado_.GradeAux.colunas; ++c) estado_.GradeAux.defineCelula(c, 1, QString());
+    visao_.defineCelulaAtual(0, 1);
+    visao_.defineTexto(QStringLiteral("Lb_ChqTotal"), QStringLiteral("0,00"));
+}
+
+void LogicaAL::MostraSituacao(int col, int lin) {
+    if (col == ColunaSituacao && lin >= 1)
+        visao_.posicionaSeletorSituacao(col, lin);
+    else
+        visao_.posicionaSeletorSituacao(-1, -1);
+}
+
+} // namespace notera

@@ -1,0 +1,27 @@
+#pragma once
+// Small text operations shared by the form's fields.
+
+#include "platform/Money.h"
+
+#include <QChar>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace notera {
+
+// A whole number as the lookups read codes: leading blanks, optional sign, then decimal
+// digits or a hexadecimal number introduced by "$", "X" or "0X"; nothing may follow.
+std::optional<std::int32_t> leInteiro(const QString& texto);
+
+// Whether a typed text is searched as a name rather than as a code.
+bool EhNome(const QString& texto);
+
+// The key filter of decimal amounts: the key to insert, or nothing when it is swallowed.
+std::optional<QChar> FiltraDecimal(const QString& texto, QChar tecla, int decimais);
+
+// An amount as typed in this system ("1.000,50") read into ten-thousandths, halves to even.
+platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padrao);
+
+} // namespace notera
