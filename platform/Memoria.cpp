@@ -9,17 +9,19 @@
 
 namespace platform {
 
-QString arquivoIniDoPrograma() {
-    QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    QString nome = QFileInfo(exe).fileName();
+QString arquivoIniPara(const QString& executavel, const QString& pasta) {
+    QString nome = QFileInfo(executavel).fileName();
     if (nome.isEmpty()) nome = QStringLiteral("notera");
     // Cut at the file name's last ".", never at a "." of a folder.
     const qsizetype ponto = nome.lastIndexOf('.');
     if (ponto > 0) nome.truncate(ponto);
+    return pasta + '/' + nome + QStringLiteral(".ini");
+}
 
+QString arquivoIniDoPrograma() {
     QString base = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
     if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
-    return base + '/' + nome + QStringLiteral(".ini");
+    return arquivoIniPara(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath(), base);
 }
 
 std::optional<QRect> leLimites(const QString& arquivoIni, const QString& secao, const QRect& atuais) {

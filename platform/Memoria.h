@@ -10,6 +10,7 @@ namespace platform {
 
 // $XDG_CONFIG_HOME (default ~/.config) / executable file name up to its last "." + ".ini".
 QString arquivoIniDoPrograma();
+QString arquivoIniPara(const QString& executavel, const QString& pastaDeConfiguracao);
 
 // The section's bounds; keys missing in a section that has any take the current value.
 // Nothing when the file or the section has no value.
