@@ -83,11 +83,11 @@ uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* tex
             const std::string t = platform::cp1252ParaUtf8(texto ? texto : "");
             db::Valor v(t);
             if (c.tipo == db::Tipo::Inteiro) {
-                if (parcial) return 0;
+                // A code being typed is searched as the number typed so far.
                 bool ok = false;
                 const long long n = QString::fromStdString(t).trimmed().toLongLong(&ok);
                 if (!ok) return 0;
-                v = db::Valor(static_cast<std::int64_t>(n));
+                return de(ds).localiza(c.nome, db::Valor(static_cast<std::int64_t>(n))) ? 1 : 0;
             }
             return de(ds).localiza(c.nome, v, parcial ? db::Busca::Prefixo : db::Busca::Exata) ? 1 : 0;
         },
