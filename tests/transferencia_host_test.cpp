@@ -178,3 +178,11 @@ TEST_F(Transferencia, RoteiroQueTerminaComAJanelaAberta) {
     ASSERT_FALSE(e.erros().isEmpty());
     EXPECT_TRUE(e.erros()[0].contains("still open"));
 }
+
+TEST_F(Transferencia, CapsLockDoRobo) {
+    auto e = roda("capslock on\ndump capslock\ncapslock off\ndump capslock\nclick BtSair\n");
+    auto d = e.dumps("capslock");
+    ASSERT_EQ(d.size(), 2);
+    EXPECT_TRUE(d[0]["value"].toBool());
+    EXPECT_FALSE(d[1]["value"].toBool());
+}

@@ -63,4 +63,15 @@ struct EstadoAL {
     GradeTextos GradeAux;
 };
 
+// Everything the posting reads of a transfer: the form's state, the texts of the amount
+// and of the three variable histories, and the cheque grid as shown (row 0 holds titles).
+struct DadosTransferencia {
+    EstadoAL estado;
+    QString Valor;     // Ed_Valor
+    QString HistVar1;  // Ed_HistVar1
+    QString HistVar2;  // Ed_HistVar2
+    QString HisVarBan; // Ed_HisVarBan
+    GradeTextos Cheques;
+};
+
 } // namespace notera

@@ -173,6 +173,19 @@ bool LogicaAL::teclaAbaixada(const QString& controle, Tecla tecla) {
     return false;
 }
 
+DadosTransferencia LogicaAL::dadosDaTransferencia() const {
+    DadosTransferencia d;
+    d.estado = estado_;
+    d.Valor = visao_.texto(QStringLiteral("Ed_Valor"));
+    d.HistVar1 = visao_.texto(QStringLiteral("Ed_HistVar1"));
+    d.HistVar2 = visao_.texto(QStringLiteral("Ed_HistVar2"));
+    d.HisVarBan = visao_.texto(QStringLiteral("Ed_HisVarBan"));
+    d.Cheques.redimensiona(visao_.colunasGrade(), visao_.linhasGrade());
+    for (int l = 0; l < d.Cheques.linhas; ++l)
+        for (int c = 0; c < d.Cheques.colunas; ++c) d.Cheques.defineCelula(c, l, visao_.celula(c, l));
+    return d;
+}
+
 void LogicaAL::TitulosGrade() {
     for (int c = 0; c < visao_.colunasGrade() && c < titulos().size(); ++c)
         visao_.defineCelula(c, 0, titulos()[c]);

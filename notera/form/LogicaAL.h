@@ -98,6 +98,9 @@ public:
     bool teclaPressionada(const QString& controle, QChar tecla);
     bool teclaAbaixada(const QString& controle, Tecla tecla);
 
+    // A copy of what the posting needs, read from the state and the window.
+    DadosTransferencia dadosDaTransferencia() const;
+
     // Grid helpers needed at the start of a run.
     void TitulosGrade();
     void LimpaGrade();
