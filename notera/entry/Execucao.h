@@ -1,6 +1,7 @@
 #pragma once
 // One run of GeraAL: the run environment and the three data modules, fresh for every call.
 
+#include "Mensagens.h"
 #include "ModulosDados.h"
 #include "Servicos.h"
 
@@ -9,12 +10,14 @@
 namespace notera {
 
 struct Execucao {
-    explicit Execucao(ServicosHost s) : servicos(s) {}
+    explicit Execucao(ServicosHost s, std::unique_ptr<Mensagens> m = std::make_unique<MensagensQt>())
+        : servicos(s), mensagens(std::move(m)) {}
 
     QString DirTabelas;
     QString DirEmpDestino;
     QString DirCatDestino;
     ServicosHost servicos;
+    std::unique_ptr<Mensagens> mensagens;
     QString RefPagamentos;
     QString TextoControle;
     double DataMovimento = 0;
