@@ -81,7 +81,7 @@ public:
     int rolagens = 0;
     int colunas = 10, linhas = 2, col = 0, lin = 1;
     std::map<std::pair<int, int>, QString> celulas;
-    int seletorCol = -2;
+    int seletorCol = -2, item = 0;
 
     static QString painelDe(const QString& c) {
         if (c == "Ed_Cred2" || c == "Ed_Deb2") return "Pn_Contabil2";
@@ -123,7 +123,18 @@ public:
         lin = l;
     }
     void rolaGradeParaColuna(int) override { ++rolagens; }
-    void posicionaSeletorSituacao(int c, int) override { seletorCol = c; }
+    void mostraSeletor(int c, int, int i) override {
+        seletorCol = c;
+        item = i;
+    }
+    void escondeSeletor() override { seletorCol = -1; }
+    bool seletorVisivel() const override { return seletorCol >= 0; }
+    int itemDoSeletor() const override { return item; }
+    void selecionaTudo(const QString&) override {}
+    bool formularioVisivel() const override { return true; }
+    void cursorDeEspera(bool) override {}
+    void botaoOkPressionado(bool) override {}
+    void processaMensagens() override {}
 };
 
 class Formulario : public ::testing::Test {

@@ -70,7 +70,8 @@ TEST_F(Transferencia, TabelaDoDestinoAusenteDaSegundaMensagem) {
 }
 
 TEST_F(Transferencia, PaineisContabeisSeguemContabilEPosicao27) {
-    const std::string olhaDestino = "tab Pagina 1\ndump Pn_Contabil1\ndump Ed_Cred1\ndump Lb_CredG1\ndump Ed_CredG1\n"
+    // An origin company first: the empty origin field keeps the focus.
+    const std::string olhaDestino = "key Enter\ntab Pagina 1\ndump Pn_Contabil1\ndump Ed_Cred1\ndump Lb_CredG1\ndump Ed_CredG1\n"
                                     "click BtSair\n";
     struct Caso {
         const char* empresa;
@@ -83,8 +84,9 @@ TEST_F(Transferencia, PaineisContabeisSeguemContabilEPosicao27) {
         {"2", true, true, false}, // position 27 is N
     };
     for (const auto& c : casos) {
-        auto e = roda(olhaDestino, c.contabil ? std::vector<std::string>{"--contabil"} : std::vector<std::string>{},
-                      c.empresa);
+        const std::string origem = std::string("type ") + (c.empresa[0] == '1' ? "2" : "1") + "\n";
+        auto e = roda(origem + olhaDestino,
+                      c.contabil ? std::vector<std::string>{"--contabil"} : std::vector<std::string>{}, c.empresa);
         EXPECT_EQ(e.r.saida, 1) << e.r.err;
         EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join('|').toStdString();
         EXPECT_EQ(visivel(e, "Pn_Contabil1"), c.painel) << c.empresa << c.contabil;
@@ -94,7 +96,7 @@ TEST_F(Transferencia, PaineisContabeisSeguemContabilEPosicao27) {
     }
     // A short configuration text has no position 27.
     sql(registro(), "UPDATE TbEmp SET cfg_emp = 'SSS' WHERE cod_emp = 1");
-    auto e = roda(olhaDestino, {"--contabil"});
+    auto e = roda("type 2\n" + olhaDestino, {"--contabil"});
     EXPECT_TRUE(visivel(e, "Pn_Contabil1"));
     EXPECT_FALSE(visivel(e, "Ed_CredG1"));
 }
@@ -115,10 +117,12 @@ TEST_F(Transferencia, ValorInicialESair) {
 
 TEST_F(Transferencia, TecladoEnterCimaPageDown) {
     auto e = roda("dump focus\n"
+                  "type 2\n"
                   "key Enter\n"     // Ed_Empresa -> Ed_Fornecedor
                   "dump focus\n"
                   "type abc\n"      // capitals
                   "dump Ed_Fornecedor\n"
+                  "cancel\n"        // no such supplier: the selection dialog
                   "key Enter Enter\n"
                   "dump focus\n"    // Ed_Banco2
                   "key Up\n"

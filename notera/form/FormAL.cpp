@@ -1,5 +1,7 @@
 #include "FormAL.h"
 
+#include "GradeCheques.h"
+#include "platform/Dialogs.h"
 #include "platform/Memoria.h"
 
 #include <QApplication>
@@ -60,6 +62,7 @@ FormAL::FormAL(QWidget* pai) : QDialog(pai), logica_(*this) {
     monta();
     arquivoIni_ = platform::arquivoIniDoPrograma();
     logica_.FormCreate();
+    logica_.ligaHandlers();
 }
 
 FormAL::~FormAL() = default;
@@ -113,11 +116,11 @@ void FormAL::monta() {
     }
     connect(bt, &QPushButton::clicked, this, [this, bt] {
         bt->setChecked(false);
-        logica_.BtOkClick();
+        protege([&] { logica_.BtOkClick(); });
     });
     connect(sair, &QPushButton::clicked, this, [this, sair] {
         sair->setChecked(false);
-        logica_.BtSairClick();
+        protege([&] { logica_.BtSairClick(); });
     });
 
     pagina_ = new QTabWidget(this);
@@ -171,11 +174,11 @@ void FormAL::monta() {
     lgo->addStretch(0);
 
     auto* lgc = new QVBoxLayout(gbCheques);
-    grade_ = new QTableWidget(2, 10, gbCheques);
+    grade_ = new GradeCheques(2, 10, gbCheques);
     grade_->setObjectName(LogicaAL::GradeChq);
-    grade_->horizontalHeader()->hide();
-    grade_->verticalHeader()->hide();
     grade_->verticalHeader()->setDefaultSectionSize(px(24));
+    grade_->defineMascaras([this](int col) { return logica_.mascaraDaColuna(col); });
+    grade_->defineObservador(this);
     for (int c = 0; c < 10; ++c) grade_->setColumnWidth(c, px(LargurasDeProjeto[c]));
     grade_->setShowGrid(true);
     grade_->installEventFilter(this);
@@ -183,9 +186,10 @@ void FormAL::monta() {
     lgc->addWidget(grade_, 1);
     situacao_ = new QComboBox(gbCheques);
     situacao_->setObjectName(QStringLiteral("Cb_ChqSit"));
-    situacao_->addItems({QStringLiteral("P - Pré-Datado"), QStringLiteral("D - Depositado"),
-                         QStringLiteral("C - Compensado"), QStringLiteral("V - Devolvido")});
+    situacao_->addItems(LogicaAL::ItensSituacao);
     situacao_->hide();
+    situacao_->installEventFilter(this);
+    connect(situacao_, &QComboBox::activated, this, [this](int i) { protege([&] { logica_.Cb_ChqSitChange(i); }); });
     auto* rodape = painel(gbCheques, "Pn_Rodape");
     rodape->setFixedHeight(px(23));
     auto* lr = new QHBoxLayout(rodape);
@@ -227,8 +231,86 @@ void FormAL::monta() {
 
 QString FormAL::nomeDoControle(QObject* o) const {
     if (o == pagina_->tabBar()) return LogicaAL::Pagina;
-    if (o == grade_ || o == grade_->viewport()) return LogicaAL::GradeChq;
+    if (o == grade_ || o == grade_->viewport() || (grade_->editor() && o == grade_->editor())) return LogicaAL::GradeChq;
     return o->objectName();
+}
+
+template <class F> void FormAL::protege(F f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        platform::mostraErro(QString::fromStdString(e.what()));
+    }
+}
+
+namespace {
+
+Tecla teclaDe(const QKeyEvent* k) {
+    switch (k->key()) {
+    case Qt::Key_Up: return Tecla::Cima;
+    case Qt::Key_Down: return Tecla::Baixo;
+    case Qt::Key_Left: return Tecla::Esquerda;
+    case Qt::Key_Right: return Tecla::Direita;
+    case Qt::Key_Home: return Tecla::Inicio;
+    case Qt::Key_End: return Tecla::Fim;
+    case Qt::Key_PageDown: return Tecla::PageDown;
+    case Qt::Key_Delete: return Tecla::Apaga;
+    default: return Tecla::Outra;
+    }
+}
+
+bool ehEnter(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter; }
+
+// The character a key types, Backspace included; nothing for other control keys.
+std::optional<QChar> caractereDe(const QKeyEvent* k) {
+    if (k->key() == Qt::Key_Backspace) return QChar('\b');
+    if (k->text().isEmpty() || !k->text()[0].isPrint()) return std::nullopt;
+    return k->text()[0];
+}
+
+} // namespace
+
+bool FormAL::teclaNaGrade(QKeyEvent* k, QWidget* editor) {
+    bool engolida = false;
+    const Tecla t = teclaDe(k);
+    protege([&] {
+        if (t != Tecla::Outra && t != Tecla::Apaga) {
+            if (t == Tecla::Cima || t == Tecla::Baixo || t == Tecla::PageDown || !editor) {
+                grade_->fechaEditor();
+                engolida = logica_.gradeTeclaAbaixada(t, false);
+            }
+            return;
+        }
+        if (ehEnter(k)) {
+            grade_->fechaEditor();
+            logica_.gradeTeclaPressionada(QChar('\r'), {});
+            engolida = true;
+            return;
+        }
+        const auto c = caractereDe(k);
+        if (!c) return;
+        const QString atual = editor ? grade_->textoDoEditor()
+                                     : logica_.visao().celula(grade_->currentColumn(), grade_->currentRow());
+        const auto r = logica_.gradeTeclaPressionada(*c, atual);
+        if (!r) {
+            engolida = true;
+        } else if (*r != *c) {
+            grade_->editaCom(QString(*r)); // the key typed as another character
+            engolida = true;
+        }
+    });
+    return engolida;
+}
+
+bool FormAL::teclaNoSeletor(QKeyEvent* k) {
+    bool engolida = false;
+    protege([&] {
+        if (ehEnter(k)) engolida = logica_.seletorTeclaPressionada(QChar('\r'));
+        else if (k->key() == Qt::Key_Backspace) engolida = logica_.seletorTeclaPressionada(QChar('\b'));
+        else if (teclaDe(k) != Tecla::Outra)
+            engolida = logica_.seletorTeclaAbaixada(teclaDe(k), k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    });
+    return engolida;
 }
 
 bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
@@ -236,32 +318,42 @@ bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
     if (evento->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(evento);
         const auto mods = k->modifiers() & ~Qt::KeypadModifier;
-        if (k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (mods & Qt::ShiftModifier))) {
-            logica_.anterior();
+        const bool tab = k->key() == Qt::Key_Tab && mods == Qt::NoModifier;
+        const bool volta = k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (mods & Qt::ShiftModifier));
+        if (tab || volta) {
+            if (nome == LogicaAL::GradeChq) grade_->fechaEditor();
+            protege([&] { tab ? logica_.proximo() : logica_.anterior(); });
             return true;
         }
-        if (k->key() == Qt::Key_Tab && mods == Qt::NoModifier) {
-            logica_.proximo();
-            return true;
-        }
-        if (k->key() == Qt::Key_Up && logica_.teclaAbaixada(nome, Tecla::Cima)) return true;
-        if (k->key() == Qt::Key_PageDown && logica_.teclaAbaixada(nome, Tecla::PageDown)) return true;
-        if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
-            logica_.teclaPressionada(nome, QChar('\r')))
-            return true;
-        if (!k->text().isEmpty() && k->text()[0].isPrint() &&
-            logica_.teclaPressionada(nome, k->text()[0]))
-            return true;
-        return false;
+        if (alvo == situacao_) return teclaNoSeletor(k);
+        if (nome == LogicaAL::GradeChq) return teclaNaGrade(k, grade_->editor() && alvo == grade_->editor() ? grade_->editor() : nullptr);
+        bool engolida = false;
+        protege([&] {
+            const Tecla t = teclaDe(k);
+            if (t == Tecla::Cima || t == Tecla::PageDown) engolida = logica_.teclaAbaixada(nome, t);
+            else if (ehEnter(k)) engolida = logica_.teclaPressionada(nome, QChar('\r'));
+            else if (!k->text().isEmpty() && k->text()[0].isPrint()) engolida = logica_.teclaPressionada(nome, k->text()[0]);
+        });
+        return engolida;
     }
     if (evento->type() == QEvent::MouseButtonPress) {
+        const auto* m = static_cast<QMouseEvent*>(evento);
         if (alvo == pagina_->tabBar()) {
-            const int aba = pagina_->tabBar()->tabAt(static_cast<QMouseEvent*>(evento)->position().toPoint());
-            if (aba >= 0) logica_.paginaEscolhida(aba);
+            const int aba = pagina_->tabBar()->tabAt(m->position().toPoint());
+            if (aba >= 0) protege([&] { logica_.paginaEscolhida(aba); });
             return true;
         }
-        logica_.solicitaFoco(nome);
-        return logica_.ativo() != nome; // a click that did not move the focus does nothing
+        if (alvo == situacao_) return false;
+        if (grade_->editor() && alvo == grade_->editor()) return false;
+        protege([&] { logica_.solicitaFoco(nome); });
+        if (logica_.ativo() != nome) return true; // a click that did not move the focus does nothing
+        if (alvo == grade_->viewport()) {
+            const QModelIndex i = grade_->indexAt(m->position().toPoint());
+            grade_->fechaEditor();
+            if (i.isValid()) protege([&] { logica_.gradeClique(i.column(), i.row()); });
+            return true;
+        }
+        return false;
     }
     return QDialog::eventFilter(alvo, evento);
 }
@@ -283,13 +375,13 @@ void FormAL::showEvent(QShowEvent* evento) {
         resize(r->size() - moldura);
     }
     QTimer::singleShot(0, this, [this] {
-        logica_.FormActivate();
+        protege([&] { logica_.FormActivate(); });
         setProperty("notera.ativada", true); // a host's robot starts typing after this
     });
 }
 
 bool FormAL::event(QEvent* evento) {
-    if (evento->type() == QEvent::WindowActivate && mostrada_) logica_.FormActivate();
+    if (evento->type() == QEvent::WindowActivate && mostrada_) protege([&] { logica_.FormActivate(); });
     return QDialog::event(evento);
 }
 
@@ -368,15 +460,43 @@ void FormAL::rolaGradeParaColuna(int col) {
     if (grade_->rowCount() > 0) grade_->scrollToItem(grade_->item(grade_->currentRow() < 0 ? 0 : grade_->currentRow(), col));
 }
 
-void FormAL::posicionaSeletorSituacao(int col, int lin) {
-    if (col < 0) {
-        situacao_->hide();
-        return;
-    }
-    QRect r = grade_->visualRect(grade_->model()->index(lin, col));
+void FormAL::mostraSeletor(int col, int lin, int item) {
+    grade_->fechaEditor();
+    const QModelIndex i = grade_->model()->index(lin, col);
+    grade_->scrollTo(i);
+    QRect r = grade_->visualRect(i);
     r.moveTopLeft(grade_->viewport()->mapTo(situacao_->parentWidget(), r.topLeft()));
     situacao_->setGeometry(r);
+    const QSignalBlocker bloqueio(situacao_);
+    situacao_->setCurrentIndex(item);
     situacao_->show();
+    situacao_->raise();
+    situacao_->setFocus(Qt::OtherFocusReason);
 }
+
+void FormAL::escondeSeletor() {
+    if (situacao_->hasFocus()) grade_->setFocus(Qt::OtherFocusReason);
+    situacao_->hide();
+}
+
+bool FormAL::seletorVisivel() const { return situacao_->isVisible(); }
+int FormAL::itemDoSeletor() const { return situacao_->currentIndex(); }
+
+void FormAL::selecionaTudo(const QString& controle) {
+    if (auto* e = findChild<QLineEdit*>(controle)) e->selectAll();
+}
+
+bool FormAL::formularioVisivel() const { return isVisible(); }
+
+void FormAL::cursorDeEspera(bool ligado) {
+    if (ligado) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}
+
+void FormAL::botaoOkPressionado(bool pressionado) {
+    if (auto* b = findChild<QPushButton*>(QStringLiteral("BtOk"))) b->setChecked(pressionado);
+}
+
+void FormAL::processaMensagens() { QApplication::processEvents(); }
 
 } // namespace notera

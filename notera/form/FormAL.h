@@ -9,9 +9,10 @@
 class QComboBox;
 class QLineEdit;
 class QTabWidget;
-class QTableWidget;
 
 namespace notera {
+
+class GradeCheques;
 
 class FormAL : public QDialog, public VisaoAL {
     Q_OBJECT
@@ -24,12 +25,17 @@ public:
     // VisaoAL
     QString texto(const QString& controle) const override;
     void defineTexto(const QString& controle, const QString& texto) override;
+    void selecionaTudo(const QString& controle) override;
     bool visivelNaPagina(const QString& controle) const override;
     void defineVisivel(const QString& controle, bool visivel) override;
     int paginaAtual() const override;
     void mostraPagina(int pagina) override;
+    bool formularioVisivel() const override;
     void aplicaFoco(const QString& controle) override;
     void fecha() override;
+    void cursorDeEspera(bool ligado) override;
+    void botaoOkPressionado(bool pressionado) override;
+    void processaMensagens() override;
     int colunasGrade() const override;
     void defineColunasGrade(int n) override;
     int linhasGrade() const override;
@@ -42,7 +48,10 @@ public:
     int linhaAtual() const override;
     void defineCelulaAtual(int col, int lin) override;
     void rolaGradeParaColuna(int col) override;
-    void posicionaSeletorSituacao(int col, int lin) override;
+    void mostraSeletor(int col, int lin, int item) override;
+    void escondeSeletor() override;
+    bool seletorVisivel() const override;
+    int itemDoSeletor() const override;
 
 protected:
     bool eventFilter(QObject* alvo, QEvent* evento) override;
@@ -60,11 +69,15 @@ private:
                    int x, int y, int largura);
     int px(double medidaDeProjeto) const;
     QString nomeDoControle(QObject* o) const;
+    bool teclaNaGrade(QKeyEvent* k, QWidget* editor);
+    bool teclaNoSeletor(QKeyEvent* k);
+    // Errors of the store raised by a handler are shown, as the form's message loop did.
+    template <class F> void protege(F f);
 
     LogicaAL logica_;
     double escala_ = 1.0;
     QTabWidget* pagina_ = nullptr;
-    QTableWidget* grade_ = nullptr;
+    GradeCheques* grade_ = nullptr;
     QComboBox* situacao_ = nullptr;
     QString arquivoIni_;
     bool mostrada_ = false;

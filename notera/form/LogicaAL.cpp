@@ -1,9 +1,15 @@
 #include "LogicaAL.h"
 
+#include "entry/Execucao.h"
+
+#include <QDate>
+
 namespace notera {
 
 const QString LogicaAL::Pagina = QStringLiteral("Pagina");
 const QString LogicaAL::GradeChq = QStringLiteral("GradeChq");
+const QStringList LogicaAL::ItensSituacao = {QStringLiteral("P - Pré-Datado"), QStringLiteral("D - Depositado"),
+                                             QStringLiteral("C - Compensado"), QStringLiteral("V - Devolvido")};
 
 namespace {
 
@@ -20,14 +26,6 @@ const QStringList& ordemDestino() {
                                   "Ed_Receita",  "Ed_HistPad1", "Ed_HistVar1", "Ed_Cred1",
                                   "Ed_CredG1"};
     return o;
-}
-
-// Titles of the cheque grid's columns.
-const QStringList& titulos() {
-    static const QStringList t = {"Vencimento", "Conta Bancária", "Número",   "Valor",
-                                  "Histórico",  "Situação",       "Motivo",   "Quitação",
-                                  "Conta Fiscal a Crédito", "Conta Gerencial a Crédito"};
-    return t;
 }
 
 bool ehCampoDeTexto(const QString& c) { return c.startsWith(QLatin1String("Ed_")); }
@@ -115,24 +113,38 @@ void LogicaAL::solicitaFoco(const QString& destino) {
         visao_.aplicaFoco(destino);
         return;
     }
-    if (!ativo_.isEmpty()) {
+    // A move asked for from inside the active control's exit handler: that exit is
+    // already running.
+    if (!ativo_.isEmpty() && emSaida_ != ativo_) {
         const unsigned antes = geracaoFoco_;
-        executa(saidas_, ativo_);
+        const QString saindo = ativo_;
+        emSaida_ = saindo;
+        struct Fim {
+            QString& s;
+            ~Fim() { s.clear(); }
+        } fim{emSaida_};
+        executa(saidas_, saindo);
         if (geracaoFoco_ != antes) return; // the exit handler sent the focus elsewhere
     }
     focaliza(destino);
 }
 
-QString LogicaAL::vizinho(int passo) const {
-    const QStringList ordem = ordemDeTab(visao_.paginaAtual());
-    qsizetype i = ordem.indexOf(ativo_);
+QString LogicaAL::seguinte(const QString& controle, int passo) const {
+    const QStringList ordem = ordemDeTab(controle == Pagina ? visao_.paginaAtual() : paginaDe(controle));
+    qsizetype i = ordem.indexOf(controle);
     if (i < 0) i = 0;
     for (qsizetype k = 1; k <= ordem.size(); ++k) {
         const QString& c = ordem[((i + passo * k) % ordem.size() + ordem.size()) % ordem.size()];
         if (c == Pagina || visao_.visivelNaPagina(c)) return c;
     }
-    return ativo_;
+    return controle;
 }
+
+QString LogicaAL::vizinho(int passo) const { return seguinte(ativo_.isEmpty() ? Pagina : ativo_, passo); }
+
+Mensagens& LogicaAL::mensagens() { return *execucao_->mensagens; }
+
+QString LogicaAL::hoje() const { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
 
 void LogicaAL::proximo() { solicitaFoco(vizinho(1)); }
 void LogicaAL::anterior() { solicitaFoco(vizinho(-1)); }
@@ -146,6 +158,11 @@ void LogicaAL::paginaEscolhida(int pagina) {
 bool LogicaAL::teclaPressionada(const QString& controle, QChar tecla) {
     if (tecla != QChar('\r')) return false;
     if (!ehCampoDeTexto(controle)) return false;
+    static const QStringList contas = {"Ed_Cred1", "Ed_CredG1", "Ed_Cred2", "Ed_Deb2", "Ed_CredG2", "Ed_DebG2"};
+    if (contas.contains(controle)) {
+        teclaEnterConta(controle, controle);
+        return true;
+    }
     if (controle == QLatin1String("Ed_HistVar1")) {
         if (visao_.visivelNaPagina(QStringLiteral("Pn_Contabil1")))
             proximo();
@@ -168,7 +185,7 @@ bool LogicaAL::teclaAbaixada(const QString& controle, Tecla tecla) {
     switch (tecla) {
     case Tecla::Cima: anterior(); return true;
     case Tecla::PageDown: BtOkClick(); return true;
-    case Tecla::Outra: break;
+    default: break;
     }
     return false;
 }
@@ -184,28 +201,6 @@ DadosTransferencia LogicaAL::dadosDaTransferencia() const {
     for (int l = 0; l < d.Cheques.linhas; ++l)
         for (int c = 0; c < d.Cheques.colunas; ++c) d.Cheques.defineCelula(c, l, visao_.celula(c, l));
     return d;
-}
-
-void LogicaAL::TitulosGrade() {
-    for (int c = 0; c < visao_.colunasGrade() && c < titulos().size(); ++c)
-        visao_.defineCelula(c, 0, titulos()[c]);
-}
-
-void LogicaAL::LimpaGrade() {
-    visao_.defineLinhasGrade(2);
-    for (int c = 0; c < visao_.colunasGrade(); ++c) visao_.defineCelula(c, 1, QString());
-    TitulosGrade();
-    estado_.GradeAux.redimensiona(visao_.colunasGrade(), visao_.linhasGrade());
-    for (int c = 0; c < estado_.GradeAux.colunas; ++c) estado_.GradeAux.defineCelula(c, 1, QString());
-    visao_.defineCelulaAtual(0, 1);
-    visao_.defineTexto(QStringLiteral("Lb_ChqTotal"), QStringLiteral("0,00"));
-}
-
-void LogicaAL::MostraSituacao(int col, int lin) {
-    if (col == ColunaSituacao && lin >= 1)
-        visao_.posicionaSeletorSituacao(col, lin);
-    else
-        visao_.posicionaSeletorSituacao(-1, -1);
 }
 
 } // namespace notera

@@ -1,5 +1,7 @@
 #include "Operacoes.h"
 
+#include <QStringList>
+
 #include <limits>
 
 namespace notera {
@@ -129,6 +131,31 @@ platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padra
         if (acimaDaMetade || (metade && !acimaDaMetade && (v % 2) == 1)) ++v;
     }
     return platform::Dinheiro::deDezMilesimos(negativo ? -v : v);
+}
+
+std::optional<platform::Dinheiro> LeValorDecimal(const QString& texto) {
+    if (texto.contains('.')) return std::nullopt;
+    // ValorMonetario reads the same grammar; a sentinel default tells a failed reading.
+    const auto falha = platform::Dinheiro::deDezMilesimos(std::numeric_limits<std::int64_t>::min());
+    const auto v = ValorMonetario(texto, falha);
+    if (v == falha) return std::nullopt;
+    return v;
+}
+
+std::optional<platform::Data> LeData(const QString& texto) {
+    const QStringList partes = texto.trimmed().split('/');
+    if (partes.size() != 3) return std::nullopt;
+    int n[3];
+    for (int i = 0; i < 3; ++i) {
+        const QString p = partes[i].trimmed();
+        bool ok = false;
+        n[i] = p.toInt(&ok);
+        if (!ok || p.isEmpty() || p.size() > (i == 2 ? 4 : 2) || p.startsWith('-') || p.startsWith('+'))
+            return std::nullopt;
+    }
+    if (partes[2].trimmed().size() <= 2) n[2] += 2000;
+    if (!platform::Data::valida(n[2], n[1], n[0])) return std::nullopt;
+    return platform::Data{n[2], n[1], n[0]};
 }
 
 } // namespace notera

@@ -1,6 +1,7 @@
 #pragma once
 // Small text operations shared by the form's fields.
 
+#include "platform/BrFormat.h"
 #include "platform/Money.h"
 
 #include <QChar>
@@ -23,5 +24,12 @@ std::optional<QChar> FiltraDecimal(const QString& texto, QChar tecla, int decima
 
 // An amount as typed in this system ("1.000,50") read into ten-thousandths, halves to even.
 platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padrao);
+
+// A decimal amount as this system writes it: optional sign, digits, optional "," and
+// decimals, optional exponent; no thousands separators. Nothing when it does not read.
+std::optional<platform::Dinheiro> LeValorDecimal(const QString& texto);
+
+// A date typed as dd/mm/yyyy (a two-digit year is in this century). Nothing when it is not one.
+std::optional<platform::Data> LeData(const QString& texto);
 
 } // namespace notera

@@ -1,0 +1,80 @@
+#include "GradeCheques.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+
+namespace notera {
+
+namespace {
+
+// "!99/99/9999;1;_": the mask as the grid's editor takes it.
+QString mascaraQt(const QString& m) { return m.isEmpty() ? QString() : QStringLiteral("99/99/9999;_"); }
+
+// A masked editor's text keeps its slashes and reads unfilled places as blanks.
+QString textoDe(const QLineEdit* e) {
+    if (e->inputMask().isEmpty()) return e->text();
+    QString t = e->displayText();
+    t.replace('_', ' ');
+    return t;
+}
+
+} // namespace
+
+GradeCheques::GradeCheques(int linhas, int colunas, QWidget* pai) : QTableWidget(linhas, colunas, pai) {
+    setItemDelegate(new DelegadoGrade(this));
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                    QAbstractItemView::EditKeyPressed);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    setTabKeyNavigation(false);
+}
+
+QString GradeCheques::textoDoEditor() const {
+    auto* e = qobject_cast<QLineEdit*>(editor_.data());
+    return e ? textoDe(e) : QString();
+}
+
+void GradeCheques::fechaEditor() {
+    if (!editor_) return;
+    QWidget* e = editor_;
+    commitData(e);
+    closeEditor(e, QAbstractItemDelegate::NoHint);
+    editor_ = nullptr;
+}
+
+void GradeCheques::editaCom(const QString& texto) {
+    if (!editor_) edit(currentIndex());
+    if (auto* e = qobject_cast<QLineEdit*>(editor_.data())) {
+        if (e->hasSelectedText()) e->del();
+        e->insert(texto);
+    }
+}
+
+QWidget* DelegadoGrade::createEditor(QWidget* pai, const QStyleOptionViewItem&, const QModelIndex& indice) const {
+    auto* e = new QLineEdit(pai);
+    e->setFrame(false);
+    if (grade_->mascara_) e->setInputMask(mascaraQt(grade_->mascara_(indice.column())));
+    if (grade_->observador_) e->installEventFilter(grade_->observador_);
+    grade_->editor_ = e;
+    return e;
+}
+
+void DelegadoGrade::setEditorData(QWidget* editor, const QModelIndex& indice) const {
+    auto* e = static_cast<QLineEdit*>(editor);
+    QString t = indice.data().toString();
+    if (!e->inputMask().isEmpty()) t.replace(' ', '_');
+    e->setText(t);
+    e->selectAll();
+}
+
+void DelegadoGrade::setModelData(QWidget* editor, QAbstractItemModel* modelo, const QModelIndex& indice) const {
+    modelo->setData(indice, textoDe(static_cast<QLineEdit*>(editor)));
+}
+
+void DelegadoGrade::destroyEditor(QWidget* editor, const QModelIndex& indice) const {
+    if (grade_->editor_ == editor) grade_->editor_ = nullptr;
+    QStyledItemDelegate::destroyEditor(editor, indice);
+}
+
+} // namespace notera

@@ -1,0 +1,47 @@
+#pragma once
+// The posting notice "AVISO DE LANÇAMENTO": its layout (ppAL), how it is filled and the
+// print step that the OK action runs once a transfer is posted.
+
+#include "db/Conjunto.h"
+#include "extenso/Extenso.h"
+#include "report/Relatorio.h"
+
+namespace notera {
+
+struct Execucao;
+struct DadosTransferencia;
+
+class AvisoAL {
+public:
+    // ppAL with every element of both copies; the lower copy (ppRegiao2Via) shown.
+    AvisoAL();
+
+    report::Relatorio ppAL;
+    db::Tabela TbEmp; // the register table, read only for the logo
+    TExtenso Extenso1;
+
+    // Fills the fixed contents (steps 5 to 11 of the print step) from the run and the transfer;
+    // the register query must stand on a record.
+    void preenche(Execucao& ex, const DadosTransferencia& dados);
+    void defineDuasVias(bool duas);
+    // Runs before the header band is drawn: positions TbEmp on the destination company and
+    // sets the number and the amount.
+    void ppHeaderBand1BeforePrint();
+
+    AvisoAL(const AvisoAL&) = delete;
+    AvisoAL& operator=(const AvisoAL&) = delete;
+
+private:
+    std::int32_t codEmpDestino_ = 0;
+    std::int32_t numeroAL_ = 0;
+    double valor_ = 0;
+};
+
+// The print step: asks whether to print the notice and in how many copies, opens the
+// register for the logo and prints. Every outcome returns normally: the transfer is posted
+// already, so a failure is shown, never thrown.
+void ImprimeAviso(Execucao& ex, DadosTransferencia& dados);
+// The same with a given notice, so its filled elements can be looked at afterwards.
+void ImprimeAviso(Execucao& ex, DadosTransferencia& dados, AvisoAL& aviso);
+
+} // namespace notera

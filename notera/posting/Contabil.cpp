@@ -1,0 +1,201 @@
+#include "Contabil.h"
+
+#include "Pendencia.h"
+#include "notera/entry/Execucao.h"
+#include "platform/BrFormat.h"
+#include "platform/System.h"
+
+#include <QStringList>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace notera {
+
+namespace {
+
+using posting::semPendencia;
+
+const QString FalhaTotais = QStringLiteral("Não foi possível atualizar os totais!");
+const QString FalhaTotaisLote = QStringLiteral("Não foi possível atualizar os totais do lote!");
+const QString FalhaPeriodos =
+    QStringLiteral("Não foi possível realizar consulta aos períodos de Lotes!");
+
+std::string local(const QString& s) { return s.toStdString(); }
+
+// The general total's key: a blank cod_tot (an empty text also finds a NULL one).
+const db::Valor TotalGeral{std::string()};
+
+// Adds the amount to the side's sum of the row being edited; other sides change nothing.
+void somaAoLado(db::Tabela& TbTot, QChar lado, platform::Dinheiro valor) {
+    const char* campo = lado == 'D' ? "deb_tot" : lado == 'C' ? "cre_tot" : nullptr;
+    if (!campo) return;
+    TbTot.define(campo, db::Valor(TbTot.campo(campo).comoDinheiro() + valor));
+}
+
+void acrescentaTotal(db::Tabela& TbTot, const db::Valor& codigo) {
+    semPendencia(TbTot, [&] {
+        TbTot.acrescenta();
+        TbTot.define("cod_tot", codigo);
+        TbTot.define("deb_tot", db::Valor(0.0));
+        TbTot.define("cre_tot", db::Valor(0.0));
+        TbTot.grava();
+    });
+}
+
+// False (and the edit dropped) when the row cannot be put into edit mode.
+bool editaTotal(db::Tabela& TbTot) {
+    try {
+        TbTot.edita();
+        return true;
+    } catch (const db::Erro&) {
+        TbTot.cancela();
+        return false;
+    }
+}
+
+// The lot number with at least three digits, as the lot codes are written.
+QString numeroDoLote(double lotPer) {
+    const long long n = std::llround(lotPer);
+    const QString digitos = QString::number(n < 0 ? -n : n).rightJustified(3, '0');
+    return n < 0 ? '-' + digitos : digitos;
+}
+
+} // namespace
+
+const std::vector<std::string>& LinhasConsultaPeriodos() {
+    static const std::vector<std::string> linhas = {
+        "SELECT FIM_PER, LOT_PER, EXTRACT(YEAR FROM FIM_PER) ANO",
+        "FROM TBPERLOT",
+        "WHERE (INI_PER <= :DATA_LAN) AND",
+        "      (FIM_PER >= :DATA_LAN) ",
+    };
+    return linhas;
+}
+
+LotePeriodo LoteDoPeriodo(Execucao& ex, double data, const QString& diretorio) {
+    db::Consulta periodos(local(diretorio), LinhasConsultaPeriodos());
+    // Dates compare as stored texts, "YYYY-MM-DD": the parameter is the posting date's
+    // whole day, so a posting on a period's last day falls inside it whatever its time.
+    periodos.defineParametro("DATA_LAN", db::Valor(platform::Data::deDiasDelphi(std::floor(data))));
+    try {
+        periodos.abre();
+    } catch (const db::Erro&) {
+        std::string texto;
+        for (const auto& l : LinhasConsultaPeriodos()) texto += l + "\r\n";
+        const std::string arquivo = local(diretorio) + "Errosql.txt";
+        const bool gravado = platform::gravaArquivoPrivado(arquivo, texto);
+        const int erro = errno;
+        ex.mensagens->mensagem(FalhaPeriodos);
+        // The posting goes on without a lot; a log that could not be kept is still told.
+        if (!gravado)
+            ex.mensagens->erro(QString::fromStdString(arquivo + ": " + std::strerror(erro)));
+        return {};
+    }
+    // Overlapping periods: the first row in the query's order, the one that ends first.
+    if (periodos.vazio()) return {};
+    return {true, numeroDoLote(periodos.campo("LOT_PER").comoDouble()) + '/' +
+                      QString::fromStdString(periodos.campo("ANO").comoTexto())};
+}
+
+void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& l, db::Tabela& TbLct) {
+    if (l.ContaDebito.trimmed().isEmpty() && l.ContaCredito.trimmed().isEmpty()) return;
+    TbLct.ordena("num_lct");
+    const QStringList tabelas{QStringLiteral("TbLct")};
+    if (!ex.servicos.ReservaTabelas(tabelas)) return;
+    struct Liberacao {
+        Execucao& ex;
+        const QStringList& tabelas;
+        ~Liberacao() { ex.servicos.LiberaTabelas(tabelas); }
+    } liberacao{ex, tabelas};
+
+    semPendencia(TbLct, [&] {
+        TbLct.releia();
+        TbLct.ultimo();
+        const std::int64_t numero = TbLct.vazio() ? 1 : TbLct.campo("num_lct").comoInteiro() + 1;
+        TbLct.acrescenta();
+        TbLct.define("num_lct", db::Valor(numero));
+        const LotePeriodo lote =
+            LoteDoPeriodo(ex, l.Data, QString::fromStdString(TbLct.diretorio()));
+        TbLct.define("dat_lct", db::Valor::dataHora(l.Data));
+        TbLct.define("lot_lct", db::Valor(lote.encontrado ? local(lote.lote) : std::string()));
+        TbLct.define("cfd_lct", db::Valor(local(l.ContaDebito)));
+        TbLct.define("ccd_lct", db::Valor(local(l.CentroCusto)));
+        TbLct.define("chd_lct", db::Valor(l.HistoricoPadrao));
+        TbLct.define("hvd_lct", db::Valor(local(l.Historico)));
+        TbLct.define("cfc_lct", db::Valor(local(l.ContaCredito)));
+        TbLct.define("ccc_lct", db::Valor(std::string()));
+        TbLct.define("hvc_lct", db::Valor(std::string()));
+        TbLct.define("val_lct", db::Valor(l.Valor));
+        TbLct.define("red_lct", db::Valor(l.Categoria));
+        TbLct.define("cgd_lct", db::Valor(local(l.ContaDebitoG)));
+        TbLct.define("cgc_lct", db::Valor(local(l.ContaCreditoG)));
+        TbLct.define("orl_lct", db::Valor(local(l.Origem)));
+        TbLct.define("cor_lct", db::Valor(l.Documento));
+        TbLct.define("ass_opr", db::Valor(0));
+        TbLct.grava();
+        TbLct.salvaEmDisco();
+    });
+}
+
+bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, platform::Dinheiro valor, double data,
+                             db::Tabela& TbTot, db::Tabela& TbLct) {
+    TbTot.releia();
+    db::Tabela& TbCtl = ex.TabPadroes.TbCtl;
+    TbCtl.fecha();
+    TbCtl.defineDiretorio(TbLct.diretorio());
+    TbCtl.abre();
+    struct Fechamento {
+        db::Tabela& t;
+        ~Fechamento() { t.fecha(); }
+    } fechamento{TbCtl};
+
+    if (!TbTot.localiza("cod_tot", TotalGeral)) {
+        try {
+            acrescentaTotal(TbTot, TotalGeral);
+        } catch (const db::Erro&) {
+            ex.mensagens->mensagem(FalhaTotais);
+            return false;
+        }
+    }
+    if (!editaTotal(TbTot)) {
+        ex.mensagens->mensagem(FalhaTotais);
+        return false;
+    }
+    semPendencia(TbTot, [&] {
+        somaAoLado(TbTot, lado, valor);
+        TbTot.grava();
+    });
+
+    const LotePeriodo lote = LoteDoPeriodo(ex, data, QString::fromStdString(TbLct.diretorio()));
+    if (lote.lote.isEmpty()) return true;
+    const db::Valor codigo(local(lote.lote));
+    const bool listado = TbCtl.localiza("num_lot", codigo);
+    if (!listado) return true;
+
+    if (!TbTot.localiza("cod_tot", codigo)) {
+        try {
+            acrescentaTotal(TbTot, codigo);
+            TbTot.salvaEmDisco();
+            TbTot.releia();
+        } catch (const db::Erro&) {
+            ex.mensagens->mensagem(FalhaTotais);
+            return false;
+        }
+    }
+    if (!TbTot.localiza("cod_tot", codigo)) return true;
+    if (!editaTotal(TbTot)) {
+        ex.mensagens->mensagem(FalhaTotaisLote);
+        return false;
+    }
+    semPendencia(TbTot, [&] {
+        somaAoLado(TbTot, lado, valor);
+        TbTot.grava();
+    });
+    TbTot.salvaEmDisco();
+    TbTot.releia();
+    return true;
+}
+
+} // namespace notera

@@ -1,0 +1,58 @@
+#pragma once
+// Ledger routines: one accounting entry, the totals it changes and the lot of a posting
+// date, for any company whose ledger tables they are given. No window is needed: messages
+// go through the run's Mensagens and the table reservation through its host services.
+
+#include "db/Conjunto.h"
+#include "platform/Money.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace notera {
+
+struct Execucao;
+
+// One entry. Whatever the side, history and cost centre go to the debit-side fields.
+struct LancamentoContabil {
+    std::int32_t Documento = 0;   // cor_lct: num_lan of the record the entry comes from
+    QString Origem;               // orl_lct: "FPA" payable, "FRE" receivable
+    QString ContaDebito;          // cfd_lct
+    QString ContaCredito;         // cfc_lct
+    QString ContaDebitoG;         // cgd_lct
+    QString ContaCreditoG;        // cgc_lct
+    QString CentroCusto;          // ccd_lct
+    QString Historico;            // hvd_lct
+    double Data = 0;              // dat_lct, days since 1899-12-30; selects the lot
+    std::int32_t HistoricoPadrao = 0; // chd_lct
+    std::int32_t Categoria = 0;   // red_lct
+    platform::Dinheiro Valor;     // val_lct
+};
+
+// Appends the entry to |TbLct| (an open entries table) under the host's reservation of
+// ["TbLct"]. Nothing happens when both fiscal accounts are blank or the reservation is
+// refused. Store errors go on to the caller, with the reservation released.
+void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& lancamento,
+                             db::Tabela& TbLct);
+
+// Adds |valor| to the debit ('D') or credit ('C') side of the general total and of the
+// posting date's lot total (when TbCtl lists the lot) in |TbTot|. TbCtl is opened in the
+// directory of |TbLct| for the call. False after one of its messages.
+bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, platform::Dinheiro valor, double data,
+                             db::Tabela& TbTot, db::Tabela& TbLct);
+
+struct LotePeriodo {
+    bool encontrado = false;
+    QString lote; // "007/2004", empty when not found
+};
+
+// The lot of the period that covers the posting date's day, from TBPERLOT in |diretorio|.
+// A query that cannot be opened is saved to |diretorio| + "Errosql.txt" and reported.
+LotePeriodo LoteDoPeriodo(Execucao& ex, double data, const QString& diretorio);
+
+// The periods query, line by line, as it runs and as it is saved when it fails.
+const std::vector<std::string>& LinhasConsultaPeriodos();
+
+} // namespace notera
