@@ -1,12 +1,26 @@
 #include "ModulosDados.h"
 
+#include "form/Contas.h"
+
 namespace notera {
 
 namespace {
 
 using Linhas = std::vector<std::string>;
 
+void calculaCodigo(db::Consulta& plano, const QString& configuracao) {
+    plano.adicionaCalculado(
+        "Codigo", db::Tipo::Texto, [&configuracao](const db::Registro& r) { return QTbPlaCalcFields(r, configuracao); },
+        0);
+}
+
 } // namespace
+
+db::Valor QTbPlaCalcFields(const db::Registro& conta, const QString& configuracao) {
+    const auto reduzido = conta["cdr_pla"].comoInteiro();
+    if (reduzido < 1) return db::Valor(std::string());
+    return db::Valor(FormataReduzido(reduzido, configuracao).toStdString());
+}
 
 TTabPadroes::TTabPadroes() : QTbEmp({}, Linhas{"Select *", "From TbEmp"}) {
     TbCtl.defineNome("TbCtl");
@@ -21,6 +35,8 @@ TTabDestino::TTabDestino()
       QTbPlaG({}, Linhas{"Select cde_pla, cdr_pla, nom_pla", "From TbPlaG", ""}),
       QTbBan({}, Linhas{"Select cod_ban, nom_ban, ccb_ban", "From TbBan"}),
       QTbCen({}, Linhas{"Select cod_cen, nom_cen", "From TbCen"}) {
+    calculaCodigo(QTbPla, ConfigEmpresa);
+    calculaCodigo(QTbPlaG, ConfigEmpresa);
     TbLanRec.defineNome("TbLanRec.db");
     TbLctDes.defineNome("TbLct");
     TbTotDes.defineNome("TbTot");
@@ -34,6 +50,8 @@ TTabOrigem::TTabOrigem()
       QTbPlaG({}, Linhas{"Select cde_pla, cdr_pla, nom_pla", "From TbPlaG"}),
       QTbBan({}, Linhas{"Select cod_ban, nom_ban, ccb_ban, ccn_ban, hpn_ban", "From TbBan"}),
       QTbCen({}, Linhas{"Select cod_cen, nom_cen", "From TbCen"}) {
+    calculaCodigo(QTbPla, ConfigEmpresa);
+    calculaCodigo(QTbPlaG, ConfigEmpresa);
     TbLanPag.defineNome("TbLanPag.db");
     TbChqPag.defineNome("TbChqPag.db");
     TbLctOri.defineNome("TbLct");

@@ -15,11 +15,15 @@ struct TTabPadroes {
     TTabPadroes();
 };
 
+// The chart queries' calculated field Codigo reads the module's ConfigEmpresa, so the
+// modules stay where they were built.
 struct TTabDestino {
     db::Consulta QTbCli, QTbRed, QTbHis, QTbPla, QTbPlaG, QTbBan, QTbCen;
     db::Tabela TbLanRec, TbLctDes, TbTotDes;
     QString ConfigEmpresa;
     TTabDestino();
+    TTabDestino(const TTabDestino&) = delete;
+    TTabDestino& operator=(const TTabDestino&) = delete;
 };
 
 struct TTabOrigem {
@@ -27,7 +31,12 @@ struct TTabOrigem {
     db::Tabela TbLanPag, TbChqPag, TbLctOri, TbTotOri;
     QString ConfigEmpresa;
     TTabOrigem();
+    TTabOrigem(const TTabOrigem&) = delete;
+    TTabOrigem& operator=(const TTabOrigem&) = delete;
 };
+
+// Codigo of a chart row: the displayed reduced code, empty below 1.
+db::Valor QTbPlaCalcFields(const db::Registro& conta, const QString& configuracao);
 
 // A company's directory: the register directory, "/", the code with at least three digits.
 QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo);
