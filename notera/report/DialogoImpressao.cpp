@@ -25,7 +25,8 @@ DialogoImpressao::DialogoImpressao(QWidget* pai) : QDialog(pai) {
     destino_ = new QComboBox(this);
     destino_->setObjectName(QStringLiteral("Cb_Impressora"));
     const QString padrao = QPrinterInfo::defaultPrinterName();
-    for (const QString& nome : QPrinterInfo::availablePrinterNames()) destino_->addItem(nome, nome);
+    for (const QString& nome : QPrinterInfo::availablePrinterNames())
+        destino_->addItem(nome, nome);
     destino_->addItem(QStringLiteral("Arquivo PDF"));
     destino_->setItemData(destino_->count() - 1, true, PapelPdf);
     const int i = padrao.isEmpty() ? -1 : destino_->findData(padrao);
@@ -63,30 +64,42 @@ void DialogoImpressao::atualiza() {
     ok_->setEnabled(!saidaPdf() || !arquivo_->text().trimmed().isEmpty());
 }
 
-bool DialogoImpressao::saidaPdf() const { return destino_->currentData(PapelPdf).toBool(); }
-
-void DialogoImpressao::defineSaidaPdf(bool pdf) {
-    if (pdf) destino_->setCurrentIndex(destino_->count() - 1);
-    else if (saidaPdf() && destino_->count() > 1) destino_->setCurrentIndex(0);
+bool DialogoImpressao::saidaPdf() const {
+    return destino_->currentData(PapelPdf).toBool();
 }
 
-QString DialogoImpressao::arquivoPdf() const { return arquivo_->text(); }
+void DialogoImpressao::defineSaidaPdf(bool pdf) {
+    if (pdf)
+        destino_->setCurrentIndex(destino_->count() - 1);
+    else if (saidaPdf() && destino_->count() > 1)
+        destino_->setCurrentIndex(0);
+}
+
+QString DialogoImpressao::arquivoPdf() const {
+    return arquivo_->text();
+}
 
 void DialogoImpressao::defineArquivoPdf(const QString& caminho) {
     defineSaidaPdf(true);
     arquivo_->setText(caminho);
 }
 
-QString DialogoImpressao::impressora() const { return saidaPdf() ? QString() : destino_->currentData().toString(); }
+QString DialogoImpressao::impressora() const {
+    return saidaPdf() ? QString() : destino_->currentData().toString();
+}
 
 void DialogoImpressao::defineImpressora(const QString& nome) {
     const int i = destino_->findData(nome);
     if (i >= 0) destino_->setCurrentIndex(i);
 }
 
-int DialogoImpressao::copias() const { return copias_->value(); }
+int DialogoImpressao::copias() const {
+    return copias_->value();
+}
 
-void DialogoImpressao::defineCopias(int n) { copias_->setValue(n); }
+void DialogoImpressao::defineCopias(int n) {
+    copias_->setValue(n);
+}
 
 void DialogoImpressao::aplicaEm(QPrinter& p) const {
     if (saidaPdf()) {

@@ -20,7 +20,9 @@ namespace {
 
 constexpr double EspessuraLinhaPt = 0.75;
 
-double espessura(const Pintor& pintor) { return pintor.x(EspessuraLinhaPt * 25.4 / 72.0); }
+double espessura(const Pintor& pintor) {
+    return pintor.x(EspessuraLinhaPt * 25.4 / 72.0);
+}
 
 QRectF retangulo(const Pintor& pintor, const Caixa& c) {
     return {pintor.x(c.esquerda), pintor.x(c.topo), pintor.x(c.largura), pintor.x(c.altura)};
@@ -42,9 +44,12 @@ QPen caneta(const Pintor& pintor) {
 
 Qt::Alignment alinhamentoQt(Alinhamento a) {
     switch (a) {
-    case Alinhamento::Centro: return Qt::AlignHCenter;
-    case Alinhamento::Direita: return Qt::AlignRight;
-    default: return Qt::AlignLeft;
+    case Alinhamento::Centro:
+        return Qt::AlignHCenter;
+    case Alinhamento::Direita:
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignLeft;
     }
 }
 
@@ -81,9 +86,11 @@ void Linha::desenha(const Pintor& pintor) const {
     const QRectF r = retangulo(pintor, caixa);
     pintor.p.setPen(caneta(pintor));
     if (direcao == Direcao::Horizontal)
-        pintor.p.drawLine(QPointF(r.left(), r.bottom() - e / 2), QPointF(r.right(), r.bottom() - e / 2));
+        pintor.p.drawLine(QPointF(r.left(), r.bottom() - e / 2),
+                          QPointF(r.right(), r.bottom() - e / 2));
     else
-        pintor.p.drawLine(QPointF(r.left() + e / 2, r.top()), QPointF(r.left() + e / 2, r.bottom()));
+        pintor.p.drawLine(QPointF(r.left() + e / 2, r.top()),
+                          QPointF(r.left() + e / 2, r.bottom()));
 }
 
 void Rotulo::desenha(const Pintor& pintor) const {
@@ -98,28 +105,26 @@ void Rotulo::desenha(const Pintor& pintor) const {
         p.setClipRect(r, Qt::IntersectClip);
     } else {
         const double largura = QFontMetricsF(f, &pintor.dispositivo).horizontalAdvance(t);
-        const double ancora = alinhamento == Alinhamento::Direita ? r.right()
+        const double ancora = alinhamento == Alinhamento::Direita  ? r.right()
                               : alinhamento == Alinhamento::Centro ? r.center().x()
-                                                                    : r.left();
+                                                                   : r.left();
         const double esquerda = alinhamento == Alinhamento::Direita  ? ancora - largura
                                 : alinhamento == Alinhamento::Centro ? ancora - largura / 2
                                                                      : ancora;
         r = QRectF(esquerda, r.top(), largura, r.height());
     }
-    p.drawText(r, static_cast<int>(alinhamentoQt(alinhamento) | Qt::AlignTop) | Qt::TextSingleLine |
-                      (fixo ? 0 : Qt::TextDontClip),
+    p.drawText(r,
+               static_cast<int>(alinhamentoQt(alinhamento) | Qt::AlignTop) | Qt::TextSingleLine |
+                   (fixo ? 0 : Qt::TextDontClip),
                t);
     p.restore();
 }
 
-QString Valor::formataNumero(double valor, const QString& formato) {
-    const QStringList secoes = formato.split(QLatin1Char(';'));
-    QString secao = secoes.front();
-    bool menos = valor < 0;
-    if (menos && secoes.size() > 1 && !secoes[1].isEmpty()) {
-        secao = secoes[1]; // the negative section writes its own sign
-        menos = false;
-    }
+namespace {
+
+// One section of a display format applied to a magnitude: literal prefix and suffix, "0"
+// digits always shown, "#" digits shown when significant, "," groups thousands.
+QString formataSecao(double magnitude, const QString& secao, bool& zero) {
     static const QString simbolos = QStringLiteral("#0,.");
     qsizetype inicio = -1, fim = -1;
     for (qsizetype i = 0; i < secao.size(); ++i)
@@ -136,23 +141,43 @@ QString Valor::formataNumero(double valor, const QString& formato) {
     const int minimoDecimais = static_cast<int>(fracao.count(QLatin1Char('0')));
     const int decimais = minimoDecimais + static_cast<int>(fracao.count(QLatin1Char('#')));
     const int minimoInteiros = static_cast<int>(inteira.count(QLatin1Char('0')));
-    const bool agrupa = inteira.contains(QLatin1Char(','));
 
-    const auto n = platform::roundScaled(std::fabs(valor), decimais);
+    const auto n = platform::roundScaled(magnitude, decimais);
     if (!n) throw Erro("value out of range for the display format");
-    if (*n == 0) menos = false;
-    QString digitos = QString::number(*n).rightJustified(decimais + 1, QLatin1Char('0'));
+    zero = *n == 0;
+    const QString digitos = QString::number(*n).rightJustified(decimais + 1, QLatin1Char('0'));
     QString parteInteira = digitos.left(digitos.size() - decimais);
     QString parteFracao = digitos.right(decimais);
-    while (parteFracao.size() > minimoDecimais && parteFracao.endsWith(QLatin1Char('0'))) parteFracao.chop(1);
-    if (parteInteira == QLatin1String("0") && minimoInteiros == 0) parteInteira.clear();
+    while (parteFracao.size() > minimoDecimais && parteFracao.endsWith(QLatin1Char('0')))
+        parteFracao.chop(1);
+    if (parteInteira == QLatin1String("0") && minimoInteiros == 0 && !mascara.isEmpty())
+        parteInteira.clear();
     parteInteira = parteInteira.rightJustified(minimoInteiros, QLatin1Char('0'));
-    if (agrupa)
-        for (qsizetype i = parteInteira.size() - 3; i > 0; i -= 3) parteInteira.insert(i, QLatin1Char('.'));
-    QString r = parteInteira;
+    if (inteira.contains(QLatin1Char(',')))
+        for (qsizetype i = parteInteira.size() - 3; i > 0; i -= 3)
+            parteInteira.insert(i, QLatin1Char('.'));
+    QString r = prefixo + parteInteira;
     if (!parteFracao.isEmpty()) r += QLatin1Char(',') + parteFracao;
-    if (formato.isEmpty()) r = QString::number(*n);
-    return (menos ? QStringLiteral("-") : QString()) + prefixo + r + sufixo;
+    return r + sufixo;
+}
+
+} // namespace
+
+QString Valor::formataNumero(double valor, const QString& formato) {
+    if (formato.isEmpty()) {
+        const auto n = platform::roundScaled(valor, 0);
+        if (!n) throw Erro("value out of range for the display format");
+        return QString::number(*n);
+    }
+    // Positive and zero values take the first section; negative ones the second, which
+    // writes its own sign, or the first after a "-". A value that rounds to zero is zero.
+    const QStringList secoes = formato.split(QLatin1Char(';'));
+    bool zero = false;
+    const QString positivo = formataSecao(std::fabs(valor), secoes.front(), zero);
+    if (valor >= 0 || zero) return positivo;
+    if (secoes.size() > 1 && !secoes[1].isEmpty())
+        return formataSecao(std::fabs(valor), secoes[1], zero);
+    return QLatin1Char('-') + positivo;
 }
 
 void Memo::desenha(const Pintor& pintor) const {
@@ -173,7 +198,9 @@ void Imagem::desenha(const Pintor& pintor) const {
     pintor.p.drawImage(retangulo(pintor, caixa), imagem);
 }
 
-void Regiao::desenha(const Pintor& pintor) const { desenhaTodos(elementos, pintor); }
+void Regiao::desenha(const Pintor& pintor) const {
+    desenhaTodos(elementos, pintor);
+}
 
 Elemento* Relatorio::elemento(const QString& nome) const {
     return procura(cabecalho.elementos.elementos, nome);
@@ -184,7 +211,8 @@ void Relatorio::configura(QPrinter& impressora, int copias) const {
     // Drawing starts at the paper's corner and places the margins itself, so the layout
     // keeps its measures whatever the printer's own unprintable edges are.
     impressora.setFullPage(true);
-    if (!impressora.setPageSize(QPageSize(QSizeF(pagina.largura, pagina.altura), QPageSize::Millimeter)) ||
+    if (!impressora.setPageSize(
+            QPageSize(QSizeF(pagina.largura, pagina.altura), QPageSize::Millimeter)) ||
         !impressora.setPageOrientation(QPageLayout::Portrait))
         throw Erro("the printer does not take the report's page size");
     impressora.setCopyCount(copias);

@@ -64,7 +64,8 @@ public:
 class Linha : public Elemento {
 public:
     enum class Direcao { Horizontal, Vertical };
-    Linha(QString nome, Caixa caixa, Direcao direcao) : Elemento(std::move(nome), caixa), direcao(direcao) {}
+    Linha(QString nome, Caixa caixa, Direcao direcao)
+        : Elemento(std::move(nome), caixa), direcao(direcao) {}
     void desenha(const Pintor& pintor) const override;
 
     Direcao direcao;
@@ -137,7 +138,8 @@ public:
 struct Pagina {
     // A4 portrait.
     double largura = 209.974, altura = 297.011;
-    double margemSuperior = 6.35, margemEsquerda = 6.35, margemDireita = 6.35, margemInferior = 20.0;
+    double margemSuperior = 6.35, margemEsquerda = 6.35, margemDireita = 6.35,
+           margemInferior = 20.0;
 };
 
 struct Banda {
