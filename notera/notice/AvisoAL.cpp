@@ -69,11 +69,11 @@ const Definicao Superior[] = {
 
 // The lower copy's names, twin by twin of the upper copy.
 const char* const Gemeos[] = {
-    "ppShape2",   "ppLabel10",   "ppLine10",    "ppLine11",     "ppDBImage2", "ppLb_Emp211",
-    "ppLabel23",  "ppNumero2",   "ppLine12",    "ppLine18",     "ppLb_Emp212", "ppLb_Emp213",
-    "ppLb_Emp221", "ppLabel15",  "ppLine13",    "ppLine14",     "ppLabel16",  "ppHistorico2",
-    "ppLine19",   "ppLabel22",   "ppValor2",    "ppLine15",     "ppLine16",   "ppLabel18",
-    "ppLabel19",  "ppLine17",    "ppLabel20",   "ppLabel21",    "ppLbData2",
+    "ppShape2",    "ppLabel10", "ppLine10",  "ppLine11",  "ppDBImage2",  "ppLb_Emp211",
+    "ppLabel23",   "ppNumero2", "ppLine12",  "ppLine18",  "ppLb_Emp212", "ppLb_Emp213",
+    "ppLb_Emp221", "ppLabel15", "ppLine13",  "ppLine14",  "ppLabel16",   "ppHistorico2",
+    "ppLine19",    "ppLabel22", "ppValor2",  "ppLine15",  "ppLine16",    "ppLabel18",
+    "ppLabel19",   "ppLine17",  "ppLabel20", "ppLabel21", "ppLbData2",
 };
 static_assert(std::size(Gemeos) == std::size(Superior));
 
@@ -86,8 +86,8 @@ struct Diferenca {
 };
 constexpr double Igual = NAN;
 const Diferenca Diferencas[] = {
-    {"ppLb_Emp211", Igual, Igual, Igual, 4.022},   {"ppLb_Emp212", Igual, Igual, Igual, 4.022},
-    {"ppLb_Emp213", Igual, Igual, Igual, 4.022},   {"ppNumero2", 177.165, Igual, 14.605, Igual},
+    {"ppLb_Emp211", Igual, Igual, Igual, 4.022},     {"ppLb_Emp212", Igual, Igual, Igual, 4.022},
+    {"ppLb_Emp213", Igual, Igual, Igual, 4.022},     {"ppNumero2", 177.165, Igual, 14.605, Igual},
     {"ppHistorico2", Igual, 160.020, Igual, 30.268}, {"ppLine19", 163.153, 157.904, Igual, Igual},
     {"ppLbData2", 165.735, 198.332, Igual, Igual},
 };
@@ -117,11 +117,21 @@ void adiciona(report::Regiao& destino, const Definicao& d, const QString& nome, 
         r.alinhamento = d.alinhamento;
     };
     switch (d.tipo) {
-    case Tipo::Forma: destino.adiciona<report::Forma>(nome, caixa); break;
-    case Tipo::LinhaH: destino.adiciona<report::Linha>(nome, caixa, L::Horizontal); break;
-    case Tipo::LinhaV: destino.adiciona<report::Linha>(nome, caixa, L::Vertical); break;
-    case Tipo::Texto: rotulo(destino.adiciona<report::Rotulo>(nome, caixa), false); break;
-    case Tipo::TextoFixo: rotulo(destino.adiciona<report::Rotulo>(nome, caixa), true); break;
+    case Tipo::Forma:
+        destino.adiciona<report::Forma>(nome, caixa);
+        break;
+    case Tipo::LinhaH:
+        destino.adiciona<report::Linha>(nome, caixa, L::Horizontal);
+        break;
+    case Tipo::LinhaV:
+        destino.adiciona<report::Linha>(nome, caixa, L::Vertical);
+        break;
+    case Tipo::Texto:
+        rotulo(destino.adiciona<report::Rotulo>(nome, caixa), false);
+        break;
+    case Tipo::TextoFixo:
+        rotulo(destino.adiciona<report::Rotulo>(nome, caixa), true);
+        break;
     case Tipo::Numero:
     case Tipo::NumeroFixo: {
         auto& v = destino.adiciona<report::Valor>(nome, caixa);
@@ -129,8 +139,12 @@ void adiciona(report::Regiao& destino, const Definicao& d, const QString& nome, 
         if (d.tipo == Tipo::NumeroFixo) v.formato = FormatoValor;
         break;
     }
-    case Tipo::Memo: destino.adiciona<report::Memo>(nome, caixa); break;
-    case Tipo::Imagem: destino.adiciona<report::Imagem>(nome, caixa).fonte = logotipo; break;
+    case Tipo::Memo:
+        destino.adiciona<report::Memo>(nome, caixa);
+        break;
+    case Tipo::Imagem:
+        destino.adiciona<report::Imagem>(nome, caixa).fonte = logotipo;
+        break;
     }
 }
 
@@ -147,18 +161,22 @@ AvisoAL::AvisoAL() {
     auto logotipo = [this]() -> QByteArray {
         if (!TbEmp.aberto() || TbEmp.vazio()) return {};
         const db::Bytes b = TbEmp.campo("imag_emp").comoBytes();
-        return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
+        return QByteArray(reinterpret_cast<const char*>(b.data()),
+                          static_cast<qsizetype>(b.size()));
     };
     auto& banda = ppAL.cabecalho.elementos;
-    for (const auto& d : Superior) adiciona(banda, d, QString::fromUtf8(d.nome), d.caixa, logotipo);
+    for (const auto& d : Superior)
+        adiciona(banda, d, QString::fromUtf8(d.nome), d.caixa, logotipo);
     auto& via2 = banda.adiciona<report::Regiao>(QStringLiteral("ppRegiao2Via"),
                                                 report::Caixa{0, 106.892, 197.300, 103.505});
     for (std::size_t i = 0; i < std::size(Superior); ++i)
-        adiciona(via2, Superior[i], QString::fromUtf8(Gemeos[i]), caixaDoGemeo(Gemeos[i], Superior[i].caixa),
-                 logotipo);
+        adiciona(via2, Superior[i], QString::fromUtf8(Gemeos[i]),
+                 caixaDoGemeo(Gemeos[i], Superior[i].caixa), logotipo);
 }
 
-void AvisoAL::defineDuasVias(bool duas) { ppAL.em<report::Regiao>(QStringLiteral("ppRegiao2Via")).visivel = duas; }
+void AvisoAL::defineDuasVias(bool duas) {
+    ppAL.em<report::Regiao>(QStringLiteral("ppRegiao2Via")).visivel = duas;
+}
 
 void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados) {
     codEmpDestino_ = dados.estado.CodEmpDestino;
@@ -173,22 +191,25 @@ void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados) {
     // A code the register does not hold leaves it where it stands, as both were resolved before.
     emp.localiza("cod_emp", db::Valor(codEmpDestino_));
     par("ppLbData1", "ppLbData2",
-        QString::fromStdString(platform::formataDataLonga(platform::Data::deDiasDelphi(ex.DataMovimento))));
+        QString::fromStdString(
+            platform::formataDataLonga(platform::Data::deDiasDelphi(ex.DataMovimento))));
     par("ppLb_Emp11", "ppLb_Emp211", texto(emp, "nom_emp"));
     par("ppLb_Emp12", "ppLb_Emp212",
-        texto(emp, "end_emp") + ' ' + texto(emp, "nro_emp") + ' ' + QStringLiteral("FONE: ") + texto(emp, "fon_emp") +
-            ' ' + QStringLiteral("FAX: ") + texto(emp, "fax_emp"));
+        texto(emp, "end_emp") + ' ' + texto(emp, "nro_emp") + ' ' + QStringLiteral("FONE: ") +
+            texto(emp, "fon_emp") + ' ' + QStringLiteral("FAX: ") + texto(emp, "fax_emp"));
     par("ppLb_Emp13", "ppLb_Emp213",
-        QStringLiteral("CEP: ") + texto(emp, "cep_emp") + ' ' + texto(emp, "cid_emp") + QStringLiteral(" - ") +
-            texto(emp, "uf_emp"));
+        QStringLiteral("CEP: ") + texto(emp, "cep_emp") + ' ' + texto(emp, "cid_emp") +
+            QStringLiteral(" - ") + texto(emp, "uf_emp"));
     emp.localiza("cod_emp", db::Valor(dados.estado.CodEmpresa));
     par("ppLb_Emp21", "ppLb_Emp221", texto(emp, "nom_emp"));
 
     Extenso1.Valor = valor_;
     auto& historico = ppAL.em<report::Memo>(QStringLiteral("ppHistorico"));
     historico.linhas.clear();
-    historico.linhas << QStringLiteral("REF. PAGAMENTOS: ") + ex.RefPagamentos + QStringLiteral(" - ") + dados.HistVar1;
-    historico.linhas << QStringLiteral("(") + QString::fromStdString(Extenso1.PorExtenso()) + QStringLiteral(")");
+    historico.linhas << QStringLiteral("REF. PAGAMENTOS: ") + ex.RefPagamentos +
+                            QStringLiteral(" - ") + dados.HistVar1;
+    historico.linhas << QStringLiteral("(") + QString::fromStdString(Extenso1.PorExtenso()) +
+                            QStringLiteral(")");
     auto& historico2 = ppAL.em<report::Memo>(QStringLiteral("ppHistorico2"));
     historico2.linhas.clear();
     historico2.linhas = historico.linhas;
@@ -219,7 +240,8 @@ void ImprimeAviso(Execucao& ex, DadosTransferencia& dados, AvisoAL& aviso) {
         aviso.TbEmp.defineDiretorio(ex.DirTabelas.toStdString());
         aviso.TbEmp.abre();
     } catch (const std::exception& e) {
-        m.informacao(QStringLiteral("Não foi possível abrir tabela de empresas para carregar logotipo!\r\n") +
+        m.informacao(QStringLiteral(
+                         "Não foi possível abrir tabela de empresas para carregar logotipo!\r\n") +
                      QString::fromStdString(e.what()));
         return;
     }
