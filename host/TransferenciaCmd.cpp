@@ -2,6 +2,7 @@
 // host's services: the selection dialog and the table reservations.
 
 #include "Comum.h"
+#include "Impressao.h"
 #include "Reservas.h"
 #include "Selecao.h"
 
@@ -126,6 +127,7 @@ int comandoTransferencia(int argc, char** argv) {
     if (int r = preparaSessao(*o, s); r != 0) return r;
     s.robo->registraTratador(QStringLiteral("SelecionaRegistro"),
                              [robo = s.robo.get()](QDialog* d) { respondeSelecao(*robo, d); });
+    registraImpressao(*s.robo);
     s.robo->registraJanelaPrincipal(QStringLiteral("FormAL"));
 
     Biblioteca lib("libNotera.so");

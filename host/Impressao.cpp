@@ -1,0 +1,45 @@
+// The print dialog lives in libNotera, which the host only loads; its answer goes through
+// the dialog's properties (arquivoPdf, copias, saidaPdf), reached by the meta-object.
+
+#include "Impressao.h"
+
+#include "Robot.h"
+
+#include <QDialog>
+#include <QJsonObject>
+
+namespace host {
+
+namespace {
+
+void responde(Robo& robo, QDialog* d) {
+    const auto resposta = robo.proximaImpressao();
+    if (!resposta) {
+        robo.registraErro(QStringLiteral("unexpected print dialog \"%1\"").arg(d->windowTitle()));
+        d->reject();
+        return;
+    }
+    if (resposta->isEmpty()) { // print-cancel
+        d->reject();
+        return;
+    }
+    if (!d->setProperty("arquivoPdf", *resposta) || !d->setProperty("copias", 1) ||
+        !d->property("saidaPdf").toBool() || d->property("arquivoPdf").toString() != *resposta) {
+        robo.registraErro(
+            QStringLiteral("print dialog \"%1\" does not take a PDF file").arg(d->windowTitle()));
+        d->reject();
+        return;
+    }
+    robo.log().escreve(
+        {{"event", "print"}, {"file", *resposta}, {"copies", d->property("copias").toInt()}});
+    d->accept();
+}
+
+} // namespace
+
+void registraImpressao(Robo& robo) {
+    robo.registraTratador(QStringLiteral("DialogoImpressao"),
+                          [&robo](QDialog* d) { responde(robo, d); });
+}
+
+} // namespace host
