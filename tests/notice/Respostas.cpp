@@ -8,7 +8,8 @@
 
 namespace apoio {
 
-int MensagensRoteiro::mostra(platform::Icone icone, const QString& texto, const QStringList& botoes) {
+int MensagensRoteiro::mostra(platform::Icone icone, const QString& texto,
+                             const QStringList& botoes) {
     vistas_.push_back({icone, texto, botoes});
     if (respostas_.empty()) {
         ADD_FAILURE() << "unexpected message box: " << texto.toStdString();

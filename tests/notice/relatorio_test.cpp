@@ -1,0 +1,143 @@
+// The renderer's pieces: display formats, text anchoring, hidden groups, copies and the
+// print dialog's API.
+
+#include "Apoio.h"
+#include "Pdf.h"
+
+#include "report/DialogoImpressao.h"
+#include "report/Relatorio.h"
+
+#include <QPrinter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CasoFormato {
+    double valor;
+    const char* formato;
+    const char* texto;
+};
+
+class Formato : public ::testing::TestWithParam<CasoFormato> {};
+
+TEST_P(Formato, FormataNumero) {
+    const auto& c = GetParam();
+    EXPECT_EQ(report::Valor::formataNumero(c.valor, QString::fromUtf8(c.formato)),
+              QString::fromUtf8(c.texto));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Relatorio, Formato,
+    ::testing::Values(CasoFormato{1500, "#,0.00;-#,0.00", "1.500,00"},
+                      CasoFormato{-1234567.891, "#,0.00;-#,0.00", "-1.234.567,89"},
+                      CasoFormato{0, "#,0.00;-#,0.00", "0,00"},
+                      CasoFormato{-0.001, "#,0.00;-#,0.00", "0,00"},
+                      CasoFormato{0.5, "#,0.00", "0,50"}, CasoFormato{1.005, "#,0.00", "1,01"},
+                      CasoFormato{999999.995, "#,0.00", "1.000.000,00"},
+                      CasoFormato{-7.5, "#,0.00", "-7,50"}, CasoFormato{1234.5, "#0.00", "1234,50"},
+                      CasoFormato{12.5, "R$ #,0.0#", "R$ 12,5"}, CasoFormato{42, "", "42"},
+                      CasoFormato{-42, "", "-42"}));
+
+// A report with an anchored text of each alignment and a hidden group.
+struct Fixture {
+    apoio::DirTemp dir;
+    QString arquivo = QString::fromStdString(dir / "r.pdf");
+    report::Relatorio r;
+    Fixture() {
+        auto& banda = r.cabecalho.elementos;
+        auto texto = [&](report::Regiao& onde, const char* nome, const char* t, report::Caixa c,
+                         report::Alinhamento a) -> report::Rotulo& {
+            auto& e = onde.adiciona<report::Rotulo>(QString::fromUtf8(nome), c);
+            e.texto = QString::fromUtf8(t);
+            e.alinhamento = a;
+            return e;
+        };
+        texto(banda, "esq", "ESQUERDA", {10, 10, 5, 4}, report::Alinhamento::Esquerda);
+        texto(banda, "dir", "DIREITA", {10, 20, 5, 4}, report::Alinhamento::Direita);
+        texto(banda, "cen", "CENTRO", {10, 30, 5, 4}, report::Alinhamento::Centro);
+        auto& grupo =
+            banda.adiciona<report::Regiao>(QStringLiteral("grupo"), report::Caixa{0, 50, 100, 20});
+        texto(grupo, "oculto", "OCULTO", {10, 60, 50, 4}, report::Alinhamento::Esquerda);
+    }
+    pdf::Documento imprime(int copias) {
+        QPrinter p(QPrinter::HighResolution);
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(arquivo);
+        r.configura(p, copias);
+        r.imprimeEm(p);
+        return pdf::le(arquivo);
+    }
+};
+
+TEST(Relatorio, TextoAjustadoFicaPresoAoAlinhamento) {
+    Fixture f;
+    const auto doc = f.imprime(1);
+    const double m = 6.35;
+    auto um = [&](const char* t) {
+        auto v = pdf::procura(doc, QString::fromUtf8(t));
+        EXPECT_EQ(v.size(), 1u) << t;
+        return v.empty() ? pdf::Caixa{} : v.front();
+    };
+    EXPECT_NEAR(um("ESQUERDA").x0, m + 10, 0.2);
+    EXPECT_NEAR(um("DIREITA").x1, m + 15, 0.2);
+    const auto c = um("CENTRO");
+    EXPECT_NEAR((c.x0 + c.x1) / 2, m + 12.5, 0.2);
+    EXPECT_GT(c.x1 - c.x0, 5); // wider than its design box: not clipped
+    EXPECT_EQ(pdf::procura(doc, QStringLiteral("OCULTO")).size(), 1u);
+}
+
+TEST(Relatorio, RegiaoOcultaNaoImprime) {
+    Fixture f;
+    f.r.em<report::Regiao>(QStringLiteral("grupo")).visivel = false;
+    const auto doc = f.imprime(1);
+    EXPECT_EQ(pdf::procura(doc, QStringLiteral("OCULTO")).size(), 0u);
+    EXPECT_EQ(pdf::procura(doc, QStringLiteral("ESQUERDA")).size(), 1u);
+}
+
+TEST(Relatorio, GanchoAntesDaBandaECopias) {
+    Fixture f;
+    int vezes = 0;
+    f.r.cabecalho.antesDeImprimir = [&] {
+        ++vezes;
+        f.r.em<report::Rotulo>(QStringLiteral("esq")).texto = QStringLiteral("COPIA%1").arg(vezes);
+    };
+    const auto doc = f.imprime(2);
+    EXPECT_EQ(doc.paginas, 2);
+    EXPECT_EQ(vezes, 2);
+    EXPECT_EQ(pdf::procura(doc, QStringLiteral("COPIA1"), 1).size(), 1u);
+    EXPECT_EQ(pdf::procura(doc, QStringLiteral("COPIA2"), 2).size(), 1u);
+}
+
+TEST(Relatorio, ElementoDesconhecidoEhErro) {
+    Fixture f;
+    EXPECT_THROW(f.r.em<report::Rotulo>(QStringLiteral("nada")), report::Erro);
+    EXPECT_THROW(f.r.em<report::Memo>(QStringLiteral("esq")), report::Erro);
+}
+
+TEST(DialogoImpressao, PropriedadesDeQuemResponde) {
+    report::DialogoImpressao d;
+    EXPECT_EQ(d.objectName(), QStringLiteral("DialogoImpressao"));
+    EXPECT_TRUE(d.setProperty("arquivoPdf", QStringLiteral("/tmp/x.pdf")));
+    EXPECT_TRUE(d.setProperty("copias", 3));
+    EXPECT_TRUE(d.property("saidaPdf").toBool());
+    EXPECT_EQ(d.property("impressora").toString(), QString());
+    EXPECT_EQ(d.arquivoPdf(), QStringLiteral("/tmp/x.pdf"));
+    EXPECT_EQ(d.copias(), 3);
+    QPrinter p;
+    d.aplicaEm(p);
+    EXPECT_EQ(p.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(p.outputFileName(), QStringLiteral("/tmp/x.pdf"));
+}
+
+TEST(DialogoImpressao, PdfSemArquivoNaoImprime) {
+    report::DialogoImpressao d;
+    d.defineArquivoPdf(QString());
+    auto* ok = d.findChild<QWidget*>(QStringLiteral("BtImprimir"));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_FALSE(ok->isEnabled());
+    d.defineArquivoPdf(QStringLiteral("a.pdf"));
+    EXPECT_TRUE(ok->isEnabled());
+}
+
+} // namespace
