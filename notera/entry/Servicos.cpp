@@ -82,6 +82,17 @@ uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* tex
             const auto& c = campos[static_cast<std::size_t>(campo)];
             const std::string t = platform::cp1252ParaUtf8(texto ? texto : "");
             db::Valor v(t);
+            if (c.calculado) {
+                // A calculated field has no column to search: walk the records (charts are small).
+                auto& q = de(ds);
+                const auto antes = q.marcador();
+                for (q.primeiro(); !q.fim() && !q.vazio(); q.proximo()) {
+                    const std::string valor = q.campo(c.nome).comoTexto();
+                    if (parcial ? valor.rfind(t, 0) == 0 : valor == t) return 1;
+                }
+                if (antes) q.vaiPara(*antes);
+                return 0;
+            }
             if (c.tipo == db::Tipo::Inteiro) {
                 // A code being typed is searched as the number typed so far.
                 bool ok = false;

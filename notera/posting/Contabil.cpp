@@ -22,7 +22,9 @@ const QString FalhaTotaisLote = QStringLiteral("Não foi possível atualizar os 
 const QString FalhaPeriodos =
     QStringLiteral("Não foi possível realizar consulta aos períodos de Lotes!");
 
-std::string local(const QString& s) { return s.toStdString(); }
+std::string local(const QString& s) {
+    return s.toStdString();
+}
 
 // The general total's key: a blank cod_tot (an empty text also finds a NULL one).
 const db::Valor TotalGeral{std::string()};
@@ -83,7 +85,8 @@ LotePeriodo LoteDoPeriodo(Execucao& ex, double data, const QString& diretorio) {
         periodos.abre();
     } catch (const db::Erro&) {
         std::string texto;
-        for (const auto& l : LinhasConsultaPeriodos()) texto += l + "\r\n";
+        for (const auto& l : LinhasConsultaPeriodos())
+            texto += l + "\r\n";
         const std::string arquivo = local(diretorio) + "Errosql.txt";
         const bool gravado = platform::gravaArquivoPrivado(arquivo, texto);
         const int erro = errno;

@@ -17,25 +17,24 @@ struct Execucao;
 
 // One entry. Whatever the side, history and cost centre go to the debit-side fields.
 struct LancamentoContabil {
-    std::int32_t Documento = 0;   // cor_lct: num_lan of the record the entry comes from
-    QString Origem;               // orl_lct: "FPA" payable, "FRE" receivable
-    QString ContaDebito;          // cfd_lct
-    QString ContaCredito;         // cfc_lct
-    QString ContaDebitoG;         // cgd_lct
-    QString ContaCreditoG;        // cgc_lct
-    QString CentroCusto;          // ccd_lct
-    QString Historico;            // hvd_lct
-    double Data = 0;              // dat_lct, days since 1899-12-30; selects the lot
+    std::int32_t Documento = 0;       // cor_lct: num_lan of the record the entry comes from
+    QString Origem;                   // orl_lct: "FPA" payable, "FRE" receivable
+    QString ContaDebito;              // cfd_lct
+    QString ContaCredito;             // cfc_lct
+    QString ContaDebitoG;             // cgd_lct
+    QString ContaCreditoG;            // cgc_lct
+    QString CentroCusto;              // ccd_lct
+    QString Historico;                // hvd_lct
+    double Data = 0;                  // dat_lct, days since 1899-12-30; selects the lot
     std::int32_t HistoricoPadrao = 0; // chd_lct
-    std::int32_t Categoria = 0;   // red_lct
-    platform::Dinheiro Valor;     // val_lct
+    std::int32_t Categoria = 0;       // red_lct
+    platform::Dinheiro Valor;         // val_lct
 };
 
 // Appends the entry to |TbLct| (an open entries table) under the host's reservation of
 // ["TbLct"]. Nothing happens when both fiscal accounts are blank or the reservation is
 // refused. Store errors go on to the caller, with the reservation released.
-void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& lancamento,
-                             db::Tabela& TbLct);
+void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& lancamento, db::Tabela& TbLct);
 
 // Adds |valor| to the debit ('D') or credit ('C') side of the general total and of the
 // posting date's lot total (when TbCtl lists the lot) in |TbTot|. TbCtl is opened in the

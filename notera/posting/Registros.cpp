@@ -40,7 +40,9 @@ enum ColunaCheque {
     ColContaGerencial = 9,
 };
 
-db::Valor texto(const QString& s) { return db::Valor(s.toStdString()); }
+db::Valor texto(const QString& s) {
+    return db::Valor(s.toStdString());
+}
 
 // A whole number written in decimal, 0 when the text is not one.
 std::int32_t inteiroOuZero(const QString& s) {
@@ -59,7 +61,8 @@ double dataDaCelula(const QString& s) {
     if (m.hasMatch()) {
         const int dia = m.captured(1).toInt(), mes = m.captured(2).toInt(),
                   ano = m.captured(3).toInt();
-        if (platform::Data::valida(ano, mes, dia)) return platform::Data{ano, mes, dia}.emDiasDelphi();
+        if (platform::Data::valida(ano, mes, dia))
+            return platform::Data{ano, mes, dia}.emDiasDelphi();
     }
     throw std::runtime_error("'" + s.toStdString() + "' não é uma data válida");
 }
@@ -103,7 +106,8 @@ std::int64_t ultimoNumero(db::Tabela& t, const char* campo) {
 void acrescenta(db::Tabela& t, const Campos& campos) {
     semPendencia(t, [&] {
         t.acrescenta();
-        for (const auto& [nome, valor] : campos) t.define(nome, valor);
+        for (const auto& [nome, valor] : campos)
+            t.define(nome, valor);
         t.grava();
     });
 }
@@ -271,8 +275,7 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
             l.Historico = dados.HisVarBan;
             l.HistoricoPadrao = e.CodHisPadBan;
         }
-        lancaNoRazao(ex, pag, l, k == 1 ? 'D' : 'C', ex.TabOrigem.TbLctOri,
-                     ex.TabOrigem.TbTotOri);
+        lancaNoRazao(ex, pag, l, k == 1 ? 'D' : 'C', ex.TabOrigem.TbLctOri, ex.TabOrigem.TbTotOri);
     }
     return true;
 }
@@ -308,15 +311,14 @@ bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
             {"ncc_lan", db::Valor(0)},
             {"nop_lan", db::Valor(0)},
         };
-        const Campos contas =
-            k == 1 ? Campos{{"cde_lan", texto({})},
-                            {"ccr_lan", texto({})},
-                            {"cdg_lan", texto({})},
-                            {"ccg_lan", texto({})}}
-                   : Campos{{"cde_lan", texto({})},
-                            {"cdg_lan", texto({})},
-                            {"ccr_lan", texto(e.ContaCred1)},
-                            {"ccg_lan", texto(e.ContaCredG1)}};
+        const Campos contas = k == 1 ? Campos{{"cde_lan", texto({})},
+                                              {"ccr_lan", texto({})},
+                                              {"cdg_lan", texto({})},
+                                              {"ccg_lan", texto({})}}
+                                     : Campos{{"cde_lan", texto({})},
+                                              {"cdg_lan", texto({})},
+                                              {"ccr_lan", texto(e.ContaCred1)},
+                                              {"ccg_lan", texto(e.ContaCredG1)}};
         c.insert(c.end(), contas.begin(), contas.end());
         c.insert(c.end(), {{"orl_lan", texto({})},
                            {"cor_lan", db::Valor(0)},

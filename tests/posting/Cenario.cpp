@@ -10,7 +10,8 @@ namespace {
 
 QStringList lista(const char* const* tabelas, int32_t ultimo) {
     QStringList l;
-    for (int32_t i = 0; i <= ultimo; ++i) l << QString::fromLatin1(tabelas[i]);
+    for (int32_t i = 0; i <= ultimo; ++i)
+        l << QString::fromLatin1(tabelas[i]);
     return l;
 }
 
@@ -27,28 +28,36 @@ void NOTERA_CALL libera(const char* const* tabelas, int32_t ultimo) {
 
 Cenario::Cenario() {
     Reservas::limpa();
-    const auto r = apoio::executa({apoio::binario("notera-dados"), "criar", dir_.caminho(), "1", "2"});
+    const auto r =
+        apoio::executa({apoio::binario("notera-dados"), "criar", dir_.caminho(), "1", "2"});
     EXPECT_EQ(r.saida, 0) << r.err;
     auto m = std::make_unique<MensagensGravadas>();
     mensagens_ = m.get();
-    ex_ = std::make_unique<notera::Execucao>(notera::ServicosHost(nullptr, reserva, libera), std::move(m));
+    ex_ = std::make_unique<notera::Execucao>(notera::ServicosHost(nullptr, reserva, libera),
+                                             std::move(m));
     ex_->DirTabelas = QString::fromStdString(diretorio(0));
     ex_->DirEmpDestino = QString::fromStdString(diretorio(2));
 }
 
 std::string Cenario::diretorio(int empresa) const {
     if (empresa == 0) return dir_ / "Tabelas";
-    return notera::diretorioDaEmpresa(QString::fromStdString(dir_ / "Tabelas"), empresa).toStdString();
+    return notera::diretorioDaEmpresa(QString::fromStdString(dir_ / "Tabelas"), empresa)
+        .toStdString();
 }
 
-std::string Cenario::arquivo(int empresa) const { return diretorio(empresa) + "/tabelas.sqlite"; }
+std::string Cenario::arquivo(int empresa) const {
+    return diretorio(empresa) + "/tabelas.sqlite";
+}
 
-void Cenario::sql(int empresa, const std::string& comando) const { apoio::sql(arquivo(empresa), comando); }
+void Cenario::sql(int empresa, const std::string& comando) const {
+    apoio::sql(arquivo(empresa), comando);
+}
 
 std::vector<std::string> Cenario::linhas(int empresa, const std::string& consulta) const {
     std::vector<std::string> r;
     std::istringstream in(apoio::sql(arquivo(empresa), consulta));
-    for (std::string l; std::getline(in, l);) r.push_back(l);
+    for (std::string l; std::getline(in, l);)
+        r.push_back(l);
     return r;
 }
 
@@ -65,7 +74,8 @@ void Cenario::abreRegistro() {
 
 void Cenario::abreOrigem(bool contabil) {
     auto& o = ex_->TabOrigem;
-    for (db::Tabela* t : {&o.TbLanPag, &o.TbChqPag, &o.TbLctOri, &o.TbTotOri}) t->defineDiretorio(diretorio(1));
+    for (db::Tabela* t : {&o.TbLanPag, &o.TbChqPag, &o.TbLctOri, &o.TbTotOri})
+        t->defineDiretorio(diretorio(1));
     o.TbLanPag.abre();
     o.TbChqPag.abre();
     if (contabil) {
@@ -76,7 +86,8 @@ void Cenario::abreOrigem(bool contabil) {
 
 void Cenario::abreDestino(bool contabil) {
     auto& d = ex_->TabDestino;
-    for (db::Tabela* t : {&d.TbLanRec, &d.TbLctDes, &d.TbTotDes}) t->defineDiretorio(diretorio(2));
+    for (db::Tabela* t : {&d.TbLanRec, &d.TbLctDes, &d.TbTotDes})
+        t->defineDiretorio(diretorio(2));
     d.TbLanRec.abre();
     if (contabil) {
         d.TbLctDes.abre();

@@ -42,6 +42,11 @@ struct Reservas {
     }
 };
 
+// A posting date: days since 1899-12-30.
+inline double dia(int ano, int mes, int d) {
+    return platform::Data{ano, mes, d}.emDiasDelphi();
+}
+
 class Cenario : public ::testing::Test {
 protected:
     Cenario();
@@ -64,8 +69,6 @@ protected:
     void periodosPadrao(int empresa) const;
 
     std::vector<Caixa>& caixas() { return mensagens_->caixas; }
-
-    static double dia(int ano, int mes, int d) { return platform::Data{ano, mes, d}.emDiasDelphi(); }
 
     apoio::DirTemp dir_;
     std::unique_ptr<notera::Execucao> ex_;
