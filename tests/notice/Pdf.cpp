@@ -85,6 +85,14 @@ QImage rasteriza(const QString& arquivo, int pagina) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
+QString titulo(const QString& arquivo) {
+    auto r = apoio::executa({"/usr/bin/pdfinfo", arquivo.toStdString()});
+    EXPECT_EQ(r.saida, 0) << r.err;
+    for (const QString& l : QString::fromStdString(r.out).split(QLatin1Char('\n')))
+        if (l.startsWith(QLatin1String("Title:"))) return l.mid(6).trimmed();
+    return {};
+}
+
 QStringList fontes(const QString& arquivo) {
     auto r = apoio::executa({"/usr/bin/pdffonts", arquivo.toStdString()});
     EXPECT_EQ(r.saida, 0) << r.err;

@@ -35,6 +35,9 @@ std::vector<Caixa> procura(const Documento& d, const QString& frase, int pagina 
 // Page |pagina| (from 1) at 10 pixels a millimetre, in colour.
 QImage rasteriza(const QString& arquivo, int pagina = 1);
 
+// The document's title (the print job's name).
+QString titulo(const QString& arquivo);
+
 // Font names embedded in the file.
 QStringList fontes(const QString& arquivo);
 

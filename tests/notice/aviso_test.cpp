@@ -358,6 +358,7 @@ TEST_P(Pagina, TextosLinhasELogotipoNosLugares) {
 
     const auto doc = pdf::le(arquivo);
     EXPECT_EQ(doc.paginas, 1);
+    EXPECT_EQ(pdf::titulo(arquivo), QStringLiteral("Report"));
     EXPECT_NEAR(doc.largura, 210.0, 0.1);
     EXPECT_NEAR(doc.altura, 297.0, 0.1);
     const int vias = duas ? 2 : 1;
@@ -407,6 +408,7 @@ struct CasoConteudo {
     int destino;
     QString valorImpresso, extenso, nome1;
     bool logotipo;
+    int linhasExtenso;
 };
 
 class Conteudo : public ::testing::TestWithParam<CasoConteudo> {};
@@ -420,7 +422,13 @@ TEST_P(Conteudo, ValorExtensoEEmpresa) {
     ASSERT_TRUE(QFile::exists(arquivo));
     const auto doc = pdf::le(arquivo);
     EXPECT_EQ(pdf::procura(doc, c.valorImpresso).size(), 1u) << c.valorImpresso.toStdString();
-    EXPECT_EQ(pdf::procura(doc, c.extenso).size(), 1u) << c.extenso.toStdString();
+    const auto extenso = pdf::procura(doc, c.extenso);
+    ASSERT_EQ(extenso.size(), 1u) << c.extenso.toStdString();
+    // Long words wrap inside the memo's box (4.868, 155.152 wide).
+    EXPECT_LE(extenso.front().x1, Margem + 4.868 + 155.152);
+    const double altura = extenso.front().y1 - extenso.front().y0, linha = 10 * 25.4 / 72 * 1.15;
+    EXPECT_GT(altura, (c.linhasExtenso - 1) * linha);
+    EXPECT_LT(altura, c.linhasExtenso * linha);
     EXPECT_EQ(pdf::procura(doc, c.nome1).size(), 1u) << c.nome1.toStdString();
     confereLogotipo(pdf::rasteriza(arquivo), 0, 0, c.logotipo);
 }
@@ -428,13 +436,13 @@ TEST_P(Conteudo, ValorExtensoEEmpresa) {
 INSTANTIATE_TEST_SUITE_P(
     Aviso, Conteudo,
     ::testing::Values(CasoConteudo{"SemSeparadores", "1500", 1, "1.500,00",
-                                   "(UM MIL E QUINHENTOS REAIS)", "DESTINO COMERCIO LTDA", true},
+                                   "(UM MIL E QUINHENTOS REAIS)", "DESTINO COMERCIO LTDA", true, 1},
                       CasoConteudo{"Centavos", "1234567,89", 1, "1.234.567,89",
                                    "(UM MILHAO, DUZENTOS E TRINTA E QUATRO MIL, QUINHENTOS E "
                                    "SESSENTA E SETE REAIS E OITENTA E NOVE CENTAVOS)",
-                                   "DESTINO COMERCIO LTDA", true},
+                                   "DESTINO COMERCIO LTDA", true, 2},
                       CasoConteudo{"EmpresaSemLogotipo", "0,50", 3, "0,50", "(CINQUENTA CENTAVOS)",
-                                   "SEM LOGO LTDA", false}),
+                                   "SEM LOGO LTDA", false, 1}),
     [](const auto& i) { return std::string(i.param.nome); });
 
 } // namespace
