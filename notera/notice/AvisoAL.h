@@ -20,8 +20,8 @@ public:
     db::Tabela TbEmp; // the register table, read only for the logo
     TExtenso Extenso1;
 
-    // Fills the fixed contents (steps 5 to 11 of the print step) from the run and the transfer;
-    // the register query must stand on a record.
+    // Fills dates, company texts and the history (with the amount in words) from the run and
+    // the transfer; the run's register query (TabPadroes.QTbEmp) must be open.
     void preenche(Execucao& ex, const DadosTransferencia& dados);
     void defineDuasVias(bool duas);
     // Runs before the header band is drawn: positions TbEmp on the destination company and
