@@ -318,10 +318,16 @@ void Robo::executa(const Acao& a) {
         else
             registraErro(QStringLiteral("line %1: no window to close").arg(a.linha));
     } else if (v == QLatin1String("type")) {
-        if (QWidget* w = alvoDoTeclado())
-            QTest::keyClicks(w, a.args[0]);
-        else
-            registraErro(QStringLiteral("line %1: no widget has the focus").arg(a.linha));
+        // One key at a time, each to the widget that has the focus then: a grid opens a cell
+        // editor on the first key and the rest go to it.
+        for (QChar c : a.args[0]) {
+            QWidget* w = alvoDoTeclado();
+            if (!w) {
+                registraErro(QStringLiteral("line %1: no widget has the focus").arg(a.linha));
+                break;
+            }
+            QTest::keyClick(w, c.toLatin1());
+        }
     } else if (v == QLatin1String("key")) {
         teclas(a.args);
     } else {

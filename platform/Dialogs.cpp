@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 #include <cstdlib>
@@ -54,14 +55,16 @@ int caixaMensagem(Icone icone, const QString& titulo, const QString& texto,
     AplicacaoQt app;
     if (!app.disponivel()) return escapeIndex;
 
-    QMessageBox box(iconeQt(icone), titulo, texto, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    QPointer<QWidget> anterior = QApplication::activeWindow();
+    QMessageBox box(iconeQt(icone), titulo, texto, QMessageBox::NoButton, anterior);
     QList<QPushButton*> criados;
     for (const auto& b : botoes) criados.push_back(box.addButton(b, papel(b)));
     if (padrao >= 0 && padrao < criados.size()) box.setDefaultButton(criados[padrao]);
     if (escapeIndex >= 0 && escapeIndex < criados.size())
         box.setEscapeButton(criados[escapeIndex]);
     box.exec();
+    // The window under the box takes the keyboard back, as it did on the original system.
+    if (anterior) anterior->activateWindow();
     auto* clicado = box.clickedButton();
     for (int i = 0; i < criados.size(); ++i)
         if (criados[i] == clicado) return i;

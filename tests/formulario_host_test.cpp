@@ -3,6 +3,7 @@
 
 #include "Host.h"
 
+#include <QDate>
 #include <QJsonArray>
 
 #include <gtest/gtest.h>
@@ -188,4 +189,51 @@ TEST_F(Formulario, DigitoVerificadorDaOrigem) {
     EXPECT_EQ(texto(b, "Ed_Cred2", 1), "");
     ASSERT_EQ(b.eventos("select").size(), 2);
     EXPECT_EQ(b.eventos("select")[0]["at"].toString(), "103-1");
+}
+
+TEST_F(Formulario, GradeDeCheques) {
+    auto e = roda("type 2\nkey Enter\ntype 1\nkey Enter\n"            // origin 2, supplier 1 (history 1)
+                  "focus Ed_Banco2\ntype 1\nkey Enter\n"               // the page's bank account
+                  "focus Ed_HistVar2\ntype \"REF 99\"\n"
+                  "focus GradeChq\n"                                   // today's date
+                  "key Enter\nkey Enter\n"                             // bank code 1, then its name
+                  "type 123\nkey Enter\n"                              // number; the value proposed
+                  "key Enter\n"                                        // value; the history proposed
+                  "key Enter\ndump focus\n"                            // the situation selector
+                  "key Down\nkey Enter\n"                              // D: on to the account
+                  "key Enter\n"                                        // account; a new row
+                  "dump GradeChq\ndump Lb_ChqTotal\n"
+                  "key Enter\nkey Enter\ntype 123\nanswer OK\nkey Enter\n" // same bank and number
+                  "type 124\nkey Enter\n"
+                  "type 2000\nanswer OK\nkey Enter\n"                  // above the transfer
+                  "type 10.5\nkey Enter\ndump Lb_ChqTotal\n"           // "." typed as ","
+                  "key Enter\nkey Down\nkey Down\nkey Down\nkey Enter\n" // V: on to the reason
+                  "answer OK\nkey Enter\ntype 12\nkey Enter\nkey Enter\n"
+                  "dump GradeChq\n"
+                  "key Backspace\nkey Up\ndump GradeChq\n"             // a row without date goes
+                  "key Down\nkey Backspace\nkey Enter\n"               // a new row, emptied: entry over
+                  "dump GradeChq\ndump focus\n"
+                  "click BtSair\n");
+    const QString hoje = QDate::currentDate().toString("dd/MM/yyyy");
+    EXPECT_EQ(focos(e), (QStringList{"Cb_ChqSit", "Ed_Valor"}));
+    const QJsonArray primeira{hoje, "BANCO DO BRASIL C/C 12345-6", "123", "1500,00",
+                              "PAGAMENTO DE FORNECEDOR REF 99", "D - Depositado", "", "",
+                              "104  BANCO DO BRASIL C/C 12345-6"};
+    EXPECT_EQ(linha(e, 0, 1), primeira);
+    EXPECT_EQ(linha(e, 0, 2)[0].toString(), hoje); // the new row
+    EXPECT_EQ(texto(e, "Lb_ChqTotal", 0), "1.500,00");
+    EXPECT_EQ(texto(e, "Lb_ChqTotal", 1), "1.510,50");
+    EXPECT_EQ(mensagens(e), (QStringList{"Cheque deste banco já informado na linha 1",
+                                         "Valor do cheque não pode ser maior que o total do lançamento!",
+                                         "Motivo inválido!"}));
+    for (const auto& m : e.eventos("message")) EXPECT_EQ(m["icon"].toString(), "none");
+    const QJsonArray segunda{hoje, "BANCO DO BRASIL C/C 12345-6", "124", "10,5", "PAGAMENTO DE FORNECEDOR REF 99",
+                             "V - Devolvido", "12", "", "104  BANCO DO BRASIL C/C 12345-6"};
+    EXPECT_EQ(linha(e, 1, 2), segunda);
+    EXPECT_EQ(e.dumps("GradeChq")[1]["rows"].toArray().size(), 4); // titles, two cheques, a new row
+    for (int i = 2; i <= 3; ++i) {
+        const auto d = e.dumps("GradeChq").value(i);
+        EXPECT_EQ(d["rows"].toArray().size(), 3) << i; // the empty row was discarded
+        EXPECT_EQ(d["rows"].toArray()[2].toArray(), segunda) << i;
+    }
 }

@@ -294,6 +294,9 @@ bool FormAL::teclaNaGrade(QKeyEvent* k, QWidget* editor) {
         const auto r = logica_.gradeTeclaPressionada(*c, atual);
         if (!r) {
             engolida = true;
+        } else if (*r == '\b' && !editor) {
+            grade_->editaCom(QString()); // Backspace on a cell opens its editor emptied
+            engolida = true;
         } else if (*r != *c) {
             grade_->editaCom(QString(*r)); // the key typed as another character
             engolida = true;

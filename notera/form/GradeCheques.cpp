@@ -38,9 +38,12 @@ QString GradeCheques::textoDoEditor() const {
 void GradeCheques::fechaEditor() {
     if (!editor_) return;
     QWidget* e = editor_;
+    // The window's focus, not hasFocus(): that one is false while the window is inactive.
+    const bool tinhaFoco = window()->focusWidget() == e;
     commitData(e);
     closeEditor(e, QAbstractItemDelegate::NoHint);
     editor_ = nullptr;
+    if (tinhaFoco) setFocus(Qt::OtherFocusReason);
 }
 
 void GradeCheques::editaCom(const QString& texto) {
@@ -55,13 +58,15 @@ QWidget* DelegadoGrade::createEditor(QWidget* pai, const QStyleOptionViewItem&, 
     auto* e = new QLineEdit(pai);
     e->setFrame(false);
     if (grade_->mascara_) e->setInputMask(mascaraQt(grade_->mascara_(indice.column())));
-    if (grade_->observador_) e->installEventFilter(grade_->observador_);
     grade_->editor_ = e;
     return e;
 }
 
 void DelegadoGrade::setEditorData(QWidget* editor, const QModelIndex& indice) const {
     auto* e = static_cast<QLineEdit*>(editor);
+    // Installed after the view's own filter, so the form sees the editor's keys first
+    // (Enter above all, which the view would otherwise commit on its own, later).
+    if (grade_->observador_) e->installEventFilter(grade_->observador_);
     QString t = indice.data().toString();
     if (!e->inputMask().isEmpty()) t.replace(' ', '_');
     e->setText(t);
