@@ -237,3 +237,51 @@ TEST_F(Formulario, GradeDeCheques) {
         EXPECT_EQ(d["rows"].toArray()[2].toArray(), segunda) << i;
     }
 }
+
+TEST_F(Formulario, EmpresaDeOrigemRecusasETrocas) {
+    auto e = roda("answer OK\nkey Enter\ndump focus\n"                 // empty: refused, focus stays
+                  "cancel\nanswer OK\ntype 99\nkey Enter\ndump Ed_Empresa\n" // not in the register
+                  "answer OK\ntype 2\nkey Enter\ndump Ed_Empresa\n"    // the destination itself
+                  "choose 2\nanswer OK\ntype ZZZ\nkey Enter\n"         // ... also through the dialog
+                  "type 1\nkey Enter\n"                                // origin 1: both charts
+                  "dump Pn_Contabil2\ndump Pn_ContabilG2\ndump GradeChq\n"
+                  "type 1\nkey Enter\n" // a supplier; its account handling moves on to Ed_Custo2
+                  "focus Ed_Empresa\nkey End Shift+Home\ntype 1\nkey Enter\ndump Ed_Fornecedor\n" // the same company
+                  "key Enter\n"
+                  "focus Ed_Empresa\nkey End Shift+Home\ntype 3\nkey Enter\ndump Ed_Fornecedor\n" // another one
+                  "type 2\nkey Enter\ndump Ed_Fornecedor\n"             // company 3 uses company 1's catalogues
+                  "click BtSair\n",
+                  "2");
+    EXPECT_EQ(focos(e), QStringList{"Ed_Empresa"});
+    EXPECT_EQ(mensagens(e), (QStringList{"Informe a empresa geradora do recurso financeiro!",
+                                         "Informe a empresa de onde virão os recursos financeiros!",
+                                         "Não é possível informar a mesma empresa de destino dos recursos financeiro!",
+                                         "Não é possível informar a mesma empresa de destino dos recursos financeiro!"}));
+    const auto msgs = e.eventos("message");
+    EXPECT_EQ(msgs[0]["icon"].toString(), "information");
+    EXPECT_EQ(msgs[1]["icon"].toString(), "none"); // a plain message box
+    EXPECT_EQ(msgs[1]["caption"].toString(), "notera-host");
+    EXPECT_EQ(texto(e, "Ed_Empresa", 0), "");
+    EXPECT_EQ(texto(e, "Ed_Empresa", 1), "");
+    // Origin 1 of destination 2 keeps a managerial chart as well.
+    EXPECT_TRUE(e.dumps("Pn_Contabil2")[0]["visible"].toBool());
+    EXPECT_TRUE(e.dumps("Pn_ContabilG2")[0]["visible"].toBool());
+    EXPECT_EQ(e.dumps("GradeChq")[0]["rows"].toArray()[0].toArray().size(), 10);
+    EXPECT_EQ(texto(e, "Ed_Fornecedor", 0), "1"); // entered again: the supplier's code is kept
+    EXPECT_EQ(texto(e, "Ed_Fornecedor", 1), ""); // another company: origin entries cleared
+    EXPECT_EQ(texto(e, "Ed_Fornecedor", 2), "EMBALAGENS CAMPINAS LTDA");
+}
+
+TEST_F(Formulario, OrigemSemProgramaDeContabilidade) {
+    std::filesystem::remove(dados() + "/Contabilidade.exe");
+    auto e = roda("type 2\nkey Enter\nfocus GradeChq\nkey Enter\n"
+                  "dump Pn_Contabil2\ndump Pn_ContabilG2\ndump GradeChq\n"
+                  "focus Ed_Empresa\nkey End Shift+Home\ntype 3\nkey Enter\ndump GradeChq\n" // rows typed stay
+                  "click BtSair\n",
+                  "1");
+    EXPECT_FALSE(e.dumps("Pn_Contabil2")[0]["visible"].toBool());
+    EXPECT_FALSE(e.dumps("Pn_ContabilG2")[0]["visible"].toBool());
+    const auto antes = e.dumps("GradeChq")[0]["rows"].toArray();
+    EXPECT_EQ(antes[0].toArray().size(), 8);
+    EXPECT_EQ(e.dumps("GradeChq")[1]["rows"].toArray(), antes);
+}
