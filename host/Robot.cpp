@@ -335,9 +335,12 @@ void Robo::executa(const Acao& a) {
         if (!w) {
             registraErro(QStringLiteral("unknown widget %1").arg(a.args[0]));
         } else if (v == QLatin1String("click") || v == QLatin1String("focus")) {
-            if (auto* t = qobject_cast<QTableWidget*>(w))
-                clica(t->viewport(), t->visualItemRect(t->currentItem()).center());
-            else
+            if (auto* t = qobject_cast<QTableWidget*>(w)) {
+                // A click on the current cell, as a user clicking into the grid would.
+                QModelIndex i = t->currentIndex();
+                if (!i.isValid()) i = t->model()->index(std::min(1, t->rowCount() - 1), 0);
+                clica(t->viewport(), t->visualRect(i).center());
+            } else
                 clica(w);
         } else if (v == QLatin1String("cell")) {
             auto* t = qobject_cast<QTableWidget*>(w);

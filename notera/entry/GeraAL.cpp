@@ -4,6 +4,7 @@
 
 #include "Execucao.h"
 #include "form/FormAL.h"
+#include "posting/Confirma.h"
 #include "platform/BrFormat.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
@@ -97,6 +98,7 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
 
     FormAL form;
     form.logica().defineExecucao(&ex);
+    form.logica().definePostagem([&] { return PostaTransferencia(form.logica(), ex); });
     auto& estado = form.logica().estado();
     estado.CodEmpDestino = CodEmpDestino;
     const bool gerencial = Contabil && configuracaoLigada(ex.TabDestino.ConfigEmpresa, 27);

@@ -1,5 +1,6 @@
 #include "LogicaAL.h"
 
+#include "Operacoes.h"
 #include "entry/Execucao.h"
 
 #include <QDate>
@@ -89,8 +90,57 @@ void LogicaAL::BtSairClick() {
 }
 
 void LogicaAL::BtOkClick() {
-    if (!estado_.OkLivre) return;
-    if (acaoOk_) acaoOk_();
+    if (acaoOk_) {
+        if (estado_.OkLivre) acaoOk_();
+        return;
+    }
+    visao_.botaoOkPressionado(true);
+    visao_.processaMensagens();
+    if (!estado_.OkLivre) return; // entered again through the messages just handled
+    estado_.OkLivre = false;
+    // However the action ends, even by an error of the store.
+    struct Fim {
+        LogicaAL& l;
+        ~Fim() {
+            l.estado_.OkLivre = true;
+            l.visao_.botaoOkPressionado(false);
+            l.visao_.cursorDeEspera(false);
+        }
+    } fim{*this};
+    visao_.cursorDeEspera(true);
+    visao_.processaMensagens();
+
+    if (estado_.CodEmpresa == 0) {
+        visao_.mostraPagina(PaginaOrigem);
+        mensagens().informacao(QStringLiteral("Informe a empresa de origem do recurso financeiro!"));
+        solicitaFoco(QStringLiteral("Ed_Empresa"));
+        return;
+    }
+    const QString valor = visao_.texto(QStringLiteral("Ed_Valor"));
+    if (!LeValorDecimal(valor)) {
+        mensagens().erro(QStringLiteral("Valor inválido!"));
+        visao_.mostraPagina(PaginaDestino);
+        solicitaFoco(QStringLiteral("Ed_Valor"));
+        return;
+    }
+    if (ValorMonetario(valor, {}) == platform::Dinheiro{}) {
+        mensagens().informacao(QStringLiteral("Valor não pode ser zero!"));
+        visao_.mostraPagina(PaginaDestino);
+        solicitaFoco(QStringLiteral("Ed_Valor"));
+        return;
+    }
+    const bool semCheques = visao_.linhasGrade() < 3 && LinhaSemData(1);
+    if (!semCheques) {
+        const int ultima = visao_.linhasGrade() - 1;
+        if (LinhaSemData(ultima) && visao_.linhasGrade() > 2) {
+            if (visao_.linhaAtual() >= ultima) visao_.defineCelulaAtual(std::max(visao_.colunaAtual(), 0), ultima - 1);
+            visao_.defineLinhasGrade(ultima);
+            SincronizaGradeAux();
+        }
+        if (!ValidaCheques()) return;
+    }
+    if (!postagem_ || !postagem_()) return;
+    if (estado_.Confirmado) visao_.fecha();
 }
 
 void LogicaAL::executa(const std::map<QString, Handler>& tabela, const QString& controle) {

@@ -92,7 +92,12 @@ public:
     using Handler = std::function<void()>;
     void defineEntrada(const QString& controle, Handler h) { entradas_[controle] = std::move(h); }
     void defineSaida(const QString& controle, Handler h) { saidas_[controle] = std::move(h); }
+    // Replaces the whole OK action (tests of the keyboard rules).
     void defineAcaoOk(Handler h) { acaoOk_ = std::move(h); }
+    // The posting steps of the OK action, after the entry checks: answers false when the
+    // action ends there (the form stays open), true when it goes on to its normal end.
+    using Postagem = std::function<bool()>;
+    void definePostagem(Postagem p) { postagem_ = std::move(p); }
     // Binds the handlers of the lookups, accounts and origin company.
     void ligaHandlers();
 
@@ -188,6 +193,7 @@ private:
     bool ativada_ = false;
     std::map<QString, Handler> entradas_, saidas_;
     Handler acaoOk_;
+    Postagem postagem_;
 };
 
 } // namespace notera
