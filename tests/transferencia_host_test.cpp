@@ -127,7 +127,8 @@ TEST_F(Transferencia, TecladoEnterCimaPageDown) {
                   "dump focus\n"    // Ed_Banco2
                   "key Up\n"
                   "dump focus\n"    // Ed_Custo2
-                  "key PageDown\n"  // the OK action; the field keeps the focus
+                  "answer OK\n"
+                  "key PageDown\n"  // the OK action, no exit handler: the amount 0,00 is refused
                   "dump focus\n"
                   "focus Ed_Empresa\n"
                   "key Up\n"        // no key-down handler in Ed_Empresa
@@ -141,8 +142,11 @@ TEST_F(Transferencia, TecladoEnterCimaPageDown) {
     EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join('|').toStdString();
     QStringList focos;
     for (const auto& d : e.dumps("focus")) focos << d["value"].toString();
-    EXPECT_EQ(focos, (QStringList{"Ed_Empresa", "Ed_Fornecedor", "Ed_Banco2", "Ed_Custo2", "Ed_Custo2", "Ed_Empresa",
+    EXPECT_EQ(focos, (QStringList{"Ed_Empresa", "Ed_Fornecedor", "Ed_Banco2", "Ed_Custo2", "Ed_Valor", "Ed_Empresa",
                                   "GradeChq", "Ed_HistVar2"}));
+    auto msgs = e.eventos("message");
+    ASSERT_EQ(msgs.size(), 1);
+    EXPECT_EQ(msgs[0]["text"].toString().toStdString(), "Valor não pode ser zero!");
     EXPECT_EQ(e.dumps("Ed_Fornecedor").value(0)["text"].toString(), "ABC");
 }
 
