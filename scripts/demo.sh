@@ -1,39 +1,124 @@
 #!/usr/bin/env bash
-# The main job on the embedded demo data: prints a sample cheque (front, back and copy)
-# through the host to a file port under demo-out/.
+# The main job on the embedded demo data: a transfer of funds between two companies of the
+# group, its posting notice and one cheque. With a display the form opens for the user;
+# without one a scripted clerk enters a transfer paid with two cheques.
 set -euo pipefail
 build=${1:-build}
 top=$(cd "$(dirname "$0")/.." && pwd)
+bin="$top/$build/bin"
 out="$top/demo-out"
-mkdir -p "$out/tmp"
-rm -f "$out/porta-cheque.prn"
+rm -rf "$out"
+mkdir -p "$out/tmp" "$out/run"
+chmod 700 "$out/run"
+export XDG_CONFIG_HOME="$out/config" XDG_RUNTIME_DIR="$out/run"
+silencia() { grep -v -e propagateSizeHints -e XDG_RUNTIME_DIR >&2 || true; }
 
+"$bin/notera-dados" demo "$out/dados" 2> >(silencia)
+dados="$out/dados/"
+o="$dados/Tabelas/002/tabelas.sqlite"; d="$dados/Tabelas/001/tabelas.sqlite"
+conta() { sqlite3 "$1" "select count(*) from $2"; }
+declare -A antes
+for t in TbLanPag TbChqPag TbLct TbTot; do antes[o$t]=$(conta "$o" $t); done
+for t in TbLanRec TbLct TbTot TbCal; do antes[d$t]=$(conta "$d" $t); done
+interativo=""
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -t 0 ] && [ -z "${CI:-}" ]; then
+  interativo=1
+else
+  export QT_QPA_PLATFORM=offscreen
+fi
+
+# --- the transfer: company 2 pays company 1 -------------------------------------------
+cat > "$out/transferencia.script" <<SCRIPT
+# origin company 2, its supplier, cost centre, bank account and expense category
+type 2
+key Enter
+type 1
+key Enter
+type ADM
+key Enter
+type 1
+key Enter
+type 3
+key Enter
+focus Ed_HistVar2
+type "TRANSFERENCIA PARA BOM SABOR"
+# two cheques: 1.000,00 and the 500,00 that the grid proposes
+focus GradeChq
+key Enter Enter
+type 850301
+key Enter Backspace
+type 1000
+key Enter Enter Enter Enter
+key Enter Enter
+type 850302
+key Enter Enter Enter Enter Enter
+# a new row was proposed: erase its date and leave the grid
+key Backspace Enter
+# destination page: client, cost centre, bank, revenue, history
+key Enter
+type 3
+key Enter
+type ADM
+key Enter
+type 1
+key Enter
+type 2
+key Enter Enter
+type "APORTE PARA PAGAMENTOS DE DEZEMBRO"
+# post it, print the notice once into a PDF
+answer Sim
+answer Nao
+print $out/aviso.pdf
+click BtOk
+SCRIPT
+
+args=(transferencia --dados "$dados" --empresa 1 --contabil --valor 1500.00
+      --ref "NF 1001 E NF 1002" --controle "DEMO")
+if [ -n "$interativo" ]; then
+  echo "O formulário \"Transferência de Recursos\" está aberto: a empresa 1 recebe 1.500,00."
+  "$bin/notera-host" "${args[@]}" 2> >(silencia) && resultado=0 || resultado=$?
+else
+  "$bin/notera-host" "${args[@]}" --script "$out/transferencia.script" --log "$out/transferencia.log" \
+    2> >(silencia) && resultado=0 || resultado=$?
+fi
+case $resultado in
+  0) echo "Transferência lançada." ;;
+  1) echo "Nenhuma transferência lançada." ;;
+  *) echo "O roteiro falhou (saída $resultado); veja $out/transferencia.log"; exit 1 ;;
+esac
+
+# --- one cheque through the cheque library -----------------------------------------------
 cat > "$out/cheque.script" <<'SCRIPT'
 # Yes to the back, Yes to the copy
 answer Sim
 answer Sim
 SCRIPT
-
-printf 'Pague-se a Fornecedora Beta S.A.\r\nsomente por compensacao\r\n' > "$out/verso.txt"
-
-[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen
-arquivo=$(TMPDIR="$out/tmp" "$top/$build/bin/notera-host" cheque \
-  --porta "$out/porta-cheque.prn" --valor 1500.00 --banco 237 --nome-banco "Banco Bradesco" \
-  --numero 102345 --data "$(date +%F)" --portador "Fornecedora Beta S.A." --cidade "Recife" \
-  --copia --verso-arquivo "$out/verso.txt" --empresa "Comércio Alfa Ltda" \
-  --script "$out/cheque.script" --log "$out/cheque.log" 2> >(grep -v -e propagateSizeHints -e XDG_RUNTIME_DIR >&2))
-
-# The spooler sends detached; give it a moment to finish.
-for _ in $(seq 50); do
-  [ -s "$out/porta-cheque.prn" ] && [ "$(grep -c 'COPIA DE CHEQUE' "$out/porta-cheque.prn")" -ge 1 ] && break
+printf 'Pague-se a Bom Sabor Alimentos Ltda\r\nsomente por compensacao\r\n' > "$out/verso.txt"
+chargs=(cheque --porta "$out/porta-cheque.prn" --valor 1000.00 --banco 1
+        --nome-banco "Banco do Brasil" --numero 850301 --data "$(date +%F)"
+        --portador "Bom Sabor Alimentos Ltda" --cidade "Campinas" --copia
+        --verso-arquivo "$out/verso.txt" --empresa "Transportadora Rio Claro S.A.")
+[ -n "$interativo" ] || chargs+=(--script "$out/cheque.script" --log "$out/cheque.log")
+arquivo=$(TMPDIR="$out/tmp" "$bin/notera-host" "${chargs[@]}" 2> >(silencia))
+for _ in $(seq 50); do   # the spooler sends in the background
+  grep -q 'COPIA DE CHEQUE' "$out/porta-cheque.prn" 2>/dev/null && break
   sleep 0.1
 done
 
-echo "Cheque impresso."
-echo "  arquivo de impressão (última parte, a cópia): $arquivo"
-echo "  arquivo de lote:                              ${arquivo%.TXT}.BAT"
-echo "  porta (frente, verso e cópia, em sequência):  $out/porta-cheque.prn"
-echo "  registro do robô:                             $out/cheque.log"
+# --- summary ------------------------------------------------------------------------------
+novos() { echo $(( $(conta "$1" $2) - antes[$3$2] )); }
+echo
+echo "Registros gravados:"
+if [ "$resultado" = 0 ]; then
+  echo "  Aviso de Lançamento número $(sqlite3 "$d" "select max(nal_cal) from TbCal")"
+  echo "  empresa 002 (origem):  $(novos "$o" TbLanPag o) contas a pagar, $(novos "$o" TbChqPag o) cheques," \
+       "$(novos "$o" TbLct o) lançamentos contábeis, $(novos "$o" TbTot o) totais novos"
+  echo "  empresa 001 (destino): $(novos "$d" TbLanRec d) contas a receber, $(novos "$d" TbLct d) lançamentos contábeis," \
+       "$(novos "$d" TbTot d) totais novos, $(novos "$d" TbCal d) registro de AL"
+  echo "  aviso impresso em:     $out/aviso.pdf"
+fi
+echo "  cheque (frente, verso e cópia) na porta: $out/porta-cheque.prn"
+echo "  arquivo de impressão do cheque:          $arquivo"
 echo
 echo "Cópia do cheque (code page 1252, mostrada em UTF-8):"
 iconv -f CP1252 -t UTF-8 "$arquivo" | tr -d '\r' | sed 's/\x1b@//'
