@@ -285,3 +285,29 @@ TEST_F(Formulario, OrigemSemProgramaDeContabilidade) {
     EXPECT_EQ(antes[0].toArray().size(), 8);
     EXPECT_EQ(e.dumps("GradeChq")[1]["rows"].toArray(), antes);
 }
+
+TEST_F(Formulario, MensagensDasCelulasDaGrade) {
+    // Each wrong cell keeps the current cell and says why; nothing else moves.
+    auto e = roda("type 2\nkey Enter\nfocus GradeChq\n"
+                  "key Backspace\ntype 31022027\nanswer OK\nkey Enter\n" // no 31 February
+                  "key Backspace\ntype 01022027\nkey Enter\n"
+                  "key Backspace\nanswer OK\nkey Enter\n"                 // blank bank account
+                  "cancel\nanswer OK\ntype 77\nkey Enter\n"              // no bank 77; the dialog cancelled
+                  "key Backspace\ntype 2\nkey Enter\n"
+                  "answer OK\nkey Enter\n"                                // no cheque number
+                  "type 9\nkey Enter\n"
+                  "key Backspace\nanswer OK\nkey Enter\n"                 // no value
+                  "type 0\nanswer OK\nkey Enter\n"                        // zero
+                  "key Backspace\ntype 15\nkey Enter\nkey Enter\n"
+                  "dump GradeChq\nclick BtSair\n",
+                  "1");
+    EXPECT_EQ(mensagens(e), (QStringList{"Data inválida!", "Conta bancária inválida!", "Conta bancária não encontrada!",
+                                         "Número de cheque inválido!", "Valor inválido!", "Valor inválido!"}));
+    auto d = e.dumps("GradeChq").value(0);
+    EXPECT_EQ(d["col"].toInt(), 5); // on to the situation
+    const auto linha1 = d["rows"].toArray()[1].toArray();
+    EXPECT_EQ(linha1[0].toString(), "01/02/2027");
+    EXPECT_EQ(linha1[1].toString().toStdString(), "ITAÚ C/C 98765-4");
+    EXPECT_EQ(linha1[2].toString(), "9");
+    EXPECT_EQ(linha1[3].toString(), "15");
+}

@@ -329,6 +329,13 @@ bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
             return true;
         }
         if (alvo == situacao_) return teclaNoSeletor(k);
+        // While a cell editor is open its keys belong to it, even when the grid got them
+        // (an inactive window does not move the keyboard into a new editor).
+        if ((alvo == grade_ || alvo == grade_->viewport()) && grade_->editor()) {
+            QKeyEvent copia(k->type(), k->key(), k->modifiers(), k->text(), k->isAutoRepeat(), k->count());
+            QApplication::sendEvent(grade_->editor(), &copia);
+            return true;
+        }
         if (nome == LogicaAL::GradeChq) return teclaNaGrade(k, grade_->editor() && alvo == grade_->editor() ? grade_->editor() : nullptr);
         bool engolida = false;
         protege([&] {
@@ -421,6 +428,12 @@ int FormAL::paginaAtual() const { return pagina_->currentIndex(); }
 void FormAL::mostraPagina(int p) { pagina_->setCurrentIndex(p); }
 
 void FormAL::aplicaFoco(const QString& controle) {
+    // A late activation must not take the keyboard from the control's own parts: the grid's
+    // cell editor or its situation selector.
+    if (controle == LogicaAL::GradeChq) {
+        const QWidget* f = QApplication::focusWidget();
+        if (f && (f == situacao_ || grade_->isAncestorOf(f))) return;
+    }
     if (controle == LogicaAL::Pagina) {
         pagina_->tabBar()->setFocus(Qt::OtherFocusReason);
         return;

@@ -48,6 +48,7 @@ void GradeCheques::fechaEditor() {
 
 void GradeCheques::editaCom(const QString& texto) {
     if (!editor_) edit(currentIndex());
+    if (editor_) editor_->setFocus(Qt::OtherFocusReason);
     if (auto* e = qobject_cast<QLineEdit*>(editor_.data())) {
         if (e->hasSelectedText()) e->del();
         e->insert(texto);
