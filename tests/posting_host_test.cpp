@@ -378,3 +378,297 @@ TEST_F(Lancamento, DoisChequesComPlanoGerencialDepoisDosExistentes) {
     confere(c, dados());
     EXPECT_EQ(um(registro(), "SELECT nal_emp, nos_emp FROM TbEmp WHERE cod_emp = 1"), "41|17");
 }
+
+namespace {
+
+// Destination 1, origin 2, no cheques: the transfer of the remaining cases.
+const std::string Simples = Origem2 + Destino + "focus Ed_HistVar1\ntype TRANSF\n";
+
+// Without the accounting program the origin's charts stay closed, and a default account
+// handed on by a lookup fails there; supplier 9 and bank 9 hand on none.
+void semContabilidade(const std::string& base) {
+    std::filesystem::remove(base + "/Contabilidade.exe");
+    sql(dirEmpresa(base, 2), "INSERT INTO TbFor VALUES (9, 'FORNECEDOR SEM CONTA', '', 0);"
+                             "INSERT INTO TbBan VALUES (9, 'BANCO SEM CONTA', '', '', 0)");
+}
+const std::string SemContas = "type 2\nkey Enter\ntype 9\nkey Enter\nfocus Ed_Banco2\ntype 9\nkey Enter\n";
+
+QStringList tabelas(const QJsonObject& o) {
+    QStringList l;
+    for (const auto& t : o["tables"].toArray()) l << t.toString();
+    return l;
+}
+
+} // namespace
+
+TEST_F(Lancamento, OrigemSemContabilidadeNaoLancaNoRazao) {
+    semContabilidade(dados());
+    const auto antes = retrato(1, 2);
+    auto e = roda(1, SemContas +
+                         "focus GradeChq\n"
+                         "key Enter\nkey Enter\ntype 77\nkey Enter\n"
+                         "key Enter\nkey Enter\n"       // value 1500,00 and history as proposed
+                         "key Enter\n"                  // situation P: no account column, a new row
+                         "key Backspace\nkey Enter\n" + Destino +
+                         "focus Ed_HistVar1\ntype TRANSF\nanswer Nao\nclick BtOk\n",
+                  {"--contabil", "--data", "2025-06-15"}); // the destination's accounts are shown
+    EXPECT_EQ(e.r.saida, 0) << e.r.err;
+    EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+    auto reservas = e.eventos("reserve");
+    ASSERT_EQ(reservas.size(), 1);
+    EXPECT_EQ(tabelas(reservas[0]), QStringList{"TbCal"});
+    const auto depois = retrato(1, 2);
+    // Two payables, one cheque, two receivables, one register record; no ledger row anywhere.
+    EXPECT_EQ(depois, (std::vector<std::string>{n(std::stoi(antes[0]) + 2), n(std::stoi(antes[1]) + 1), antes[2],
+                                                antes[3], n(std::stoi(antes[4]) + 2), antes[5], antes[6],
+                                                n(std::stoi(antes[7]) + 1), "42|18"}));
+    EXPECT_EQ(linhas(empresa(2), "SELECT lan_chq, num_chq, nop_chq, dup_chq, cct_chq, ccg_chq FROM TbChqPag "
+                                 "WHERE lan_chq > 1"),
+              std::vector<std::string>{"2|77|18|AL 42||"});
+    EXPECT_EQ(linhas(empresa(2), "SELECT num_lan, nop_lan, ccr_lan, ccg_lan FROM TbLanPag WHERE num_lan > 3"),
+              (std::vector<std::string>{"4|18||", "5|18||"}));
+}
+
+TEST_F(Lancamento, LoteDoPeriodoNasDuasEmpresas) {
+    // Company 1 lists the lots of 2025 and 2026 in TbCtl, company 2 those of 2024 to 2028;
+    // both have monthly periods from 2024 to 2027.
+    struct Caso {
+        const char* data;
+        bool quebrado; // origin's TBPERLOT without LOT_PER
+        std::string loteOri, loteDes;
+        std::vector<std::string> totaisOri, totaisDes;
+    };
+    const Caso casos[] = {
+        {"2024-05-10", false, "005/2024", "005/2024", {"|1500.0|1500.0", "005/2024|1500.0|1500.0"},
+         {"|0.0|1500.0"}}, // the destination does not list 005/2024
+        {"2030-01-15", false, "", "", {"|1500.0|1500.0"}, {"|0.0|1500.0"}}, // outside every period
+        {"2025-06-15", true, "", "006/2025", {"|1500.0|1500.0"}, {"|0.0|1500.0", "006/2025|0.0|1500.0"}},
+    };
+    const QString falha = "Não foi possível realizar consulta aos períodos de Lotes!";
+    int i = 0;
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.data);
+        const std::string base = dir / ("caso" + n(++i));
+        copiaDemo(base);
+        if (c.quebrado) sql(dirEmpresa(base, 2), "ALTER TABLE TBPERLOT RENAME COLUMN LOT_PER TO LOT_OUTRO");
+        auto e = roda(1, Simples + (c.quebrado ? "answer OK\nanswer OK\nanswer OK\nanswer OK\n" : "") +
+                             "answer Nao\nclick BtOk\n",
+                      {"--contabil", "--data", c.data}, base);
+        EXPECT_EQ(e.r.saida, 0) << e.r.err;
+        EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+        EXPECT_EQ(linhas(dirEmpresa(base, 2), "SELECT num_lct, dat_lct, lot_lct FROM TbLct ORDER BY num_lct"),
+                  (std::vector<std::string>{"1|" + std::string(c.data) + "|" + c.loteOri,
+                                            "2|" + std::string(c.data) + "|" + c.loteOri}));
+        EXPECT_EQ(linhas(dirEmpresa(base, 1), "SELECT num_lct, dat_lct, lot_lct FROM TbLct ORDER BY num_lct"),
+                  std::vector<std::string>{"1|" + std::string(c.data) + "|" + c.loteDes});
+        EXPECT_EQ(linhas(dirEmpresa(base, 2), "SELECT * FROM TbTot ORDER BY cod_tot"), c.totaisOri);
+        EXPECT_EQ(linhas(dirEmpresa(base, 1), "SELECT * FROM TbTot ORDER BY cod_tot"), c.totaisDes);
+        const std::string erroSql = base + "/Tabelas/002Errosql.txt";
+        QStringList esperadas;
+        if (c.quebrado) {
+            // Once for each entry and once for its totals.
+            esperadas = QStringList{falha, falha, falha, falha};
+            for (const auto& m : e.eventos("message"))
+                if (m["text"].toString() == falha) EXPECT_EQ(m["icon"].toString(), "none");
+            EXPECT_EQ(apoio::leArquivo(erroSql),
+                      "SELECT FIM_PER, LOT_PER, EXTRACT(YEAR FROM FIM_PER) ANO\r\n"
+                      "FROM TBPERLOT\r\n"
+                      "WHERE (INI_PER <= :DATA_LAN) AND\r\n"
+                      "      (FIM_PER >= :DATA_LAN) \r\n");
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(erroSql));
+        }
+        esperadas << "Imprimir \"Aviso de Lançamento\" ?";
+        EXPECT_EQ(mensagens(e), esperadas);
+        EXPECT_FALSE(std::filesystem::exists(base + "/Tabelas/001Errosql.txt"));
+    }
+}
+
+TEST_F(Lancamento, ReservaRecusada) {
+    // ["TbLct"] refused for the first entry: it is not written, its totals still change.
+    {
+        auto e = roda(1, Simples + "reserve refuse\nanswer Nao\nclick BtOk\n", {"--contabil", "--data", "2025-06-15"});
+        EXPECT_EQ(e.r.saida, 0) << e.r.err;
+        EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+        QStringList pedidos, respostas, liberadas;
+        for (const auto& r : e.eventos("reserve")) {
+            pedidos << tabelas(r).join(',');
+            respostas << (r["answer"].toBool() ? "sim" : "nao");
+        }
+        for (const auto& r : e.eventos("release")) liberadas << tabelas(r).join(',');
+        EXPECT_EQ(pedidos, (QStringList{"TbLct", "TbLct", "TbLct", "TbCal"}));
+        EXPECT_EQ(respostas, (QStringList{"nao", "sim", "sim", "sim"}));
+        EXPECT_EQ(liberadas, (QStringList{"TbLct", "TbLct", "TbCal"}));
+        EXPECT_EQ(linhas(empresa(2), "SELECT num_lct, cfd_lct, cfc_lct, orl_lct, cor_lct FROM TbLct"),
+                  std::vector<std::string>{"1||1.1.01.002|FPA|5"});
+        EXPECT_EQ(linhas(empresa(2), "SELECT * FROM TbTot ORDER BY cod_tot"),
+                  (std::vector<std::string>{"|1500.0|1500.0", "006/2025|1500.0|1500.0"}));
+        EXPECT_EQ(linhas(empresa(1), "SELECT num_lct, orl_lct, cor_lct FROM TbLct"), std::vector<std::string>{"1|FRE|4"});
+        EXPECT_EQ(linhas(empresa(1), "SELECT num_cal, nal_cal FROM TbCal"), std::vector<std::string>{"1|42"});
+    }
+    // ["TbCal"] refused (no accounting program: it is the first reservation): the transfer
+    // stands, the register gets nothing, no notice is offered and the form stays open.
+    {
+        const std::string base = dir / "cal";
+        copiaDemo(base);
+        semContabilidade(base);
+        auto e = roda(1, SemContas + Destino + "focus Ed_HistVar1\ntype TRANSF\n"
+                             "reserve refuse\nclick BtOk\ndump focus\nclose\n",
+                      {"--contabil", "--data", "2025-06-15"}, base);
+        EXPECT_EQ(e.r.saida, 0) << e.r.err; // closed from the title bar: the posting's answer stands
+        EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+        EXPECT_TRUE(e.eventos("message").isEmpty()) << mensagens(e).join(" | ").toStdString();
+        ASSERT_EQ(e.eventos("reserve").size(), 1);
+        EXPECT_EQ(tabelas(e.eventos("reserve")[0]), QStringList{"TbCal"});
+        EXPECT_FALSE(e.eventos("reserve")[0]["answer"].toBool());
+        EXPECT_TRUE(e.eventos("release").isEmpty());
+        EXPECT_EQ(e.dumps("focus").size(), 1); // the form was still there
+        EXPECT_EQ(um(dirEmpresa(base, 1), "SELECT count(*) FROM TbCal"), "0");
+        EXPECT_EQ(linhas(dirEmpresa(base, 2), "SELECT num_lan, nal_lan FROM TbLanPag WHERE num_lan > 3"),
+                  (std::vector<std::string>{"4|42", "5|42"}));
+        EXPECT_EQ(linhas(dirEmpresa(base, 1), "SELECT num_lan, nal_lan FROM TbLanRec WHERE num_lan > 2"),
+                  (std::vector<std::string>{"3|42", "4|42"}));
+        EXPECT_EQ(um(base + "/Tabelas/tabelas.sqlite", "SELECT nal_emp FROM TbEmp WHERE cod_emp = 1"), "42");
+    }
+}
+
+TEST_F(Lancamento, ConferenciasDaEntradaNaoGravamNada) {
+    struct Caso {
+        const char* nome;
+        const char* valor;
+        std::string roteiro;
+        QString mensagem, icone, foco;
+    };
+    const std::string valor = "tab Pagina 1\nfocus Ed_Valor\nkey End Shift+Home\ntype ";
+    const std::string umCheque = "focus GradeChq\nkey Enter\nkey Enter\ntype 123\nkey Enter\n"
+                                 "key Enter\nkey Enter\nkey Enter\nkey Enter\n"; // row 1 whole; row 2 new
+    const Caso casos[] = {
+        {"sem origem", "1500", "", "Informe a empresa de origem do recurso financeiro!", "information", "Ed_Empresa"},
+        {"ABC", "1500", Origem2 + valor + "ABC\ntab Pagina 0\n", "Valor inválido!", "error", "Ed_Valor"},
+        {"milhar", "1500", Origem2 + valor + "1.000,00\ntab Pagina 0\n", "Valor inválido!", "error", "Ed_Valor"},
+        {"zero", "0", Origem2, "Valor não pode ser zero!", "information", "Ed_Valor"},
+        // Row 2 without value (nothing is left to propose): column 3 of row 2 is refused.
+        {"cheque", "1500", Origem2 + umCheque + "key Enter\nkey Enter\ntype 124\nkey Enter\n", "Valor inválido!",
+         "none", "GradeChq"},
+    };
+    const auto antes = retrato(1, 2);
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        auto e = apoio::rodaHost(dir,
+                                 {"transferencia", "--dados", dados() + "/", "--empresa", "1", "--valor", c.valor,
+                                  "--contabil"},
+                                 c.roteiro + "answer OK\nclick BtOk\ndump focus\ndump Ed_Valor\ndump GradeChq\n"
+                                             "click BtSair\n");
+        EXPECT_EQ(e.r.saida, 1) << e.r.err;
+        EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+        auto msgs = e.eventos("message");
+        ASSERT_EQ(msgs.size(), 1) << mensagens(e).join(" | ").toStdString();
+        EXPECT_EQ(msgs[0]["text"].toString(), c.mensagem);
+        EXPECT_EQ(msgs[0]["icon"].toString(), c.icone);
+        EXPECT_EQ(e.dumps("focus").value(0)["value"].toString(), c.foco);
+        // The page shown: "Destino" for the amount, "Origem" otherwise.
+        EXPECT_EQ(e.dumps("Ed_Valor").value(0)["visible"].toBool(), c.foco == "Ed_Valor");
+        if (c.foco == "GradeChq") {
+            const auto g = e.dumps("GradeChq").value(0);
+            EXPECT_EQ(g["col"].toInt(), 3);
+            EXPECT_EQ(g["row"].toInt(), 2);
+        }
+        EXPECT_TRUE(e.eventos("reserve").isEmpty());
+        EXPECT_EQ(retrato(1, 2), antes);
+    }
+}
+
+TEST_F(Lancamento, NumeroDeALQueNaoSeAtualiza) {
+    sql(registro(), "CREATE TRIGGER trava BEFORE UPDATE ON TbEmp BEGIN SELECT RAISE(ABORT, 'travado'); END");
+    const auto antes = retrato(1, 2);
+    // Twice: each OK action appends a register record with AL number 0.
+    auto e = roda(1, Simples + "answer OK\nclick BtOk\nanswer OK\nclick BtOk\nclick BtSair\n",
+                  {"--contabil", "--data", "2025-06-15"});
+    EXPECT_EQ(e.r.saida, 1) << e.r.err;
+    EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+    const QString falha = "Não foi possível atualizar o número de AL na tabela de empresas.";
+    EXPECT_EQ(mensagens(e), (QStringList{falha, falha})); // and no notice
+    for (const auto& m : e.eventos("message")) EXPECT_EQ(m["icon"].toString(), "none");
+    EXPECT_EQ(linhas(empresa(1), "SELECT * FROM TbCal ORDER BY num_cal"),
+              (std::vector<std::string>{"1|0|1500.0|2|2025-06-15|TRANSF|CTL", "2|0|1500.0|2|2025-06-15|TRANSF|CTL"}));
+    auto depois = retrato(1, 2);
+    EXPECT_EQ(depois[7], "2");
+    depois[7] = antes[7];
+    EXPECT_EQ(depois, antes); // no payable, cheque, receivable or ledger row; numbers unchanged
+}
+
+namespace {
+
+struct Palavra {
+    std::string texto;
+    double y;
+};
+
+// The words of a PDF with their top edge, in points (pdftotext -bbox).
+std::vector<Palavra> palavras(const std::string& pdf) {
+    auto r = apoio::executa({"/usr/bin/pdftotext", "-bbox", pdf, "-"});
+    EXPECT_EQ(r.saida, 0) << r.err;
+    std::vector<Palavra> l;
+    const std::string marca = "<word ";
+    for (std::size_t p = r.out.find(marca); p != std::string::npos; p = r.out.find(marca, p + 1)) {
+        const auto y = r.out.find("yMin=\"", p) + 6;
+        const auto ini = r.out.find('>', p) + 1;
+        const auto fim = r.out.find("</word>", ini);
+        l.push_back({r.out.substr(ini, fim - ini), std::stod(r.out.substr(y))});
+    }
+    return l;
+}
+
+int conta(const std::string& texto, const std::string& trecho) {
+    int k = 0;
+    for (auto p = texto.find(trecho); p != std::string::npos; p = texto.find(trecho, p + 1)) ++k;
+    return k;
+}
+
+} // namespace
+
+TEST_F(Lancamento, AvisoRecusadoUmaViaDuasVias) {
+    const QString pergunta1 = "Imprimir \"Aviso de Lançamento\" ?", pergunta2 = "Imprimir em 2 vias?";
+    struct Caso {
+        const char* respostas;
+        int vias;
+        QStringList perguntas;
+    };
+    const Caso casos[] = {
+        {"answer Nao\n", 0, {pergunta1}},
+        {"answer Sim\nanswer Nao\n", 1, {pergunta1, pergunta2}},
+        {"answer Sim\nanswer Sim\n", 2, {pergunta1, pergunta2}},
+    };
+    int i = 0;
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.vias);
+        const std::string base = dir / ("caso" + n(++i)), pdf = dir / ("aviso" + n(i) + ".pdf");
+        copiaDemo(base);
+        auto e = roda(1, Simples + c.respostas + (c.vias ? "print " + pdf + "\n" : "") + "click BtOk\n",
+                      {"--contabil", "--data", "2025-06-15"}, base);
+        EXPECT_EQ(e.r.saida, 0) << e.r.err; // posted: the form closes in every case
+        EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+        EXPECT_EQ(mensagens(e), c.perguntas);
+        ASSERT_EQ(e.eventos("print").size(), c.vias ? 1 : 0);
+        if (!c.vias) {
+            EXPECT_FALSE(std::filesystem::exists(pdf));
+            continue;
+        }
+        const auto texto = apoio::executa({"/usr/bin/pdftotext", pdf, "-"}).out;
+        for (const char* trecho :
+             {"AVISO DE LANÇAMENTO", "Número:", "BOM SABOR ALIMENTOS LTDA",
+              "Rua das Palmeiras 1250 FONE: (19) 3232-4545 FAX: (19) 3232-4546", "CEP: 13015-100 Campinas - SP",
+              "TRANSPORTADORA RIO CLARO S.A.", "1.500,00", "REF. PAGAMENTOS: NF 10 - TRANSF",
+              "(UM MIL E QUINHENTOS REAIS)", "15/06/2025", "Feito Por", "Conferido Por", "Assinatura"})
+            EXPECT_EQ(conta(texto, trecho), c.vias) << trecho;
+        std::vector<double> numero, titulo;
+        for (const auto& p : palavras(pdf)) {
+            if (p.texto == "42") numero.push_back(p.y);
+            if (p.texto == "AVISO") titulo.push_back(p.y);
+            if (c.vias == 1) EXPECT_LT(p.y, 842 / 2.0) << p.texto; // the lower half stays blank
+        }
+        EXPECT_EQ(numero.size(), static_cast<std::size_t>(c.vias)); // the AL number
+        ASSERT_EQ(titulo.size(), static_cast<std::size_t>(c.vias));
+        if (c.vias == 2) EXPECT_NEAR(titulo[1] - titulo[0], 106.680 / 25.4 * 72, 1.0); // the copy, further down
+    }
+}
