@@ -13,6 +13,9 @@
 
 using apoio::sql;
 
+// Readable failure output for texts from the log.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace {
 
 const std::string Hoje = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
@@ -638,6 +641,7 @@ TEST_F(Lancamento, AvisoRecusadoUmaViaDuasVias) {
         {"answer Nao\n", 0, {pergunta1}},
         {"answer Sim\nanswer Nao\n", 1, {pergunta1, pergunta2}},
         {"answer Sim\nanswer Sim\n", 2, {pergunta1, pergunta2}},
+        {"answer Sim\nanswer Nao\nprint-cancel\n", 0, {pergunta1, pergunta2}}, // the print dialog cancelled
     };
     int i = 0;
     for (const auto& c : casos) {
@@ -671,4 +675,24 @@ TEST_F(Lancamento, AvisoRecusadoUmaViaDuasVias) {
         ASSERT_EQ(titulo.size(), static_cast<std::size_t>(c.vias));
         if (c.vias == 2) EXPECT_NEAR(titulo[1] - titulo[0], 106.680 / 25.4 * 72, 1.0); // the copy, further down
     }
+}
+
+// Disabled: the OK action reads a cheque cell whose editor is still open as it was before
+// the editing (reported). Enable once the typed text counts.
+TEST_F(Lancamento, DISABLED_CelulaEmEdicaoAoClicarOk) {
+    const std::string cheque = "focus GradeChq\nkey Enter\nkey Enter\ntype 123\n";
+    // A number typed and OK clicked at once: the number passes, the missing value does not.
+    auto e = roda(1, Origem2 + cheque + "answer OK\nclick BtOk\ndump GradeChq\nclick BtSair\n");
+    EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+    EXPECT_EQ(mensagens(e), QStringList{"Valor inválido!"});
+    EXPECT_EQ(e.dumps("GradeChq").value(0)["col"].toInt(), 3);
+    // A new last row whose date was erased, then OK: that row is dropped, one cheque is written.
+    auto f = roda(1, Origem2 + cheque + "key Enter\nkey Enter\nkey Enter\nkey Enter\nkey Enter\n"
+                                        "key Backspace\n" + Destino +
+                         "focus Ed_HistVar1\ntype TRANSF\nanswer Nao\nclick BtOk\n",
+                  {"--contabil", "--data", "2025-06-15"});
+    EXPECT_TRUE(f.erros().isEmpty()) << f.erros().join(" | ").toStdString();
+    EXPECT_EQ(mensagens(f), QStringList{"Imprimir \"Aviso de Lançamento\" ?"});
+    EXPECT_EQ(linhas(empresa(2), "SELECT lan_chq, num_chq FROM TbChqPag WHERE lan_chq > 1"),
+              std::vector<std::string>{"2|123"});
 }
