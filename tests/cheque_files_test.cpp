@@ -6,7 +6,9 @@ using namespace cheque;
 
 namespace {
 
-std::string b(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+std::string b(int n) {
+    return std::string(static_cast<std::size_t>(n), ' ');
+}
 
 DadosCheque exemplo() {
     DadosCheque d;
@@ -31,11 +33,12 @@ TEST(Alinha, Modos) {
         const char* esperado;
     };
     const Caso casos[] = {
-        {"ab", 5, 'R', "   ab"}, {"ab", 5, 'L', "ab   "}, {"ab", 5, 'C', "  ab "},
+        {"ab", 5, 'R', "   ab"},  {"ab", 5, 'L', "ab   "},   {"ab", 5, 'C', "  ab "},
         {"ab", 6, 'C', "  ab  "}, {"abcdef", 3, 'R', "abc"}, {"abc", 3, 'L', "abc"},
         {"abc", 0, 'L', ""},      {"abc", -2, 'R', ""},      {"", 2, 'R', "  "},
     };
-    for (const auto& c : casos) EXPECT_EQ(Alinha(c.texto, c.largura, c.modo), c.esperado);
+    for (const auto& c : casos)
+        EXPECT_EQ(Alinha(c.texto, c.largura, c.modo), c.esperado);
     EXPECT_EQ(Espacos(0), "");
     EXPECT_EQ(Espacos(3), "   ");
 }
@@ -81,7 +84,8 @@ TEST(ArquivoFrente, CamposLongosSaoCortados) {
 }
 
 TEST(ArquivoVerso, QuebrasCRLFeLFDaoOMesmoArquivo) {
-    const std::string esperado = "\x1B@\r\n" + b(10) + "AAA\r\n" + b(10) + "\r\n" + b(10) + "BBB\r\n";
+    const std::string esperado =
+        "\x1B@\r\n" + b(10) + "AAA\r\n" + b(10) + "\r\n" + b(10) + "BBB\r\n";
     EXPECT_EQ(arquivoVerso("AAA\r\n\r\nBBB\r\n"), esperado);
     EXPECT_EQ(arquivoVerso("AAA\n\nBBB"), esperado);
 }
@@ -89,30 +93,36 @@ TEST(ArquivoVerso, QuebrasCRLFeLFDaoOMesmoArquivo) {
 TEST(ArquivoCopia, BytesExatos) {
     DadosCheque d = exemplo();
     d.verso = "AAA\r\nBBB";
-    const std::string esperado =
-        "\x1B@\r\n"
-        "   COPIA DE CHEQUE\r\n"
-        "   Empresa: Empresa Um" + b(50) + "\r\n"
-        " \r\n"
-        "   Banco :   1  Banco do Brasil" + b(15) + "Cheque No: 123\r\n" +
-        b(46) + "Valor    :         1234,50\r\n"
-        " \r\n"
-        " \r\n" +
-        b(9) + "UM MIL, DUZENTOS E TRINTA E QUATRO REAIS E CINQUENTA CENTAVOS\r\n"
-        "   Portador: Jos\xE9 da Silva" + b(27) + "\r\n"
-        " \r\n" +
-        b(20) + "Local e Data: Recife,  5 de Mar\xE7o de 2003\r\n"
-        " \r\n" +
-        b(10) + "AAA\r\n" + b(10) + "BBB\r\n";
+    const std::string esperado = "\x1B@\r\n"
+                                 "   COPIA DE CHEQUE\r\n"
+                                 "   Empresa: Empresa Um" +
+                                 b(50) +
+                                 "\r\n"
+                                 " \r\n"
+                                 "   Banco :   1  Banco do Brasil" +
+                                 b(15) + "Cheque No: 123\r\n" + b(46) +
+                                 "Valor    :         1234,50\r\n"
+                                 " \r\n"
+                                 " \r\n" +
+                                 b(9) +
+                                 "UM MIL, DUZENTOS E TRINTA E QUATRO REAIS E CINQUENTA CENTAVOS\r\n"
+                                 "   Portador: Jos\xE9 da Silva" +
+                                 b(27) +
+                                 "\r\n"
+                                 " \r\n" +
+                                 b(20) +
+                                 "Local e Data: Recife,  5 de Mar\xE7o de 2003\r\n"
+                                 " \r\n" +
+                                 b(10) + "AAA\r\n" + b(10) + "BBB\r\n";
     EXPECT_EQ(arquivoCopia(d, "UM MIL, DUZENTOS E TRINTA E QUATRO REAIS E CINQUENTA CENTAVOS"),
               esperado);
 }
 
 TEST(ArquivoCopia, NomeDoBancoCidadeEVersoVazio) {
     DadosCheque d = exemplo();
-    d.nomeBanco = "  Itau  ";         // blanks around the name do not count in the fill
+    d.nomeBanco = "  Itau  "; // blanks around the name do not count in the fill
     d.cidade = "  Sao Paulo ";
-    d.data = 46022;                   // 31/12/2025
+    d.data = 46022; // 31/12/2025
     std::string c = arquivoCopia(d, "X");
     EXPECT_NE(c.find("Banco :   1    Itau  " + b(26) + "Cheque No: 123\r\n"), std::string::npos);
     EXPECT_NE(c.find("Local e Data: Sao Paulo, 31 de Dezembro de 2025\r\n"), std::string::npos);

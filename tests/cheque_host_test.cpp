@@ -14,7 +14,9 @@
 
 namespace {
 
-std::string b(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+std::string b(int n) {
+    return std::string(static_cast<std::size_t>(n), ' ');
+}
 
 const std::string Frente = "\r\n"
                            "\x1B@\r\n"
@@ -32,17 +34,25 @@ const std::string Verso = "\x1B@\r\n" + b(10) + "Pague-se a\r\n" + b(10) + "Fula
 std::string copia(const std::string& linhasDoVerso) {
     return "\x1B@\r\n"
            "   COPIA DE CHEQUE\r\n"
-           "   Empresa: Com\xE9rcio Alfa Ltda" + b(42) + "\r\n"
+           "   Empresa: Com\xE9rcio Alfa Ltda" +
+           b(42) +
+           "\r\n"
            " \r\n"
-           "   Banco :   1  Banco do Brasil" + b(15) + "Cheque No: 4321\r\n" +
-           b(46) + "Valor    :         1234,50\r\n"
+           "   Banco :   1  Banco do Brasil" +
+           b(15) + "Cheque No: 4321\r\n" + b(46) +
+           "Valor    :         1234,50\r\n"
            " \r\n"
            " \r\n" +
-           b(9) + "UM MIL, DUZENTOS E TRINTA E QUATRO REAIS E CINQUENTA CENTAVOS\r\n"
-           "   Portador: Jos\xE9 da Silva" + b(27) + "\r\n"
+           b(9) +
+           "UM MIL, DUZENTOS E TRINTA E QUATRO REAIS E CINQUENTA CENTAVOS\r\n"
+           "   Portador: Jos\xE9 da Silva" +
+           b(27) +
+           "\r\n"
            " \r\n" +
-           b(20) + "Local e Data: Recife,  5 de Mar\xE7o de 2003\r\n"
-           " \r\n" + linhasDoVerso;
+           b(20) +
+           "Local e Data: Recife,  5 de Mar\xE7o de 2003\r\n"
+           " \r\n" +
+           linhasDoVerso;
 }
 
 struct Execucao {
@@ -57,18 +67,30 @@ protected:
 
     Execucao roda(std::vector<std::string> extra, const std::string& roteiro = {},
                   std::map<std::string, std::string> ambiente = {}) {
-        std::vector<std::string> argv = {apoio::binario("notera-host"), "cheque",
-                                         "--porta", porta(),
-                                         "--valor", "1234.50",
-                                         "--banco", "1",
-                                         "--nome-banco", "Banco do Brasil",
-                                         "--numero", "4321",
-                                         "--data", "2003-03-05",
-                                         "--portador", "José da Silva",
-                                         "--cidade", "Recife",
-                                         "--empresa", "Comércio Alfa Ltda",
-                                         "--script", dir / "roteiro.txt",
-                                         "--log", dir / "log.jsonl"};
+        std::vector<std::string> argv = {apoio::binario("notera-host"),
+                                         "cheque",
+                                         "--porta",
+                                         porta(),
+                                         "--valor",
+                                         "1234.50",
+                                         "--banco",
+                                         "1",
+                                         "--nome-banco",
+                                         "Banco do Brasil",
+                                         "--numero",
+                                         "4321",
+                                         "--data",
+                                         "2003-03-05",
+                                         "--portador",
+                                         "José da Silva",
+                                         "--cidade",
+                                         "Recife",
+                                         "--empresa",
+                                         "Comércio Alfa Ltda",
+                                         "--script",
+                                         dir / "roteiro.txt",
+                                         "--log",
+                                         dir / "log.jsonl"};
         argv.insert(argv.end(), extra.begin(), extra.end());
         apoio::gravaArquivo(dir / "roteiro.txt", roteiro);
         ambiente.emplace("TMPDIR", dir / "tmp");
@@ -169,8 +191,8 @@ TEST_F(HostCheque, ErrosDoRoteiro) {
         std::string erro;
     };
     const Caso casos[] = {
-        {{"--copia"}, "", "unexpected message box"},           // no answer queued
-        {{}, "answer Sim\n", "left over"},                     // nobody asked
+        {{"--copia"}, "", "unexpected message box"}, // no answer queued
+        {{}, "answer Sim\n", "left over"},           // nobody asked
         {{}, "dump Ed_Cliente\n", "unknown widget Ed_Cliente"},
         {{"--copia"}, "answer Talvez\n", "has no button"},
     };
@@ -196,9 +218,25 @@ TEST_F(HostCheque, LinhaDeComandoInvalida) {
         EXPECT_EQ(e.r.saida, 2);
     }
     apoio::gravaArquivo(dir / "ruim.txt", "voar alto\n");
-    auto r = apoio::executa({apoio::binario("notera-host"), "cheque", "--porta", porta(), "--valor", "1",
-                             "--banco", "1", "--nome-banco", "B", "--numero", "1", "--data",
-                             "2003-03-05", "--portador", "P", "--cidade", "C", "--script",
+    auto r = apoio::executa({apoio::binario("notera-host"),
+                             "cheque",
+                             "--porta",
+                             porta(),
+                             "--valor",
+                             "1",
+                             "--banco",
+                             "1",
+                             "--nome-banco",
+                             "B",
+                             "--numero",
+                             "1",
+                             "--data",
+                             "2003-03-05",
+                             "--portador",
+                             "P",
+                             "--cidade",
+                             "C",
+                             "--script",
                              dir / "ruim.txt"},
                             {{"QT_QPA_PLATFORM", "offscreen"}});
     EXPECT_EQ(r.saida, 3);

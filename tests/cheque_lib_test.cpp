@@ -70,11 +70,12 @@ TEST_F(ChequeSemQt, FrenteSemPerguntasDevolveOCaminho) {
     std::string caminho(arquivo);
     ASSERT_EQ(caminho.rfind(dir.caminho() + "/", 0), 0u) << caminho;
     EXPECT_EQ(caminho.substr(caminho.size() - 4), ".TXT");
-    EXPECT_TRUE(std::all_of(arquivo + caminho.size(), arquivo + 1024, [](char c) { return c == 0; }));
+    EXPECT_TRUE(
+        std::all_of(arquivo + caminho.size(), arquivo + 1024, [](char c) { return c == 0; }));
 
     // Print and batch files are private to their owner.
     for (const std::string& f : {caminho, caminho.substr(0, caminho.size() - 4) + ".BAT"}) {
-        struct stat st{};
+        struct stat st {};
         ASSERT_EQ(::stat(f.c_str(), &st), 0) << f;
         EXPECT_EQ(st.st_mode & 0777, 0600u) << f;
     }

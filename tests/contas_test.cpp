@@ -13,27 +13,37 @@ TEST(Contas, NiveisESinteticas) {
     EXPECT_EQ(SeparaNiveis(""), QStringList{""});
 
     QString longa;
-    for (int i = 0; i < 34; ++i) longa += "1.";
+    for (int i = 0; i < 34; ++i)
+        longa += "1.";
     const std::pair<QString, bool> casos[] = {
-        {"1.1.01.000", true}, {"1.1.01.001", false}, {"1.1.01.A", true}, {"1.1.01.", true},
-        {"5", false},         {"1.1. 0", true},      {"1.1.0-0", true},   {"", true},
+        {"1.1.01.000", true},
+        {"1.1.01.001", false},
+        {"1.1.01.A", true},
+        {"1.1.01.", true},
+        {"5", false},
+        {"1.1. 0", true},
+        {"1.1.0-0", true},
+        {"", true},
         {"1.1.99999999999", true}, // not a 32-bit number
         {longa + "7", false},      // more than 30 levels: the last still decides
         {longa + "0", true},
     };
-    for (const auto& [codigo, sintetica] : casos) EXPECT_EQ(EhSintetica(codigo), sintetica) << codigo.toStdString();
+    for (const auto& [codigo, sintetica] : casos)
+        EXPECT_EQ(EhSintetica(codigo), sintetica) << codigo.toStdString();
     EXPECT_EQ(SeparaNiveis(longa + "7").size(), 35);
 }
 
 TEST(Contas, DigitoVerificador) {
-    const QString S = QString(16, 'N') + "S", N = QString(16, 'N') + "N", Branco = QString(16, 'N') + " ";
+    const QString S = QString(16, 'N') + "S", N = QString(16, 'N') + "N",
+                  Branco = QString(16, 'N') + " ";
     const std::tuple<std::int64_t, QString, QString> casos[] = {
-        {123, S, "123-6"},     {47, S, "47-7"},       {250, S, "250-0"},    {1958, S, "1958-5"},
-        {12345, S, "12345-3"}, {12349, S, "12349-3"}, {123, N, "123"},      {123, Branco, "123-6"},
-        {123, "", "123-6"},    {103, S, "103-1"},     {109, S, "109-0"},    {1, S, "1-9"},
+        {123, S, "123-6"},     {47, S, "47-7"},       {250, S, "250-0"}, {1958, S, "1958-5"},
+        {12345, S, "12345-3"}, {12349, S, "12349-3"}, {123, N, "123"},   {123, Branco, "123-6"},
+        {123, "", "123-6"},    {103, S, "103-1"},     {109, S, "109-0"}, {1, S, "1-9"},
     };
     for (const auto& [reduzido, cfg, esperado] : casos)
-        EXPECT_EQ(FormataReduzido(reduzido, cfg), esperado) << reduzido << " '" << cfg.toStdString() << "'";
+        EXPECT_EQ(FormataReduzido(reduzido, cfg), esperado)
+            << reduzido << " '" << cfg.toStdString() << "'";
 }
 
 TEST(Contas, ClassificacaoDoTextoDigitado) {

@@ -17,13 +17,24 @@ std::string porExtenso(double v) {
 
 TEST(Extenso, Centenas) {
     const std::pair<const char*, const char*> casos[] = {
-        {"000", ""},          {"005", "CINCO"},         {"010", "DEZ"},
-        {"019", "DEZENOVE"},  {"021", "VINTE E UM"},    {"100", "CEM"},
-        {"101", "CENTO E UM"}, {"110", "CENTO E DEZ"},  {"120", "CENTO E VINTE"},
-        {"121", "CENTO E VINTE E UM"}, {"200", "DUZENTOS"}, {"214", "DUZENTOS E QUATORZE"},
-        {"999", "NOVECENTOS E NOVENTA E NOVE"}, {"12", ""}, {"1a0", ""},
+        {"000", ""},
+        {"005", "CINCO"},
+        {"010", "DEZ"},
+        {"019", "DEZENOVE"},
+        {"021", "VINTE E UM"},
+        {"100", "CEM"},
+        {"101", "CENTO E UM"},
+        {"110", "CENTO E DEZ"},
+        {"120", "CENTO E VINTE"},
+        {"121", "CENTO E VINTE E UM"},
+        {"200", "DUZENTOS"},
+        {"214", "DUZENTOS E QUATORZE"},
+        {"999", "NOVECENTOS E NOVENTA E NOVE"},
+        {"12", ""},
+        {"1a0", ""},
     };
-    for (const auto& [grupo, palavras] : casos) EXPECT_EQ(TExtenso::Centena(grupo), palavras) << grupo;
+    for (const auto& [grupo, palavras] : casos)
+        EXPECT_EQ(TExtenso::Centena(grupo), palavras) << grupo;
 }
 
 TEST(Extenso, ValoresPorExtenso) {
@@ -70,7 +81,8 @@ TEST(Extenso, ValoresPorExtenso) {
         {std::numeric_limits<double>::infinity(), ""},
         {-std::numeric_limits<double>::infinity(), ""},
     };
-    for (const auto& [valor, palavras] : casos) EXPECT_EQ(porExtenso(valor), palavras) << valor;
+    for (const auto& [valor, palavras] : casos)
+        EXPECT_EQ(porExtenso(valor), palavras) << valor;
 }
 
 TEST(Extenso, ChamadasRepetidasSeguemOValorAtual) {

@@ -15,17 +15,19 @@ namespace {
 class Formulario : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto r = apoio::executa({apoio::binario("notera-dados"), "demo", dados()},
-                                {{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", dir.caminho()}});
+        auto r =
+            apoio::executa({apoio::binario("notera-dados"), "demo", dados()},
+                           {{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", dir.caminho()}});
         ASSERT_EQ(r.saida, 0) << r.err;
     }
     std::string dados() const { return dir / "dados"; }
 
     // Destination 1 keeps accounts (check digits "S", managerial chart); origin 2 uses
     // check digits "N" and no managerial chart.
-    apoio::ExecucaoHost roda(const std::string& roteiro, const char* destino = "1", bool contabil = true) {
-        std::vector<std::string> args = {"transferencia", "--dados", dados() + "/", "--empresa", destino,
-                                         "--valor", "1500"};
+    apoio::ExecucaoHost roda(const std::string& roteiro, const char* destino = "1",
+                             bool contabil = true) {
+        std::vector<std::string> args = {"transferencia", "--dados", dados() + "/", "--empresa",
+                                         destino,         "--valor", "1500"};
         if (contabil) args.push_back("--contabil");
         auto e = apoio::rodaHost(dir, args, roteiro);
         EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
@@ -40,12 +42,14 @@ protected:
     }
     static QStringList focos(const apoio::ExecucaoHost& e) {
         QStringList l;
-        for (const auto& d : e.dumps("focus")) l << d["value"].toString();
+        for (const auto& d : e.dumps("focus"))
+            l << d["value"].toString();
         return l;
     }
     static QStringList mensagens(const apoio::ExecucaoHost& e) {
         QStringList l;
-        for (const auto& m : e.eventos("message")) l << m["text"].toString();
+        for (const auto& m : e.eventos("message"))
+            l << m["text"].toString();
         return l;
     }
     static QJsonArray linha(const apoio::ExecucaoHost& e, int i, int lin) {
@@ -62,15 +66,16 @@ const std::string ParaDestino = "tab Pagina 1\nfocus Ed_Valor\n";
 } // namespace
 
 TEST_F(Formulario, ClientePorCodigoNomePrefixoEComBranco) {
-    auto e = roda(Origem2 + ParaDestino +
-                  "capslock on\n"
-                  "key Enter\ntype 3\nkey Enter\n" // by code: account and history handed on
-                  "dump Ed_Cliente\ndump Ed_Cred1\ndump Ed_HistPad1\ndump focus\ndump capslock\n"
-                  "key Up\ndump Ed_Cliente\n" // entering again shows the code, selected
-                  "type \"MERCEARIA SÃO JORGE\"\nkey Enter\ndump Ed_Cliente\n" // by full name
-                  "key Up\nchoose 5\ntype MERC\nkey Enter\ndump Ed_Cliente\n" // by prefix: dialog at 2
-                  "key Up\ncancel\ntype \"3 \"\nkey Enter\ndump Ed_Cliente\n" // code and a blank: dialog
-                  "click BtSair\n");
+    auto e =
+        roda(Origem2 + ParaDestino +
+             "capslock on\n"
+             "key Enter\ntype 3\nkey Enter\n" // by code: account and history handed on
+             "dump Ed_Cliente\ndump Ed_Cred1\ndump Ed_HistPad1\ndump focus\ndump capslock\n"
+             "key Up\ndump Ed_Cliente\n" // entering again shows the code, selected
+             "type \"MERCEARIA SÃO JORGE\"\nkey Enter\ndump Ed_Cliente\n" // by full name
+             "key Up\nchoose 5\ntype MERC\nkey Enter\ndump Ed_Cliente\n"  // by prefix: dialog at 2
+             "key Up\ncancel\ntype \"3 \"\nkey Enter\ndump Ed_Cliente\n" // code and a blank: dialog
+             "click BtSair\n");
     EXPECT_EQ(texto(e, "Ed_Cliente", 0), "TRANSPORTADORA RIO CLARO S.A.");
     EXPECT_EQ(texto(e, "Ed_Cred1"), "109-0  TRANSFERÊNCIAS A RECEBER");
     EXPECT_EQ(texto(e, "Ed_HistPad1"), "TRANSFERÊNCIA ENTRE EMPRESAS DO GRUPO");
@@ -89,19 +94,22 @@ TEST_F(Formulario, ClientePorCodigoNomePrefixoEComBranco) {
 }
 
 TEST_F(Formulario, PadroesDoFornecedorDoBancoEDasCategorias) {
-    auto e = roda("type 2\nkey Enter\n"
-                  "type 1\nkey Enter\n" // supplier 1: account 2.1.01.001 and history 1 handed on
-                  "dump Ed_Fornecedor\ndump Ed_Deb2\ndump Ed_HistPad2\ndump focus\n"
-                  "capslock on\ntype FIN\nkey Enter\ndump Ed_Custo2\ndump capslock\n" // by code; Caps Lock stays
-                  "type 1\nkey Enter\n" // origin bank: account and history handed on
-                  "dump Ed_Banco2\ndump Ed_Cred2\ndump Ed_HisPadBan\ndump focus\n"
-                  "type 3\nkey Enter\n" // expense: its history does not replace the supplier's
-                  "dump Ed_Despesa\ndump capslock\ndump Ed_HistPad2\n"
-                  "focus Ed_Deb2\ndump Ed_Deb2\n" // entering an account field shows the structural code
-                  "focus Ed_Custo2\ndump Ed_Custo2\n"
-                  "click BtSair\n");
+    auto e =
+        roda("type 2\nkey Enter\n"
+             "type 1\nkey Enter\n" // supplier 1: account 2.1.01.001 and history 1 handed on
+             "dump Ed_Fornecedor\ndump Ed_Deb2\ndump Ed_HistPad2\ndump focus\n"
+             "capslock on\ntype FIN\nkey Enter\ndump Ed_Custo2\ndump capslock\n" // by code; Caps
+                                                                                 // Lock stays
+             "type 1\nkey Enter\n" // origin bank: account and history handed on
+             "dump Ed_Banco2\ndump Ed_Cred2\ndump Ed_HisPadBan\ndump focus\n"
+             "type 3\nkey Enter\n" // expense: its history does not replace the supplier's
+             "dump Ed_Despesa\ndump capslock\ndump Ed_HistPad2\n"
+             "focus Ed_Deb2\ndump Ed_Deb2\n" // entering an account field shows the structural code
+             "focus Ed_Custo2\ndump Ed_Custo2\n"
+             "click BtSair\n");
     EXPECT_EQ(texto(e, "Ed_Fornecedor"), "COOPERATIVA AGRÍCOLA VALE VERDE");
-    EXPECT_EQ(texto(e, "Ed_Deb2", 0), "112  FORNECEDORES NACIONAIS"); // check digits off in company 2
+    EXPECT_EQ(texto(e, "Ed_Deb2", 0),
+              "112  FORNECEDORES NACIONAIS"); // check digits off in company 2
     EXPECT_EQ(texto(e, "Ed_HistPad2"), "PAGAMENTO DE FORNECEDOR");
     EXPECT_EQ(texto(e, "Ed_Custo2", 0), "FINANCEIRO");
     EXPECT_EQ(texto(e, "Ed_Banco2"), "BANCO DO BRASIL C/C 12345-6");
@@ -119,15 +127,16 @@ TEST_F(Formulario, PadroesDoFornecedorDoBancoEDasCategorias) {
 TEST_F(Formulario, ReceitaHistoricoCentroDeCustosEConcluirAL) {
     // Destination 2 has no managerial chart: a client's default account ends with the
     // question "Deseja concluir AL?".
-    auto e = roda("type 1\nkey Enter\n" + ParaDestino +
-                      "key Enter\n"
-                      "answer Nao\ntype 1\nkey Enter\n"
-                      "dump Ed_Cred1\ndump Ed_HistPad1\n"
-                      "focus Ed_Receita\ncapslock on\ntype 2\nkey Enter\ndump Ed_Receita\ndump capslock\n"
-                      "focus Ed_HistPad1\ndump Ed_HistPad1\n" // the client's history stays
-                      "focus Ed_Custo1\ncancel\ntype XYZ\nkey Enter\ndump Ed_Custo1\n"
-                      "click BtSair\n",
-                  "2");
+    auto e = roda(
+        "type 1\nkey Enter\n" + ParaDestino +
+            "key Enter\n"
+            "answer Nao\ntype 1\nkey Enter\n"
+            "dump Ed_Cred1\ndump Ed_HistPad1\n"
+            "focus Ed_Receita\ncapslock on\ntype 2\nkey Enter\ndump Ed_Receita\ndump capslock\n"
+            "focus Ed_HistPad1\ndump Ed_HistPad1\n" // the client's history stays
+            "focus Ed_Custo1\ncancel\ntype XYZ\nkey Enter\ndump Ed_Custo1\n"
+            "click BtSair\n",
+        "2");
     auto msgs = e.eventos("message");
     ASSERT_EQ(msgs.size(), 1);
     EXPECT_EQ(msgs[0]["text"].toString().toStdString(), "Deseja concluir AL?");
@@ -141,22 +150,24 @@ TEST_F(Formulario, ReceitaHistoricoCentroDeCustosEConcluirAL) {
     EXPECT_EQ(texto(e, "Ed_HistPad1", 1), "2");
     EXPECT_EQ(texto(e, "Ed_Custo1"), "XYZ");
     ASSERT_EQ(e.eventos("select").size(), 1);
-    EXPECT_EQ(e.eventos("select")[0]["caption"].toString().toStdString(), "Seleção de Centro de Custos");
+    EXPECT_EQ(e.eventos("select")[0]["caption"].toString().toStdString(),
+              "Seleção de Centro de Custos");
 }
 
 TEST_F(Formulario, ContasPorEstruturalReduzidoEDescricao) {
     // Ed_Cred1 of destination 1 (check digit "S"); after each account the focus moves to
     // Ed_CredG1 and Up brings it back.
-    auto e = roda(Origem2 + ParaDestino +
-                  "focus Ed_Cred1\n"
-                  "type 1.1.01.001\nkey Enter\ndump Ed_Cred1\ndump focus\nkey Up\n"
-                  "type 103-1\nkey Enter\ndump Ed_Cred1\nkey Up\n"
-                  "choose 105-8\ntype 103-2\nkey Enter\ndump Ed_Cred1\nkey Up\n" // wrong check digit
-                  "cancel\ntype 103\nkey Enter\ndump Ed_Cred1\nkey Up\n"         // no dash: the dialog
-                  "type \"CAIXA GERAL\"\nkey Enter\ndump Ed_Cred1\nkey Up\n"
-                  "answer OK\ncancel\ntype 1.1.01.000\nkey Enter\ndump Ed_Cred1\nkey Up\n" // synthetic
-                  "answer OK\nchoose 102-3\nchoose 104-0\ntype 1.1\nkey Enter\ndump Ed_Cred1\n"
-                  "click BtSair\n");
+    auto e =
+        roda(Origem2 + ParaDestino +
+             "focus Ed_Cred1\n"
+             "type 1.1.01.001\nkey Enter\ndump Ed_Cred1\ndump focus\nkey Up\n"
+             "type 103-1\nkey Enter\ndump Ed_Cred1\nkey Up\n"
+             "choose 105-8\ntype 103-2\nkey Enter\ndump Ed_Cred1\nkey Up\n" // wrong check digit
+             "cancel\ntype 103\nkey Enter\ndump Ed_Cred1\nkey Up\n"         // no dash: the dialog
+             "type \"CAIXA GERAL\"\nkey Enter\ndump Ed_Cred1\nkey Up\n"
+             "answer OK\ncancel\ntype 1.1.01.000\nkey Enter\ndump Ed_Cred1\nkey Up\n" // synthetic
+             "answer OK\nchoose 102-3\nchoose 104-0\ntype 1.1\nkey Enter\ndump Ed_Cred1\n"
+             "click BtSair\n");
     const std::vector<std::string> esperados = {"103-1  CAIXA GERAL",
                                                 "103-1  CAIXA GERAL",
                                                 "105-8  ITAÚ C/C 98765-4",
@@ -164,11 +175,13 @@ TEST_F(Formulario, ContasPorEstruturalReduzidoEDescricao) {
                                                 "103-1  CAIXA GERAL",
                                                 "",
                                                 "104-0  BANCO DO BRASIL C/C 12345-6"};
-    for (std::size_t i = 0; i < esperados.size(); ++i) EXPECT_EQ(texto(e, "Ed_Cred1", static_cast<int>(i)), esperados[i]) << i;
+    for (std::size_t i = 0; i < esperados.size(); ++i)
+        EXPECT_EQ(texto(e, "Ed_Cred1", static_cast<int>(i)), esperados[i]) << i;
     EXPECT_EQ(focos(e), QStringList{"Ed_CredG1"});
     const QStringList avisos = mensagens(e);
     ASSERT_EQ(avisos.size(), 2);
-    for (const auto& a : avisos) EXPECT_EQ(a.toStdString(), "Não é possível lançar em contas sintéticas!");
+    for (const auto& a : avisos)
+        EXPECT_EQ(a.toStdString(), "Não é possível lançar em contas sintéticas!");
     auto sel = e.eventos("select");
     ASSERT_EQ(sel.size(), 5);
     EXPECT_EQ(sel[0]["caption"].toString().toStdString(), "Seleção de Conta Contábil");
@@ -179,12 +192,14 @@ TEST_F(Formulario, ContasPorEstruturalReduzidoEDescricao) {
 TEST_F(Formulario, DigitoVerificadorDaOrigem) {
     // Origin 2: check digits off; origin 3 (blank flag, catalogues of company 1): a reduced
     // code is found, then the dialog opens because it is displayed with its digit.
-    auto n = roda(Origem2 + "focus Ed_Cred2\ntype 103\nkey Enter\ndump Ed_Cred2\n"
-                            "focus Ed_Cred2\ncancel\ntype 103-1\nkey Enter\ndump Ed_Cred2\nclick BtSair\n");
+    auto n = roda(Origem2 +
+                  "focus Ed_Cred2\ntype 103\nkey Enter\ndump Ed_Cred2\n"
+                  "focus Ed_Cred2\ncancel\ntype 103-1\nkey Enter\ndump Ed_Cred2\nclick BtSair\n");
     EXPECT_EQ(texto(n, "Ed_Cred2", 0), "103  CAIXA GERAL");
     EXPECT_EQ(texto(n, "Ed_Cred2", 1), "");
-    auto b = roda("type 3\nkey Enter\nfocus Ed_Cred2\nchoose 103-1\ntype 103\nkey Enter\ndump Ed_Cred2\n"
-                  "focus Ed_Cred2\ncancel\ntype 103-1\nkey Enter\ndump Ed_Cred2\nclick BtSair\n");
+    auto b =
+        roda("type 3\nkey Enter\nfocus Ed_Cred2\nchoose 103-1\ntype 103\nkey Enter\ndump Ed_Cred2\n"
+             "focus Ed_Cred2\ncancel\ntype 103-1\nkey Enter\ndump Ed_Cred2\nclick BtSair\n");
     EXPECT_EQ(texto(b, "Ed_Cred2", 0), "103-1  CAIXA GERAL");
     EXPECT_EQ(texto(b, "Ed_Cred2", 1), "");
     ASSERT_EQ(b.eventos("select").size(), 2);
@@ -192,43 +207,58 @@ TEST_F(Formulario, DigitoVerificadorDaOrigem) {
 }
 
 TEST_F(Formulario, GradeDeCheques) {
-    auto e = roda("type 2\nkey Enter\ntype 1\nkey Enter\n"            // origin 2, supplier 1 (history 1)
-                  "focus Ed_Banco2\ntype 1\nkey Enter\n"               // the page's bank account
+    auto e = roda("type 2\nkey Enter\ntype 1\nkey Enter\n" // origin 2, supplier 1 (history 1)
+                  "focus Ed_Banco2\ntype 1\nkey Enter\n"   // the page's bank account
                   "focus Ed_HistVar2\ntype \"REF 99\"\n"
-                  "focus GradeChq\n"                                   // today's date
-                  "key Enter\nkey Enter\n"                             // bank code 1, then its name
-                  "type 123\nkey Enter\n"                              // number; the value proposed
-                  "key Enter\n"                                        // value; the history proposed
-                  "key Enter\ndump focus\n"                            // the situation selector
-                  "key Down\nkey Enter\n"                              // D: on to the account
-                  "key Enter\n"                                        // account; a new row
+                  "focus GradeChq\n"        // today's date
+                  "key Enter\nkey Enter\n"  // bank code 1, then its name
+                  "type 123\nkey Enter\n"   // number; the value proposed
+                  "key Enter\n"             // value; the history proposed
+                  "key Enter\ndump focus\n" // the situation selector
+                  "key Down\nkey Enter\n"   // D: on to the account
+                  "key Enter\n"             // account; a new row
                   "dump GradeChq\ndump Lb_ChqTotal\n"
                   "key Enter\nkey Enter\ntype 123\nanswer OK\nkey Enter\n" // same bank and number
                   "type 124\nkey Enter\n"
-                  "type 2000\nanswer OK\nkey Enter\n"                  // above the transfer
-                  "type 10.5\nkey Enter\ndump Lb_ChqTotal\n"           // "." typed as ","
+                  "type 2000\nanswer OK\nkey Enter\n"                    // above the transfer
+                  "type 10.5\nkey Enter\ndump Lb_ChqTotal\n"             // "." typed as ","
                   "key Enter\nkey Down\nkey Down\nkey Down\nkey Enter\n" // V: on to the reason
                   "answer OK\nkey Enter\ntype 12\nkey Enter\nkey Enter\n"
                   "dump GradeChq\n"
-                  "key Backspace\nkey Up\ndump GradeChq\n"             // a row without date goes
-                  "key Down\nkey Backspace\nkey Enter\n"               // a new row, emptied: entry over
+                  "key Backspace\nkey Up\ndump GradeChq\n" // a row without date goes
+                  "key Down\nkey Backspace\nkey Enter\n"   // a new row, emptied: entry over
                   "dump GradeChq\ndump focus\n"
                   "click BtSair\n");
     const QString hoje = QDate::currentDate().toString("dd/MM/yyyy");
     EXPECT_EQ(focos(e), (QStringList{"Cb_ChqSit", "Ed_Valor"}));
-    const QJsonArray primeira{hoje, "BANCO DO BRASIL C/C 12345-6", "123", "1500,00",
-                              "PAGAMENTO DE FORNECEDOR REF 99", "D - Depositado", "", "",
+    const QJsonArray primeira{hoje,
+                              "BANCO DO BRASIL C/C 12345-6",
+                              "123",
+                              "1500,00",
+                              "PAGAMENTO DE FORNECEDOR REF 99",
+                              "D - Depositado",
+                              "",
+                              "",
                               "104  BANCO DO BRASIL C/C 12345-6"};
     EXPECT_EQ(linha(e, 0, 1), primeira);
     EXPECT_EQ(linha(e, 0, 2)[0].toString(), hoje); // the new row
     EXPECT_EQ(texto(e, "Lb_ChqTotal", 0), "1.500,00");
     EXPECT_EQ(texto(e, "Lb_ChqTotal", 1), "1.510,50");
-    EXPECT_EQ(mensagens(e), (QStringList{"Cheque deste banco já informado na linha 1",
-                                         "Valor do cheque não pode ser maior que o total do lançamento!",
-                                         "Motivo inválido!"}));
-    for (const auto& m : e.eventos("message")) EXPECT_EQ(m["icon"].toString(), "none");
-    const QJsonArray segunda{hoje, "BANCO DO BRASIL C/C 12345-6", "124", "10,5", "PAGAMENTO DE FORNECEDOR REF 99",
-                             "V - Devolvido", "12", "", "104  BANCO DO BRASIL C/C 12345-6"};
+    EXPECT_EQ(mensagens(e),
+              (QStringList{"Cheque deste banco já informado na linha 1",
+                           "Valor do cheque não pode ser maior que o total do lançamento!",
+                           "Motivo inválido!"}));
+    for (const auto& m : e.eventos("message"))
+        EXPECT_EQ(m["icon"].toString(), "none");
+    const QJsonArray segunda{hoje,
+                             "BANCO DO BRASIL C/C 12345-6",
+                             "124",
+                             "10,5",
+                             "PAGAMENTO DE FORNECEDOR REF 99",
+                             "V - Devolvido",
+                             "12",
+                             "",
+                             "104  BANCO DO BRASIL C/C 12345-6"};
     EXPECT_EQ(linha(e, 1, 2), segunda);
     EXPECT_EQ(e.dumps("GradeChq")[1]["rows"].toArray().size(), 4); // titles, two cheques, a new row
     for (int i = 2; i <= 3; ++i) {
@@ -239,24 +269,29 @@ TEST_F(Formulario, GradeDeCheques) {
 }
 
 TEST_F(Formulario, EmpresaDeOrigemRecusasETrocas) {
-    auto e = roda("answer OK\nkey Enter\ndump focus\n"                 // empty: refused, focus stays
-                  "cancel\nanswer OK\ntype 99\nkey Enter\ndump Ed_Empresa\n" // not in the register
-                  "answer OK\ntype 2\nkey Enter\ndump Ed_Empresa\n"    // the destination itself
-                  "choose 2\nanswer OK\ntype ZZZ\nkey Enter\n"         // ... also through the dialog
-                  "type 1\nkey Enter\n"                                // origin 1: both charts
-                  "dump Pn_Contabil2\ndump Pn_ContabilG2\ndump GradeChq\n"
-                  "type 1\nkey Enter\n" // a supplier; its account handling moves on to Ed_Custo2
-                  "focus Ed_Empresa\nkey End Shift+Home\ntype 1\nkey Enter\ndump Ed_Fornecedor\n" // the same company
-                  "key Enter\n"
-                  "focus Ed_Empresa\nkey End Shift+Home\ntype 3\nkey Enter\ndump Ed_Fornecedor\n" // another one
-                  "type 2\nkey Enter\ndump Ed_Fornecedor\n"             // company 3 uses company 1's catalogues
-                  "click BtSair\n",
-                  "2");
+    auto e = roda(
+        "answer OK\nkey Enter\ndump focus\n"                       // empty: refused, focus stays
+        "cancel\nanswer OK\ntype 99\nkey Enter\ndump Ed_Empresa\n" // not in the register
+        "answer OK\ntype 2\nkey Enter\ndump Ed_Empresa\n"          // the destination itself
+        "choose 2\nanswer OK\ntype ZZZ\nkey Enter\n"               // ... also through the dialog
+        "type 1\nkey Enter\n"                                      // origin 1: both charts
+        "dump Pn_Contabil2\ndump Pn_ContabilG2\ndump GradeChq\n"
+        "type 1\nkey Enter\n" // a supplier; its account handling moves on to Ed_Custo2
+        "focus Ed_Empresa\nkey End Shift+Home\ntype 1\nkey Enter\ndump Ed_Fornecedor\n" // the same
+                                                                                        // company
+        "key Enter\n"
+        "focus Ed_Empresa\nkey End Shift+Home\ntype 3\nkey Enter\ndump Ed_Fornecedor\n" // another
+                                                                                        // one
+        "type 2\nkey Enter\ndump Ed_Fornecedor\n" // company 3 uses company 1's catalogues
+        "click BtSair\n",
+        "2");
     EXPECT_EQ(focos(e), QStringList{"Ed_Empresa"});
-    EXPECT_EQ(mensagens(e), (QStringList{"Informe a empresa geradora do recurso financeiro!",
-                                         "Informe a empresa de onde virão os recursos financeiros!",
-                                         "Não é possível informar a mesma empresa de destino dos recursos financeiro!",
-                                         "Não é possível informar a mesma empresa de destino dos recursos financeiro!"}));
+    EXPECT_EQ(mensagens(e),
+              (QStringList{
+                  "Informe a empresa geradora do recurso financeiro!",
+                  "Informe a empresa de onde virão os recursos financeiros!",
+                  "Não é possível informar a mesma empresa de destino dos recursos financeiro!",
+                  "Não é possível informar a mesma empresa de destino dos recursos financeiro!"}));
     const auto msgs = e.eventos("message");
     EXPECT_EQ(msgs[0]["icon"].toString(), "information");
     EXPECT_EQ(msgs[1]["icon"].toString(), "none"); // a plain message box
@@ -268,17 +303,19 @@ TEST_F(Formulario, EmpresaDeOrigemRecusasETrocas) {
     EXPECT_TRUE(e.dumps("Pn_ContabilG2")[0]["visible"].toBool());
     EXPECT_EQ(e.dumps("GradeChq")[0]["rows"].toArray()[0].toArray().size(), 10);
     EXPECT_EQ(texto(e, "Ed_Fornecedor", 0), "1"); // entered again: the supplier's code is kept
-    EXPECT_EQ(texto(e, "Ed_Fornecedor", 1), ""); // another company: origin entries cleared
+    EXPECT_EQ(texto(e, "Ed_Fornecedor", 1), "");  // another company: origin entries cleared
     EXPECT_EQ(texto(e, "Ed_Fornecedor", 2), "EMBALAGENS CAMPINAS LTDA");
 }
 
 TEST_F(Formulario, OrigemSemProgramaDeContabilidade) {
     std::filesystem::remove(dados() + "/Contabilidade.exe");
-    auto e = roda("type 2\nkey Enter\nfocus GradeChq\nkey Enter\n"
-                  "dump Pn_Contabil2\ndump Pn_ContabilG2\ndump GradeChq\n"
-                  "focus Ed_Empresa\nkey End Shift+Home\ntype 3\nkey Enter\ndump GradeChq\n" // rows typed stay
-                  "click BtSair\n",
-                  "1");
+    auto e = roda(
+        "type 2\nkey Enter\nfocus GradeChq\nkey Enter\n"
+        "dump Pn_Contabil2\ndump Pn_ContabilG2\ndump GradeChq\n"
+        "focus Ed_Empresa\nkey End Shift+Home\ntype 3\nkey Enter\ndump GradeChq\n" // rows typed
+                                                                                   // stay
+        "click BtSair\n",
+        "1");
     EXPECT_FALSE(e.dumps("Pn_Contabil2")[0]["visible"].toBool());
     EXPECT_FALSE(e.dumps("Pn_ContabilG2")[0]["visible"].toBool());
     const auto antes = e.dumps("GradeChq")[0]["rows"].toArray();
@@ -291,18 +328,20 @@ TEST_F(Formulario, MensagensDasCelulasDaGrade) {
     auto e = roda("type 2\nkey Enter\nfocus GradeChq\n"
                   "key Backspace\ntype 31022027\nanswer OK\nkey Enter\n" // no 31 February
                   "key Backspace\ntype 01022027\nkey Enter\n"
-                  "key Backspace\nanswer OK\nkey Enter\n"                 // blank bank account
-                  "cancel\nanswer OK\ntype 77\nkey Enter\n"              // no bank 77; the dialog cancelled
+                  "key Backspace\nanswer OK\nkey Enter\n"   // blank bank account
+                  "cancel\nanswer OK\ntype 77\nkey Enter\n" // no bank 77; the dialog cancelled
                   "key Backspace\ntype 2\nkey Enter\n"
-                  "answer OK\nkey Enter\n"                                // no cheque number
+                  "answer OK\nkey Enter\n" // no cheque number
                   "type 9\nkey Enter\n"
-                  "key Backspace\nanswer OK\nkey Enter\n"                 // no value
-                  "type 0\nanswer OK\nkey Enter\n"                        // zero
+                  "key Backspace\nanswer OK\nkey Enter\n" // no value
+                  "type 0\nanswer OK\nkey Enter\n"        // zero
                   "key Backspace\ntype 15\nkey Enter\nkey Enter\n"
                   "dump GradeChq\nclick BtSair\n",
                   "1");
-    EXPECT_EQ(mensagens(e), (QStringList{"Data inválida!", "Conta bancária inválida!", "Conta bancária não encontrada!",
-                                         "Número de cheque inválido!", "Valor inválido!", "Valor inválido!"}));
+    EXPECT_EQ(
+        mensagens(e),
+        (QStringList{"Data inválida!", "Conta bancária inválida!", "Conta bancária não encontrada!",
+                     "Número de cheque inválido!", "Valor inválido!", "Valor inválido!"}));
     auto d = e.dumps("GradeChq").value(0);
     EXPECT_EQ(d["col"].toInt(), 5); // on to the situation
     const auto linha1 = d["rows"].toArray()[1].toArray();

@@ -13,13 +13,29 @@ using namespace notera;
 
 TEST(Operacoes, EhNome) {
     const std::pair<const char*, bool> casos[] = {
-        {"", true},         {"   ", true},        {"ABC", true},       {"12A", true},
-        {"XAVIER", true},   {"2147483648", true}, {"XADE", false},     {"12", false},
-        {"-5", false},      {"  12  ", false},    {"0000000012", false}, {"00000000012", true},
-        {"$1F", false},     {"0X1F", false},      {"x1f", false},      {"-2147483648", true}, // eleven characters
-        {"12 3", true},     {"+7", false},        {"$", true},         {"-", true},
+        {"", true},
+        {"   ", true},
+        {"ABC", true},
+        {"12A", true},
+        {"XAVIER", true},
+        {"2147483648", true},
+        {"XADE", false},
+        {"12", false},
+        {"-5", false},
+        {"  12  ", false},
+        {"0000000012", false},
+        {"00000000012", true},
+        {"$1F", false},
+        {"0X1F", false},
+        {"x1f", false},
+        {"-2147483648", true}, // eleven characters
+        {"12 3", true},
+        {"+7", false},
+        {"$", true},
+        {"-", true},
     };
-    for (const auto& [texto, nome] : casos) EXPECT_EQ(EhNome(texto), nome) << texto;
+    for (const auto& [texto, nome] : casos)
+        EXPECT_EQ(EhNome(texto), nome) << texto;
     EXPECT_EQ(leInteiro("X1F"), 31);
     EXPECT_EQ(leInteiro("  -$A"), -10);
     EXPECT_EQ(leInteiro("12 "), std::nullopt); // anything after the number fails the reading
@@ -34,29 +50,53 @@ TEST(Operacoes, FiltraDecimal) {
         std::optional<char> resultado;
     };
     const Caso casos[] = {
-        {"", ',', 2, std::nullopt}, {"", '-', 2, '-'},   {"", '5', 2, '5'},
-        {"12", '.', 2, ','},        {"12", ',', 2, ','}, {"12,5", ',', 2, std::nullopt},
-        {"12,5", '3', 2, '3'},      {"12,50", '3', 2, std::nullopt},
-        {"1", '-', 2, std::nullopt}, {"  ", '-', 2, '-'}, {"12", ',', 0, std::nullopt},
-        {"12", '7', 0, '7'},        {"1,2", '.', 2, std::nullopt},
+        {"", ',', 2, std::nullopt},
+        {"", '-', 2, '-'},
+        {"", '5', 2, '5'},
+        {"12", '.', 2, ','},
+        {"12", ',', 2, ','},
+        {"12,5", ',', 2, std::nullopt},
+        {"12,5", '3', 2, '3'},
+        {"12,50", '3', 2, std::nullopt},
+        {"1", '-', 2, std::nullopt},
+        {"  ", '-', 2, '-'},
+        {"12", ',', 0, std::nullopt},
+        {"12", '7', 0, '7'},
+        {"1,2", '.', 2, std::nullopt},
     };
     for (const auto& c : casos) {
         auto r = FiltraDecimal(c.texto, QChar(c.tecla), c.decimais);
         ASSERT_EQ(r.has_value(), c.resultado.has_value()) << c.texto << " " << c.tecla;
-        if (r) EXPECT_EQ(*r, QChar(*c.resultado)) << c.texto << " " << c.tecla;
+        if (r) {
+            EXPECT_EQ(*r, QChar(*c.resultado)) << c.texto << " " << c.tecla;
+        }
     }
 }
 
 TEST(Operacoes, ValorMonetario) {
     const auto padrao = platform::Dinheiro::deDezMilesimos(-1);
     const std::pair<const char*, std::int64_t> casos[] = {
-        {"1.000,5", 10005000},   {"1.2.3", 1230000},    {"-7,5", -75000},
-        {"0,12345", 1234},       {"0,12355", 1236},     {"0,12365", 1236}, // halves to even
-        {"0,123451", 1235},      {" 12 ", 120000},      {"1,5E2", 1500000},
-        {"2E-4", 2},             {"+3", 30000},         {",5", 5000},
-        {"1500,00", 15000000},   {"1.234.567,89", 12345678900},
-        {"", -1},                {"   ", -1},            {"ABC", -1},  {"1,2,3", -1},
-        {"12A", -1},             {"1E", -1},            {"99999999999999999999", -1},
+        {"1.000,5", 10005000},
+        {"1.2.3", 1230000},
+        {"-7,5", -75000},
+        {"0,12345", 1234},
+        {"0,12355", 1236},
+        {"0,12365", 1236}, // halves to even
+        {"0,123451", 1235},
+        {" 12 ", 120000},
+        {"1,5E2", 1500000},
+        {"2E-4", 2},
+        {"+3", 30000},
+        {",5", 5000},
+        {"1500,00", 15000000},
+        {"1.234.567,89", 12345678900},
+        {"", -1},
+        {"   ", -1},
+        {"ABC", -1},
+        {"1,2,3", -1},
+        {"12A", -1},
+        {"1E", -1},
+        {"99999999999999999999", -1},
     };
     for (const auto& [texto, esperado] : casos)
         EXPECT_EQ(ValorMonetario(texto, padrao).dezMilesimos(), esperado) << texto;
@@ -98,8 +138,10 @@ public:
         return !ocultos.count(c) && !ocultos.count(painelDe(c));
     }
     void defineVisivel(const QString& c, bool v) override {
-        if (v) ocultos.erase(c);
-        else ocultos.insert(c);
+        if (v)
+            ocultos.erase(c);
+        else
+            ocultos.insert(c);
     }
     int paginaAtual() const override { return pagina; }
     void mostraPagina(int p) override { pagina = p; }
@@ -131,6 +173,7 @@ public:
     bool seletorVisivel() const override { return seletorCol >= 0; }
     int itemDoSeletor() const override { return item; }
     void selecionaTudo(const QString&) override {}
+    void fechaEdicao() override {}
     bool formularioVisivel() const override { return true; }
     void cursorDeEspera(bool) override {}
     void botaoOkPressionado(bool) override {}

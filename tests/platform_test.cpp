@@ -16,16 +16,23 @@ TEST(Dinheiro, ArredondaComoODecimalDigitado) {
         std::optional<std::int64_t> esperado;
     };
     const Caso casos[] = {
-        {1.005, 2, 101},      // binary 1.00499..., typed 1.005
-        {2.675, 2, 268},      {0.004, 2, 0},       {0.005, 2, 1},
-        {-1.005, 2, -101},    {1.999, 2, 200},     {1234.5, 2, 123450},
-        {0.00495, 2, 0},      // no double rounding through four places
-        {0.00005, 4, 1},      {12.5, 4, 125000},   {0, 2, 0},
+        {1.005, 2, 101}, // binary 1.00499..., typed 1.005
+        {2.675, 2, 268},
+        {0.004, 2, 0},
+        {0.005, 2, 1},
+        {-1.005, 2, -101},
+        {1.999, 2, 200},
+        {1234.5, 2, 123450},
+        {0.00495, 2, 0}, // no double rounding through four places
+        {0.00005, 4, 1},
+        {12.5, 4, 125000},
+        {0, 2, 0},
         {std::nan(""), 2, std::nullopt},
         {std::numeric_limits<double>::infinity(), 2, std::nullopt},
         {1e300, 2, std::nullopt},
     };
-    for (const auto& c : casos) EXPECT_EQ(roundScaled(c.valor, c.casas), c.esperado) << c.valor;
+    for (const auto& c : casos)
+        EXPECT_EQ(roundScaled(c.valor, c.casas), c.esperado) << c.valor;
 }
 
 TEST(Dinheiro, CentavosEAritmetica) {
@@ -44,10 +51,14 @@ TEST(Formato, ValoresComDuasCasas) {
         const char* milhar;
     };
     const Caso casos[] = {
-        {1234.5, "1234,50", "1.234,50"},   {0, "0,00", "0,00"},
-        {0.5, "0,50", "0,50"},             {-1234.567, "-1234,57", "-1.234,57"},
-        {1500, "1500,00", "1.500,00"},     {1234567.891, "1234567,89", "1.234.567,89"},
-        {999.995, "1000,00", "1.000,00"},  {100, "100,00", "100,00"},
+        {1234.5, "1234,50", "1.234,50"},
+        {0, "0,00", "0,00"},
+        {0.5, "0,50", "0,50"},
+        {-1234.567, "-1234,57", "-1.234,57"},
+        {1500, "1500,00", "1.500,00"},
+        {1234567.891, "1234567,89", "1.234.567,89"},
+        {999.995, "1000,00", "1.000,00"},
+        {100, "100,00", "100,00"},
     };
     for (const auto& c : casos) {
         EXPECT_EQ(formata0_00(c.valor), c.simples);

@@ -20,12 +20,14 @@ namespace {
 // The service is a plain C function; the test's behaviour for it is set per case.
 std::function<void(DialogoSelecao&)> comportamento;
 
-void NOTERA_CALL seleciona(const char* titulo, NoteraDataSet* ds, const char* const* colunas, int32_t ultimaColuna,
-                           const char* const* titulos, int32_t ultimoTitulo, int32_t, NoteraStrings* lista,
-                           NoteraField* campo) {
+void NOTERA_CALL seleciona(const char* titulo, NoteraDataSet* ds, const char* const* colunas,
+                           int32_t ultimaColuna, const char* const* titulos, int32_t ultimoTitulo,
+                           int32_t, NoteraStrings* lista, NoteraField* campo) {
     QStringList cols, tits;
-    for (int i = 0; i <= ultimaColuna; ++i) cols << QString::fromLatin1(colunas[i]);
-    for (int i = 0; i <= ultimoTitulo; ++i) tits << QString::fromLatin1(titulos[i]); // code page 1252
+    for (int i = 0; i <= ultimaColuna; ++i)
+        cols << QString::fromLatin1(colunas[i]);
+    for (int i = 0; i <= ultimoTitulo; ++i)
+        tits << QString::fromLatin1(titulos[i]); // code page 1252
     char nome[32];
     campo->ops->Name(campo, nome, sizeof nome);
     EXPECT_STREQ(nome, "cod_cli");
@@ -35,7 +37,9 @@ void NOTERA_CALL seleciona(const char* titulo, NoteraDataSet* ds, const char* co
         lista->ops->Add(lista, d.escolhido().toLatin1().constData());
 }
 
-uint8_t NOTERA_CALL nuncaReserva(const char* const*, int32_t) { return 0; }
+uint8_t NOTERA_CALL nuncaReserva(const char* const*, int32_t) {
+    return 0;
+}
 void NOTERA_CALL nada(const char* const*, int32_t) {}
 
 class Selecao : public ::testing::Test {
@@ -43,16 +47,19 @@ protected:
     void SetUp() override {
         auto r = apoio::executa({apoio::binario("notera-dados"), "criar", dir / "d", "1"});
         ASSERT_EQ(r.saida, 0) << r.err;
-        std::string ins = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 3000) "
-                          "INSERT INTO TbCli (cod_cli, nom_cli) SELECT i, 'CLIENTE ' || printf('%05d', i) FROM n";
+        std::string ins =
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 3000) "
+            "INSERT INTO TbCli (cod_cli, nom_cli) SELECT i, 'CLIENTE ' || printf('%05d', i) FROM n";
         apoio::sql(dir / "d/Tabelas/001/tabelas.sqlite", ins);
-        apoio::sql(dir / "d/Tabelas/001/tabelas.sqlite", "UPDATE TbCli SET nom_cli = 'JOSÉ' WHERE cod_cli = 2500");
+        apoio::sql(dir / "d/Tabelas/001/tabelas.sqlite",
+                   "UPDATE TbCli SET nom_cli = 'JOSÉ' WHERE cod_cli = 2500");
         q.defineDiretorio(dir / "d/Tabelas/001");
         q.abre();
         q.localiza("cod_cli", db::Valor(12));
     }
     std::optional<QString> chama() {
-        return servicos.SelecionaRegistro("Seleção de Cliente", q, {"cod_cli", "nom_cli"}, {"Código", "Nome"});
+        return servicos.SelecionaRegistro("Seleção de Cliente", q, {"cod_cli", "nom_cli"},
+                                          {"Código", "Nome"});
     }
 
     apoio::DirTemp dir;
@@ -77,7 +84,10 @@ TEST_F(Selecao, CancelarDeixaAListaVaziaEOConjuntoOndeEstava) {
     comportamento = [](DialogoSelecao& d) { d.reject(); };
     EXPECT_EQ(chama(), std::nullopt);
     EXPECT_EQ(q.campo("cod_cli").comoInteiro(), 12);
-    comportamento = [](DialogoSelecao& d) { EXPECT_FALSE(d.escolhe("9999")); d.reject(); };
+    comportamento = [](DialogoSelecao& d) {
+        EXPECT_FALSE(d.escolhe("9999"));
+        d.reject();
+    };
     EXPECT_EQ(chama(), std::nullopt);
 }
 

@@ -19,7 +19,8 @@ TEST(Lote, InterpretaPortasComBrancos) {
     EXPECT_EQ(cmds[1].arquivo, "/t/d x/101010.TXT");
     EXPECT_EQ(cmds[2].tipo, ComandoLote::Tipo::Sair);
 
-    auto tipo = interpretaLote("C:\\WINDOWS\\COMMAND\\MODE COM1:9600,N,8,1\r\nTYPE C:\\T\\1.TXT >LPT2\r\n", "");
+    auto tipo = interpretaLote(
+        "C:\\WINDOWS\\COMMAND\\MODE COM1:9600,N,8,1\r\nTYPE C:\\T\\1.TXT >LPT2\r\n", "");
     ASSERT_EQ(tipo.size(), 2u);
     EXPECT_EQ(tipo[1].porta, "LPT2");
     EXPECT_EQ(tipo[1].arquivo, "C:\\T\\1.TXT");
@@ -68,8 +69,8 @@ TEST(Spool, APortaNuncaChegaAUmShell) {
     const std::string txt = dir / "101010.TXT", bat = dir / "101010.BAT";
     const std::string marca = dir / "invadido";
     apoio::gravaArquivo(txt, "x\r\n");
-    for (std::string porta : {"LPT1 & touch " + marca, "x; touch " + marca, "$(touch " + marca + ")",
-                              "`touch " + marca + "`"}) {
+    for (std::string porta : {"LPT1 & touch " + marca, "x; touch " + marca,
+                              "$(touch " + marca + ")", "`touch " + marca + "`"}) {
         apoio::gravaArquivo(bat, arquivoLote(txt, porta));
         auto r = apoio::executa({apoio::binario("cheque-spool"), "--foreground", bat},
                                 {{"PATH", "/usr/sbin:/usr/bin:/sbin:/bin"}});
@@ -83,6 +84,8 @@ TEST(Spool, LoteInexistenteOuLigacaoSimbolica) {
     EXPECT_NE(apoio::executa({apoio::binario("cheque-spool"), dir / "nada.BAT"}).saida, 0);
     apoio::gravaArquivo(dir / "real.BAT", "EXIT\r\n");
     std::filesystem::create_symlink(dir / "real.BAT", dir / "link.BAT");
-    EXPECT_NE(apoio::executa({apoio::binario("cheque-spool"), "--foreground", dir / "link.BAT"}).saida, 0);
+    EXPECT_NE(
+        apoio::executa({apoio::binario("cheque-spool"), "--foreground", dir / "link.BAT"}).saida,
+        0);
     EXPECT_EQ(apoio::executa({apoio::binario("cheque-spool")}).saida, 2);
 }

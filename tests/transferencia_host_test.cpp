@@ -19,16 +19,18 @@ protected:
     void SetUp() override {
         auto r = apoio::executa({apoio::binario("notera-dados"), "criar", dados(), "1", "2"});
         ASSERT_EQ(r.saida, 0) << r.err;
-        sql(registro(), "INSERT INTO TbEmp (cod_emp, nom_emp, cen_emp, cfg_emp, nal_emp, nos_emp) VALUES "
-                        "(1, 'ALFA', 0, 'NNNNNNNNNNNNNNNNNNNNNNNNNNS', 0, 0),"
-                        "(2, 'BETA', 0, 'NNNNNNNNNNNNNNNNNNNNNNNNNNN', 0, 0)");
+        sql(registro(),
+            "INSERT INTO TbEmp (cod_emp, nom_emp, cen_emp, cfg_emp, nal_emp, nos_emp) VALUES "
+            "(1, 'ALFA', 0, 'NNNNNNNNNNNNNNNNNNNNNNNNNNS', 0, 0),"
+            "(2, 'BETA', 0, 'NNNNNNNNNNNNNNNNNNNNNNNNNNN', 0, 0)");
     }
     std::string dados() const { return dir / "dados"; }
     std::string registro() const { return dir / "dados/Tabelas/tabelas.sqlite"; }
 
     apoio::ExecucaoHost roda(const std::string& roteiro, std::vector<std::string> extra = {},
                              const char* empresa = "1") {
-        std::vector<std::string> args = {"transferencia", "--dados", dados() + "/", "--empresa", empresa};
+        std::vector<std::string> args = {"transferencia", "--dados", dados() + "/", "--empresa",
+                                         empresa};
         args.insert(args.end(), extra.begin(), extra.end());
         return rodaHost(dir, args, roteiro);
     }
@@ -52,8 +54,10 @@ TEST_F(Transferencia, RegistroAusenteDaPrimeiraMensagemSemFormulario) {
     EXPECT_EQ(msgs[0]["icon"].toString(), "error");
     EXPECT_EQ(msgs[0]["caption"].toString(), "Erro");
     const QString texto = msgs[0]["text"].toString();
-    EXPECT_TRUE(texto.startsWith("Não foi possível consultar tabela de empresas:\r\n")) << texto.toStdString();
-    EXPECT_GT(texto.size(), QString("Não foi possível consultar tabela de empresas:\r\n").size()); // engine text
+    EXPECT_TRUE(texto.startsWith("Não foi possível consultar tabela de empresas:\r\n"))
+        << texto.toStdString();
+    EXPECT_GT(texto.size(),
+              QString("Não foi possível consultar tabela de empresas:\r\n").size()); // engine text
     EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join('|').toStdString();
     EXPECT_FALSE(std::filesystem::exists(registro())); // opening creates nothing
 }
@@ -65,13 +69,15 @@ TEST_F(Transferencia, TabelaDoDestinoAusenteDaSegundaMensagem) {
     auto msgs = e.eventos("message");
     ASSERT_EQ(msgs.size(), 1);
     const QString texto = msgs[0]["text"].toString();
-    EXPECT_TRUE(texto.startsWith("Não foi possível consultar as tabela da empresas\r\n")) << texto.toStdString();
+    EXPECT_TRUE(texto.startsWith("Não foi possível consultar as tabela da empresas\r\n"))
+        << texto.toStdString();
     EXPECT_TRUE(texto.contains("TbLanRec", Qt::CaseInsensitive)) << texto.toStdString();
 }
 
 TEST_F(Transferencia, PaineisContabeisSeguemContabilEPosicao27) {
     // An origin company first: the empty origin field keeps the focus.
-    const std::string olhaDestino = "key Enter\ntab Pagina 1\ndump Pn_Contabil1\ndump Ed_Cred1\ndump Lb_CredG1\ndump Ed_CredG1\n"
+    const std::string olhaDestino = "key Enter\ntab Pagina 1\ndump Pn_Contabil1\ndump "
+                                    "Ed_Cred1\ndump Lb_CredG1\ndump Ed_CredG1\n"
                                     "click BtSair\n";
     struct Caso {
         const char* empresa;
@@ -85,8 +91,10 @@ TEST_F(Transferencia, PaineisContabeisSeguemContabilEPosicao27) {
     };
     for (const auto& c : casos) {
         const std::string origem = std::string("type ") + (c.empresa[0] == '1' ? "2" : "1") + "\n";
-        auto e = roda(origem + olhaDestino,
-                      c.contabil ? std::vector<std::string>{"--contabil"} : std::vector<std::string>{}, c.empresa);
+        auto e =
+            roda(origem + olhaDestino,
+                 c.contabil ? std::vector<std::string>{"--contabil"} : std::vector<std::string>{},
+                 c.empresa);
         EXPECT_EQ(e.r.saida, 1) << e.r.err;
         EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join('|').toStdString();
         EXPECT_EQ(visivel(e, "Pn_Contabil1"), c.painel) << c.empresa << c.contabil;
@@ -118,32 +126,33 @@ TEST_F(Transferencia, ValorInicialESair) {
 TEST_F(Transferencia, TecladoEnterCimaPageDown) {
     auto e = roda("dump focus\n"
                   "type 2\n"
-                  "key Enter\n"     // Ed_Empresa -> Ed_Fornecedor
+                  "key Enter\n" // Ed_Empresa -> Ed_Fornecedor
                   "dump focus\n"
-                  "type abc\n"      // capitals
+                  "type abc\n" // capitals
                   "dump Ed_Fornecedor\n"
-                  "cancel\n"        // no such supplier: the selection dialog
+                  "cancel\n" // no such supplier: the selection dialog
                   "key Enter Enter\n"
-                  "dump focus\n"    // Ed_Banco2
+                  "dump focus\n" // Ed_Banco2
                   "key Up\n"
-                  "dump focus\n"    // Ed_Custo2
+                  "dump focus\n" // Ed_Custo2
                   "answer OK\n"
-                  "key PageDown\n"  // the OK action, no exit handler: the amount 0,00 is refused
+                  "key PageDown\n" // the OK action, no exit handler: the amount 0,00 is refused
                   "dump focus\n"
                   "focus Ed_Empresa\n"
-                  "key Up\n"        // no key-down handler in Ed_Empresa
+                  "key Up\n" // no key-down handler in Ed_Empresa
                   "dump focus\n"
                   "focus Ed_HistVar2\n"
-                  "key Enter\n"     // account panels hidden: on to the grid
+                  "key Enter\n" // account panels hidden: on to the grid
                   "dump focus\n"
                   "key Shift+Tab\n"
                   "dump focus\n"
                   "click BtSair\n");
     EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join('|').toStdString();
     QStringList focos;
-    for (const auto& d : e.dumps("focus")) focos << d["value"].toString();
-    EXPECT_EQ(focos, (QStringList{"Ed_Empresa", "Ed_Fornecedor", "Ed_Banco2", "Ed_Custo2", "Ed_Valor", "Ed_Empresa",
-                                  "GradeChq", "Ed_HistVar2"}));
+    for (const auto& d : e.dumps("focus"))
+        focos << d["value"].toString();
+    EXPECT_EQ(focos, (QStringList{"Ed_Empresa", "Ed_Fornecedor", "Ed_Banco2", "Ed_Custo2",
+                                  "Ed_Valor", "Ed_Empresa", "GradeChq", "Ed_HistVar2"}));
     auto msgs = e.eventos("message");
     ASSERT_EQ(msgs.size(), 1);
     EXPECT_EQ(msgs[0]["text"].toString().toStdString(), "Valor não pode ser zero!");
@@ -172,7 +181,8 @@ TEST_F(Transferencia, LimitesDaJanelaVoltamNaProximaExecucao) {
     EXPECT_EQ(s.value("FormAL/Left").toInt(), f1["x"].toInt());
     auto segunda = roda("dump FormAL\nclick BtSair\n");
     auto f2 = segunda.dumps("FormAL").value(0);
-    for (const char* k : {"x", "y", "width", "height"}) EXPECT_EQ(f2[k].toInt(), f1[k].toInt()) << k;
+    for (const char* k : {"x", "y", "width", "height"})
+        EXPECT_EQ(f2[k].toInt(), f1[k].toInt()) << k;
 
     // A section without values leaves the window where the system puts it.
     apoio::gravaArquivo(ini, "[FormAL]\n");

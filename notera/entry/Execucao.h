@@ -10,7 +10,8 @@
 namespace notera {
 
 struct Execucao {
-    explicit Execucao(ServicosHost s, std::unique_ptr<Mensagens> m = std::make_unique<MensagensQt>())
+    explicit Execucao(ServicosHost s,
+                      std::unique_ptr<Mensagens> m = std::make_unique<MensagensQt>())
         : servicos(s), mensagens(std::move(m)) {}
 
     QString DirTabelas;

@@ -4,10 +4,10 @@
 
 #include "Execucao.h"
 #include "form/FormAL.h"
-#include "posting/Confirma.h"
 #include "platform/BrFormat.h"
 #include "platform/Cp1252.h"
 #include "platform/Dialogs.h"
+#include "posting/Confirma.h"
 
 namespace notera {
 
@@ -15,20 +15,26 @@ namespace {
 
 QString textoCurto(const unsigned char* p) {
     if (!p) return {};
-    return QString::fromStdString(platform::cp1252ParaUtf8(std::string(reinterpret_cast<const char*>(p + 1), p[0])));
+    return QString::fromStdString(
+        platform::cp1252ParaUtf8(std::string(reinterpret_cast<const char*>(p + 1), p[0])));
 }
 
-QString texto(const char* p) { return p ? QString::fromStdString(platform::cp1252ParaUtf8(p)) : QString(); }
+QString texto(const char* p) {
+    return p ? QString::fromStdString(platform::cp1252ParaUtf8(p)) : QString();
+}
 
-std::string local(const QString& s) { return s.toStdString(); }
+std::string local(const QString& s) {
+    return s.toStdString();
+}
 
 // Opens the destination's data sets in the order the run needs them.
 void abreDestino(Execucao& ex, bool contabil, const QString& tabelaLanRec) {
     auto& d = ex.TabDestino;
-    for (db::Conjunto* q : {static_cast<db::Conjunto*>(&d.QTbCli), static_cast<db::Conjunto*>(&d.QTbRed),
-                            static_cast<db::Conjunto*>(&d.QTbHis), static_cast<db::Conjunto*>(&d.QTbPla),
-                            static_cast<db::Conjunto*>(&d.QTbPlaG), static_cast<db::Conjunto*>(&d.QTbBan),
-                            static_cast<db::Conjunto*>(&d.QTbCen)})
+    for (db::Conjunto* q :
+         {static_cast<db::Conjunto*>(&d.QTbCli), static_cast<db::Conjunto*>(&d.QTbRed),
+          static_cast<db::Conjunto*>(&d.QTbHis), static_cast<db::Conjunto*>(&d.QTbPla),
+          static_cast<db::Conjunto*>(&d.QTbPlaG), static_cast<db::Conjunto*>(&d.QTbBan),
+          static_cast<db::Conjunto*>(&d.QTbCen)})
         q->defineDiretorio(local(ex.DirCatDestino));
     d.TbLanRec.defineDiretorio(local(ex.DirEmpDestino));
     d.TbLanRec.defineNome(local(tabelaLanRec));
@@ -50,11 +56,12 @@ void abreDestino(Execucao& ex, bool contabil, const QString& tabelaLanRec) {
     d.TbLanRec.abre();
 }
 
-bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil, double ValorInicial,
-             const unsigned char* TabelaLanPag, const unsigned char* TabelaChqPag,
-             const unsigned char* TabelaLanRec, NoteraSelecionaRegistro SelecionaRegistro,
-             const char* RefPagamentos, NoteraReservaTabelas ReservaTabelas,
-             NoteraLiberaTabelas LiberaTabelas, const char* TextoControle, double DataMovimento) {
+bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil,
+             double ValorInicial, const unsigned char* TabelaLanPag,
+             const unsigned char* TabelaChqPag, const unsigned char* TabelaLanRec,
+             NoteraSelecionaRegistro SelecionaRegistro, const char* RefPagamentos,
+             NoteraReservaTabelas ReservaTabelas, NoteraLiberaTabelas LiberaTabelas,
+             const char* TextoControle, double DataMovimento) {
     const QString dirDados = textoCurto(DirDados);
     const QString tabLanPag = textoCurto(TabelaLanPag);
     const QString tabChqPag = textoCurto(TabelaChqPag);
@@ -81,14 +88,17 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
     emp.localiza("cod_emp", db::Valor(CodEmpDestino));
     ex.DirEmpDestino = diretorioDaEmpresa(ex.DirTabelas, CodEmpDestino);
     const auto cen = emp.vazio() ? 0 : emp.campo("cen_emp").comoInteiro();
-    ex.DirCatDestino = cen < 1 ? ex.DirEmpDestino : diretorioDaEmpresa(ex.DirTabelas, static_cast<int>(cen));
-    ex.TabDestino.ConfigEmpresa = emp.vazio() ? QString() : QString::fromStdString(emp.campo("cfg_emp").comoTexto());
+    ex.DirCatDestino =
+        cen < 1 ? ex.DirEmpDestino : diretorioDaEmpresa(ex.DirTabelas, static_cast<int>(cen));
+    ex.TabDestino.ConfigEmpresa =
+        emp.vazio() ? QString() : QString::fromStdString(emp.campo("cfg_emp").comoTexto());
 
     try {
         abreDestino(ex, Contabil, tabLanRec);
     } catch (const std::exception& e) {
-        platform::mostraErro(QStringLiteral("Não foi possível consultar as tabela da empresas\r\n") +
-                             QString::fromStdString(e.what()));
+        platform::mostraErro(
+            QStringLiteral("Não foi possível consultar as tabela da empresas\r\n") +
+            QString::fromStdString(e.what()));
         return false;
     }
     ex.servicos = ServicosHost(SelecionaRegistro, ReservaTabelas, LiberaTabelas);
@@ -106,7 +116,8 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
     form.defineVisivel(QStringLiteral("Lb_CredG1"), gerencial);
     form.defineVisivel(QStringLiteral("Ed_CredG1"), gerencial);
     estado.DirDados = dirDados;
-    form.defineTexto(QStringLiteral("Ed_Valor"), QString::fromStdString(platform::formata0_00(ValorInicial)));
+    form.defineTexto(QStringLiteral("Ed_Valor"),
+                     QString::fromStdString(platform::formata0_00(ValorInicial)));
     estado.TabelaLanPag = tabLanPag;
     estado.TabelaChqPag = tabChqPag;
 
@@ -120,16 +131,17 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
 
 } // namespace notera
 
-extern "C" NOTERA_EXPORT uint8_t NOTERA_CALL GeraAL(
-    const unsigned char* DirDados, int32_t CodEmpDestino, uint8_t Contabil, double ValorInicial,
-    const unsigned char* TabelaLanPag, const unsigned char* TabelaChqPag, const unsigned char* TabelaLanRec,
-    NoteraSelecionaRegistro SelecionaRegistro, const char* RefPagamentos, NoteraReservaTabelas ReservaTabelas,
-    NoteraLiberaTabelas LiberaTabelas, const char* TextoControle, double DataMovimento) {
+extern "C" NOTERA_EXPORT uint8_t NOTERA_CALL
+GeraAL(const unsigned char* DirDados, int32_t CodEmpDestino, uint8_t Contabil, double ValorInicial,
+       const unsigned char* TabelaLanPag, const unsigned char* TabelaChqPag,
+       const unsigned char* TabelaLanRec, NoteraSelecionaRegistro SelecionaRegistro,
+       const char* RefPagamentos, NoteraReservaTabelas ReservaTabelas,
+       NoteraLiberaTabelas LiberaTabelas, const char* TextoControle, double DataMovimento) {
     // Nothing may escape through the C interface; an error that reaches here is shown.
     try {
-        return notera::executa(DirDados, CodEmpDestino, Contabil != 0, ValorInicial, TabelaLanPag, TabelaChqPag,
-                               TabelaLanRec, SelecionaRegistro, RefPagamentos, ReservaTabelas, LiberaTabelas,
-                               TextoControle, DataMovimento)
+        return notera::executa(DirDados, CodEmpDestino, Contabil != 0, ValorInicial, TabelaLanPag,
+                               TabelaChqPag, TabelaLanRec, SelecionaRegistro, RefPagamentos,
+                               ReservaTabelas, LiberaTabelas, TextoControle, DataMovimento)
                    ? 1
                    : 0;
     } catch (const std::exception& e) {

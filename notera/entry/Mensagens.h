@@ -18,10 +18,16 @@ public:
     // Shows the box and answers the index of the button chosen.
     virtual int mostra(platform::Icone icone, const QString& texto, const QStringList& botoes) = 0;
 
-    void atencao(const QString& texto) { mostra(platform::Icone::Aviso, texto, {platform::BotaoOK}); }
+    void atencao(const QString& texto) {
+        mostra(platform::Icone::Aviso, texto, {platform::BotaoOK});
+    }
     void erro(const QString& texto) { mostra(platform::Icone::Erro, texto, {platform::BotaoOK}); }
-    void informacao(const QString& texto) { mostra(platform::Icone::Informacao, texto, {platform::BotaoOK}); }
-    void mensagem(const QString& texto) { mostra(platform::Icone::Nenhum, texto, {platform::BotaoOK}); }
+    void informacao(const QString& texto) {
+        mostra(platform::Icone::Informacao, texto, {platform::BotaoOK});
+    }
+    void mensagem(const QString& texto) {
+        mostra(platform::Icone::Nenhum, texto, {platform::BotaoOK});
+    }
     // Yes/No with the given icon; true on Yes.
     bool pergunta(platform::Icone icone, const QString& texto) {
         return mostra(icone, texto, {platform::BotaoSim, platform::BotaoNao}) == 0;

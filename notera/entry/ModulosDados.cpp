@@ -10,8 +10,8 @@ using Linhas = std::vector<std::string>;
 
 void calculaCodigo(db::Consulta& plano, const QString& configuracao) {
     plano.adicionaCalculado(
-        "Codigo", db::Tipo::Texto, [&configuracao](const db::Registro& r) { return QTbPlaCalcFields(r, configuracao); },
-        0);
+        "Codigo", db::Tipo::Texto,
+        [&configuracao](const db::Registro& r) { return QTbPlaCalcFields(r, configuracao); }, 0);
 }
 
 } // namespace
@@ -60,8 +60,10 @@ TTabOrigem::TTabOrigem()
 
 QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo) {
     QString n = QString::number(codigo);
-    if (codigo >= 0) n = n.rightJustified(3, '0');
-    else n = '-' + QString::number(-static_cast<long long>(codigo)).rightJustified(3, '0');
+    if (codigo >= 0)
+        n = n.rightJustified(3, '0');
+    else
+        n = '-' + QString::number(-static_cast<long long>(codigo)).rightJustified(3, '0');
     return diretorioTabelas + '/' + n;
 }
 

@@ -10,7 +10,9 @@ namespace notera {
 
 namespace {
 
-std::string cp(const QString& s) { return platform::utf8ParaCp1252(s.toStdString()); }
+std::string cp(const QString& s) {
+    return platform::utf8ParaCp1252(s.toStdString());
+}
 
 // Copies a text into the host's buffer the C way: at most size-1 bytes and a NUL.
 int32_t copia(const std::string& s, char* buffer, int32_t tamanho) {
@@ -36,16 +38,20 @@ struct ConjuntoC {
     db::Conjunto* dados;
 };
 
-db::Conjunto& de(NoteraDataSet* ds) { return *reinterpret_cast<ConjuntoC*>(ds)->dados; }
+db::Conjunto& de(NoteraDataSet* ds) {
+    return *reinterpret_cast<ConjuntoC*>(ds)->dados;
+}
 
 int32_t NOTERA_CALL dsConta(NoteraDataSet* ds) {
     return semExcecao([&] { return static_cast<int32_t>(de(ds).conta()); }, 0);
 }
 int32_t NOTERA_CALL dsPosicao(NoteraDataSet* ds) {
-    return semExcecao([&] { return de(ds).vazio() ? -1 : static_cast<int32_t>(de(ds).posicao()); }, -1);
+    return semExcecao([&] { return de(ds).vazio() ? -1 : static_cast<int32_t>(de(ds).posicao()); },
+                      -1);
 }
 uint8_t NOTERA_CALL dsVaiPara(NoteraDataSet* ds, int32_t ordinal) {
-    return semExcecao([&] { return static_cast<uint8_t>(de(ds).vaiParaPosicao(ordinal) ? 1 : 0); }, uint8_t{0});
+    return semExcecao([&] { return static_cast<uint8_t>(de(ds).vaiParaPosicao(ordinal) ? 1 : 0); },
+                      uint8_t{0});
 }
 uint8_t NOTERA_CALL dsProximo(NoteraDataSet* ds) {
     return semExcecao(
@@ -59,7 +65,8 @@ int32_t NOTERA_CALL dsCampo(NoteraDataSet* ds, const char* nome) {
     const std::string n = platform::cp1252ParaUtf8(nome ? nome : "");
     const auto& campos = de(ds).campos();
     for (std::size_t i = 0; i < campos.size(); ++i)
-        if (QString::fromStdString(campos[i].nome).compare(QString::fromStdString(n), Qt::CaseInsensitive) == 0)
+        if (QString::fromStdString(campos[i].nome)
+                .compare(QString::fromStdString(n), Qt::CaseInsensitive) == 0)
             return static_cast<int32_t>(i);
     return -1;
 }
@@ -74,7 +81,8 @@ int32_t NOTERA_CALL dsValor(NoteraDataSet* ds, int32_t campo, char* buffer, int3
         std::string());
     return copia(platform::utf8ParaCp1252(v), buffer, tamanho);
 }
-uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* texto, uint8_t parcial) {
+uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* texto,
+                               uint8_t parcial) {
     return semExcecao(
         [&]() -> uint8_t {
             const auto& campos = de(ds).campos();
@@ -100,12 +108,14 @@ uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* tex
                 if (!ok) return 0;
                 return de(ds).localiza(c.nome, db::Valor(static_cast<std::int64_t>(n))) ? 1 : 0;
             }
-            return de(ds).localiza(c.nome, v, parcial ? db::Busca::Prefixo : db::Busca::Exata) ? 1 : 0;
+            return de(ds).localiza(c.nome, v, parcial ? db::Busca::Prefixo : db::Busca::Exata) ? 1
+                                                                                               : 0;
         },
         uint8_t{0});
 }
 
-const NoteraDataSetOps OpsConjunto = {dsConta, dsPosicao, dsVaiPara, dsProximo, dsCampo, dsValor, dsLocaliza};
+const NoteraDataSetOps OpsConjunto = {dsConta, dsPosicao, dsVaiPara, dsProximo,
+                                      dsCampo, dsValor,   dsLocaliza};
 
 // Standard-layout wrappers: the C object is the first member, so the host's pointer
 // converts back to the wrapper.
@@ -114,9 +124,15 @@ struct ListaC {
     std::vector<std::string>* itens;
 };
 
-std::vector<std::string>& de(NoteraStrings* l) { return *reinterpret_cast<ListaC*>(l)->itens; }
-void NOTERA_CALL lsAdiciona(NoteraStrings* l, const char* t) { de(l).emplace_back(t ? t : ""); }
-int32_t NOTERA_CALL lsConta(NoteraStrings* l) { return static_cast<int32_t>(de(l).size()); }
+std::vector<std::string>& de(NoteraStrings* l) {
+    return *reinterpret_cast<ListaC*>(l)->itens;
+}
+void NOTERA_CALL lsAdiciona(NoteraStrings* l, const char* t) {
+    de(l).emplace_back(t ? t : "");
+}
+int32_t NOTERA_CALL lsConta(NoteraStrings* l) {
+    return static_cast<int32_t>(de(l).size());
+}
 int32_t NOTERA_CALL lsLe(NoteraStrings* l, int32_t i, char* buffer, int32_t tamanho) {
     if (i < 0 || static_cast<std::size_t>(i) >= de(l).size()) return copia({}, buffer, tamanho);
     return copia(de(l)[static_cast<std::size_t>(i)], buffer, tamanho);
@@ -129,13 +145,18 @@ struct CampoC {
     const std::string* nome;
 };
 
-CampoC& de(NoteraField* f) { return *reinterpret_cast<CampoC*>(f); }
+CampoC& de(NoteraField* f) {
+    return *reinterpret_cast<CampoC*>(f);
+}
 int32_t NOTERA_CALL cpNome(NoteraField* f, char* buffer, int32_t tamanho) {
     return copia(platform::utf8ParaCp1252(*de(f).nome), buffer, tamanho);
 }
 int32_t NOTERA_CALL cpValor(NoteraField* f, char* buffer, int32_t tamanho) {
     std::string v = semExcecao(
-        [&] { return de(f).dados->vazio() ? std::string() : de(f).dados->campo(*de(f).nome).comoTexto(); },
+        [&] {
+            return de(f).dados->vazio() ? std::string()
+                                        : de(f).dados->campo(*de(f).nome).comoTexto();
+        },
         std::string());
     return copia(platform::utf8ParaCp1252(v), buffer, tamanho);
 }
@@ -143,13 +164,15 @@ const NoteraFieldOps OpsCampo = {cpNome, cpValor};
 
 std::vector<std::string> emCp1252(const QStringList& l) {
     std::vector<std::string> v;
-    for (const auto& s : l) v.push_back(cp(s));
+    for (const auto& s : l)
+        v.push_back(cp(s));
     return v;
 }
 
 std::vector<const char*> ponteiros(const std::vector<std::string>& v) {
     std::vector<const char*> p;
-    for (const auto& s : v) p.push_back(s.c_str());
+    for (const auto& s : v)
+        p.push_back(s.c_str());
     return p;
 }
 
@@ -162,7 +185,8 @@ std::optional<QString> ServicosHost::SelecionaRegistro(const QString& titulo, db
     ConjuntoC ds{{&OpsConjunto}, &dados};
     std::vector<std::string> escolhidos;
     ListaC lista{{&OpsLista}, &escolhidos};
-    const std::string primeiro = dados.campos().empty() ? std::string() : dados.campos().front().nome;
+    const std::string primeiro =
+        dados.campos().empty() ? std::string() : dados.campos().front().nome;
     CampoC campo{{&OpsCampo}, &dados, &primeiro};
     const auto cols = emCp1252(colunas), tits = emCp1252(titulos);
     const auto pc = ponteiros(cols), pt = ponteiros(tits);

@@ -24,7 +24,8 @@ public:
     // Opens the host's dialog; the chosen record's first listed field as text, or nothing
     // when the user chose nothing (or there is no dialog).
     std::optional<QString> SelecionaRegistro(const QString& titulo, db::Conjunto& dados,
-                                             const QStringList& colunas, const QStringList& titulos);
+                                             const QStringList& colunas,
+                                             const QStringList& titulos);
     bool ReservaTabelas(const QStringList& tabelas);
     void LiberaTabelas(const QStringList& tabelas);
 

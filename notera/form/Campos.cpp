@@ -14,8 +14,12 @@ namespace notera {
 
 namespace {
 
-std::string u8(const QString& s) { return s.toStdString(); }
-QString qs(const db::Valor& v) { return QString::fromStdString(v.comoTexto()); }
+std::string u8(const QString& s) {
+    return s.toStdString();
+}
+QString qs(const db::Valor& v) {
+    return QString::fromStdString(v.comoTexto());
+}
 std::int32_t inteiro(const db::Conjunto& c, const char* campo) {
     return static_cast<std::int32_t>(c.campo(campo).comoInteiro());
 }
@@ -38,24 +42,24 @@ struct Catalogo {
 };
 
 const Catalogo Catalogos[] = {
-    {"Ed_Cliente", true, &TTabDestino::QTbCli, nullptr, "cod_cli", "nom_cli", &EstadoAL::CodCliente, true, true,
-     "Seleção de Cliente", "Nome"},
-    {"Ed_Banco1", true, &TTabDestino::QTbBan, nullptr, "cod_ban", "nom_ban", &EstadoAL::CodBanco1, true, true,
-     "Seleção de Bancos", "Nome"},
-    {"Ed_Receita", true, &TTabDestino::QTbRed, nullptr, "cod_red", "nom_red", &EstadoAL::CodReceita, false, false,
-     "Seleção de Receitas", "Descrição"},
-    {"Ed_HistPad1", true, &TTabDestino::QTbHis, nullptr, "cod_his", "nom_his", &EstadoAL::CodHistPad1, true, true,
-     "Seleção de Históricos Padrões", "Descrição"},
-    {"Ed_Fornecedor", false, nullptr, &TTabOrigem::QTbFor, "cod_for", "nom_for", &EstadoAL::CodFornecedor, true,
-     true, "Seleção de Fornecedor", "Nome"},
-    {"Ed_Banco2", false, nullptr, &TTabOrigem::QTbBan, "cod_ban", "nom_ban", &EstadoAL::CodBanco2, false, false,
-     "Seleção de Bancos", "Nome"},
-    {"Ed_Despesa", false, nullptr, &TTabOrigem::QTbRed, "cod_red", "nom_red", &EstadoAL::CodDespesa, true, true,
-     "Seleção de Despesas", "Descrição"},
-    {"Ed_HistPad2", false, nullptr, &TTabOrigem::QTbHis, "cod_his", "nom_his", &EstadoAL::CodHistPad2, true, true,
-     "Seleção de Históricos Padrões", "Descrição"},
-    {"Ed_HisPadBan", false, nullptr, &TTabOrigem::QTbHis, "cod_his", "nom_his", &EstadoAL::CodHisPadBan, true,
-     true, "Seleção de Históricos Padrões", "Descrição"},
+    {"Ed_Cliente", true, &TTabDestino::QTbCli, nullptr, "cod_cli", "nom_cli", &EstadoAL::CodCliente,
+     true, true, "Seleção de Cliente", "Nome"},
+    {"Ed_Banco1", true, &TTabDestino::QTbBan, nullptr, "cod_ban", "nom_ban", &EstadoAL::CodBanco1,
+     true, true, "Seleção de Bancos", "Nome"},
+    {"Ed_Receita", true, &TTabDestino::QTbRed, nullptr, "cod_red", "nom_red", &EstadoAL::CodReceita,
+     false, false, "Seleção de Receitas", "Descrição"},
+    {"Ed_HistPad1", true, &TTabDestino::QTbHis, nullptr, "cod_his", "nom_his",
+     &EstadoAL::CodHistPad1, true, true, "Seleção de Históricos Padrões", "Descrição"},
+    {"Ed_Fornecedor", false, nullptr, &TTabOrigem::QTbFor, "cod_for", "nom_for",
+     &EstadoAL::CodFornecedor, true, true, "Seleção de Fornecedor", "Nome"},
+    {"Ed_Banco2", false, nullptr, &TTabOrigem::QTbBan, "cod_ban", "nom_ban", &EstadoAL::CodBanco2,
+     false, false, "Seleção de Bancos", "Nome"},
+    {"Ed_Despesa", false, nullptr, &TTabOrigem::QTbRed, "cod_red", "nom_red", &EstadoAL::CodDespesa,
+     true, true, "Seleção de Despesas", "Descrição"},
+    {"Ed_HistPad2", false, nullptr, &TTabOrigem::QTbHis, "cod_his", "nom_his",
+     &EstadoAL::CodHistPad2, true, true, "Seleção de Históricos Padrões", "Descrição"},
+    {"Ed_HisPadBan", false, nullptr, &TTabOrigem::QTbHis, "cod_his", "nom_his",
+     &EstadoAL::CodHisPadBan, true, true, "Seleção de Históricos Padrões", "Descrição"},
 };
 
 const Catalogo* catalogoDe(const QString& campo) {
@@ -73,9 +77,12 @@ struct CampoConta {
 };
 
 const CampoConta CamposConta[] = {
-    {"Ed_Cred1", true, 'F', &EstadoAL::ContaCred1},   {"Ed_CredG1", true, 'G', &EstadoAL::ContaCredG1},
-    {"Ed_Cred2", false, 'F', &EstadoAL::ContaCred2},  {"Ed_Deb2", false, 'F', &EstadoAL::ContaDeb2},
-    {"Ed_CredG2", false, 'G', &EstadoAL::ContaCredG2}, {"Ed_DebG2", false, 'G', &EstadoAL::ContaDebG2},
+    {"Ed_Cred1", true, 'F', &EstadoAL::ContaCred1},
+    {"Ed_CredG1", true, 'G', &EstadoAL::ContaCredG1},
+    {"Ed_Cred2", false, 'F', &EstadoAL::ContaCred2},
+    {"Ed_Deb2", false, 'F', &EstadoAL::ContaDeb2},
+    {"Ed_CredG2", false, 'G', &EstadoAL::ContaCredG2},
+    {"Ed_DebG2", false, 'G', &EstadoAL::ContaDebG2},
 };
 
 const CampoConta& campoConta(const QString& campo) {
@@ -91,7 +98,9 @@ std::optional<std::int32_t> codigoEscolhido(const std::optional<QString>& escolh
     return leInteiro(*escolha);
 }
 
-QString texto(const db::Conjunto& c, const char* campo) { return qs(c.campo(campo)); }
+QString texto(const db::Conjunto& c, const char* campo) {
+    return qs(c.campo(campo));
+}
 
 db::Consulta& planoDe(Execucao& ex, bool destino, QChar tipo) {
     if (destino) return tipo == 'F' ? ex.TabDestino.QTbPla : ex.TabDestino.QTbPlaG;
@@ -106,7 +115,8 @@ QString LogicaAL::BuscaConta(std::int32_t empresa, const QString& digitado, QCha
     const QString texto = digitado.trimmed();
     db::Consulta& plano = planoDe(*execucao_, empresa == estado_.CodEmpDestino, tipo);
     auto& emp = execucao_->TabPadroes.QTbEmp;
-    const QString cfg = emp.localiza("cod_emp", db::Valor(empresa)) ? notera::texto(emp, "cfg_emp") : QString();
+    const QString cfg =
+        emp.localiza("cod_emp", db::Valor(empresa)) ? notera::texto(emp, "cfg_emp") : QString();
 
     auto sintetica = [&] { return EhSintetica(notera::texto(plano, "cde_pla")); };
     // A synthetic match is refused with a warning and offered in the dialog.
@@ -120,13 +130,15 @@ QString LogicaAL::BuscaConta(std::int32_t empresa, const QString& digitado, QCha
     const TextoDeConta tc = classificaTextoDeConta(texto, cfg);
     switch (tc.busca) {
     case BuscaDeConta::Estrutural:
-        aceito = plano.localiza("cde_pla", db::Valor(u8(texto))) ? aceitaAchado() : SelecionaConta(plano);
+        aceito = plano.localiza("cde_pla", db::Valor(u8(texto))) ? aceitaAchado()
+                                                                 : SelecionaConta(plano);
         break;
     case BuscaDeConta::Descricao:
         if (plano.localiza("nom_pla", db::Valor(u8(texto)))) {
             aceito = aceitaAchado();
         } else {
-            plano.localiza("nom_pla", db::Valor(u8(texto)), db::Busca::Prefixo); // the dialog opens there
+            plano.localiza("nom_pla", db::Valor(u8(texto)),
+                           db::Busca::Prefixo); // the dialog opens there
             aceito = SelecionaConta(plano);
             if (aceito && sintetica()) {
                 mensagens().atencao(SemSintetica);
@@ -146,7 +158,9 @@ QString LogicaAL::BuscaConta(std::int32_t empresa, const QString& digitado, QCha
         }
         break;
     }
-    case BuscaDeConta::SoDialogo: aceito = SelecionaConta(plano); break;
+    case BuscaDeConta::SoDialogo:
+        aceito = SelecionaConta(plano);
+        break;
     }
     if (!aceito) return {};
     return FormataReduzido(plano.campo("cdr_pla").comoInteiro(), cfg) + QStringLiteral("  ") +
@@ -159,7 +173,8 @@ bool LogicaAL::SelecionaConta(db::Consulta& plano) {
     while (execucao_->servicos.temSelecao()) {
         const auto escolha = execucao_->servicos.SelecionaRegistro(
             QStringLiteral("Seleção de Conta Contábil"), plano, {"codigo", "cde_pla", "nom_pla"},
-            {QStringLiteral("Reduzido"), QStringLiteral("Estrutural"), QStringLiteral("Descrição")});
+            {QStringLiteral("Reduzido"), QStringLiteral("Estrutural"),
+             QStringLiteral("Descrição")});
         if (!escolha) break;
         // The chosen record's structural code decides, as everywhere else.
         if (EhSintetica(notera::texto(plano, "cde_pla"))) {
@@ -188,14 +203,17 @@ void LogicaAL::entradaConta(const QString& campo) {
             const QString plag = texto(pla, "plag_pla");
             if (!plag.isEmpty() && plaG.localiza("cde_pla", db::Valor(u8(plag)))) valor = plag;
         };
-        if (campo == QLatin1String("Ed_Cred1")) contaDaCategoria(ex.TabDestino.QTbRed, estado_.CodReceita);
-        else if (campo == QLatin1String("Ed_Deb2")) contaDaCategoria(ex.TabOrigem.QTbRed, estado_.CodDespesa);
+        if (campo == QLatin1String("Ed_Cred1"))
+            contaDaCategoria(ex.TabDestino.QTbRed, estado_.CodReceita);
+        else if (campo == QLatin1String("Ed_Deb2"))
+            contaDaCategoria(ex.TabOrigem.QTbRed, estado_.CodDespesa);
         else if (campo == QLatin1String("Ed_CredG1"))
             gerencialDaFiscal(ex.TabDestino.QTbPla, ex.TabDestino.QTbPlaG, estado_.ContaCred1);
         else if (campo == QLatin1String("Ed_DebG2"))
             gerencialDaFiscal(ex.TabOrigem.QTbPla, ex.TabOrigem.QTbPlaG, estado_.ContaDeb2);
     }
-    const bool semPadrao = campo == QLatin1String("Ed_Cred2") || campo == QLatin1String("Ed_CredG2");
+    const bool semPadrao =
+        campo == QLatin1String("Ed_Cred2") || campo == QLatin1String("Ed_CredG2");
     if (!(semPadrao && valor.vazio())) visao_.defineTexto(campo, valor);
     visao_.selecionaTudo(campo);
 }
@@ -210,12 +228,15 @@ void LogicaAL::teclaEnterConta(const QString& campo, const QString& remetente) {
         const std::int32_t empresa = cc.destino ? estado_.CodEmpDestino : estado_.CodEmpresa;
         const QString achado = BuscaConta(empresa, digitado, cc.tipo);
         visao_.defineTexto(campo, achado);
-        valor = achado.isEmpty() ? QString() : texto(planoDe(*execucao_, cc.destino, cc.tipo), "cde_pla").left(30);
+        valor = achado.isEmpty()
+                    ? QString()
+                    : texto(planoDe(*execucao_, cc.destino, cc.tipo), "cde_pla").left(30);
     }
     if (campo == QLatin1String("Ed_Cred1")) {
         if (visao_.visivelNaPagina(QStringLiteral("Ed_CredG1")))
             solicitaFoco(seguinte(remetente));
-        else if (mensagens().pergunta(platform::Icone::Aviso, QStringLiteral("Deseja concluir AL?")))
+        else if (mensagens().pergunta(platform::Icone::Aviso,
+                                      QStringLiteral("Deseja concluir AL?")))
             BtOkClick();
     } else if (campo == QLatin1String("Ed_Cred2") || campo == QLatin1String("Ed_CredG2")) {
         solicitaFoco(seguinte(remetente));
@@ -229,8 +250,10 @@ void LogicaAL::teclaEnterConta(const QString& campo, const QString& remetente) {
 
 void LogicaAL::entradaCatalogo(const QString& campo) {
     estado_.Saindo = false;
-    if (campo == QLatin1String("Ed_Custo1")) visao_.defineTexto(campo, estado_.CodCusto1);
-    else if (campo == QLatin1String("Ed_Custo2")) visao_.defineTexto(campo, estado_.CodCusto2);
+    if (campo == QLatin1String("Ed_Custo1"))
+        visao_.defineTexto(campo, estado_.CodCusto1);
+    else if (campo == QLatin1String("Ed_Custo2"))
+        visao_.defineTexto(campo, estado_.CodCusto2);
     else if (const Catalogo* c = catalogoDe(campo); c && estado_.*c->codigoNoEstado > 0)
         visao_.defineTexto(campo, QString::number(estado_.*c->codigoNoEstado));
     visao_.selecionaTudo(campo);
@@ -249,11 +272,12 @@ void LogicaAL::saidaCatalogo(const QString& campo) {
             codigo = QString();
             return;
         }
-        bool achou = q.localiza("cod_cen", db::Valor(u8(digitado))) || q.localiza("nom_cen", db::Valor(u8(digitado)));
+        bool achou = q.localiza("cod_cen", db::Valor(u8(digitado))) ||
+                     q.localiza("nom_cen", db::Valor(u8(digitado)));
         if (!achou && ex.servicos.temSelecao()) {
-            const auto escolha = ex.servicos.SelecionaRegistro(QStringLiteral("Seleção de Centro de Custos"), q,
-                                                               {"cod_cen", "nom_cen"},
-                                                               {QStringLiteral("Código"), QStringLiteral("Descrição")});
+            const auto escolha = ex.servicos.SelecionaRegistro(
+                QStringLiteral("Seleção de Centro de Custos"), q, {"cod_cen", "nom_cen"},
+                {QStringLiteral("Código"), QStringLiteral("Descrição")});
             if (escolha) {
                 q.localiza("cod_cen", db::Valor(u8(*escolha)));
                 achou = true;
@@ -307,9 +331,12 @@ void LogicaAL::saidaCatalogo(const QString& campo) {
             const char* campoHistorico;
         };
         static const Repasse repasses[] = {
-            {"Ed_Cliente", "ccn_cli", "hpn_cli", &EstadoAL::ContaCred1, "Ed_Cred1", &EstadoAL::CodHistPad1, "Ed_HistPad1"},
-            {"Ed_Fornecedor", "ccn_for", "hpn_for", &EstadoAL::ContaDeb2, "Ed_Deb2", &EstadoAL::CodHistPad2, "Ed_HistPad2"},
-            {"Ed_Banco2", "ccn_ban", "hpn_ban", &EstadoAL::ContaCred2, "Ed_Cred2", &EstadoAL::CodHisPadBan, "Ed_HisPadBan"},
+            {"Ed_Cliente", "ccn_cli", "hpn_cli", &EstadoAL::ContaCred1, "Ed_Cred1",
+             &EstadoAL::CodHistPad1, "Ed_HistPad1"},
+            {"Ed_Fornecedor", "ccn_for", "hpn_for", &EstadoAL::ContaDeb2, "Ed_Deb2",
+             &EstadoAL::CodHistPad2, "Ed_HistPad2"},
+            {"Ed_Banco2", "ccn_ban", "hpn_ban", &EstadoAL::ContaCred2, "Ed_Cred2",
+             &EstadoAL::CodHisPadBan, "Ed_HisPadBan"},
         };
         const Repasse* r = nullptr;
         for (const auto& x : repasses)
@@ -348,14 +375,15 @@ void LogicaAL::saidaCatalogo(const QString& campo) {
 bool LogicaAL::LocalizaBanco(const QString& digitado) {
     auto& ex = *execucao_;
     db::Consulta& q = ex.TabOrigem.QTbBan;
-    const bool achou = EhNome(digitado) ? q.localiza("nom_ban", db::Valor(u8(digitado)))
-                                        : q.localiza("cod_ban", db::Valor(leInteiro(digitado).value_or(0)));
+    const bool achou = EhNome(digitado)
+                           ? q.localiza("nom_ban", db::Valor(u8(digitado)))
+                           : q.localiza("cod_ban", db::Valor(leInteiro(digitado).value_or(0)));
     if (achou) return true;
     q.localiza("nom_ban", db::Valor(u8(digitado)), db::Busca::Prefixo);
     if (!ex.servicos.temSelecao()) return false;
-    const auto n = codigoEscolhido(ex.servicos.SelecionaRegistro(QStringLiteral("Seleção de Bancos"), q,
-                                                                 {"cod_ban", "nom_ban"},
-                                                                 {QStringLiteral("Código"), QStringLiteral("Nome")}));
+    const auto n = codigoEscolhido(ex.servicos.SelecionaRegistro(
+        QStringLiteral("Seleção de Bancos"), q, {"cod_ban", "nom_ban"},
+        {QStringLiteral("Código"), QStringLiteral("Nome")}));
     if (!n) return false;
     q.localiza("cod_ban", db::Valor(*n));
     return true;
@@ -365,7 +393,8 @@ bool LogicaAL::LocalizaBanco(const QString& digitado) {
 
 void LogicaAL::Ed_EmpresaEnter() {
     estado_.Saindo = false;
-    if (estado_.CodEmpresa > 0) visao_.defineTexto(QStringLiteral("Ed_Empresa"), QString::number(estado_.CodEmpresa));
+    if (estado_.CodEmpresa > 0)
+        visao_.defineTexto(QStringLiteral("Ed_Empresa"), QString::number(estado_.CodEmpresa));
     visao_.selecionaTudo(QStringLiteral("Ed_Empresa"));
 }
 
@@ -381,12 +410,13 @@ void LogicaAL::Ed_EmpresaExit() {
         focaliza(campo);
         return;
     }
-    bool achou = EhNome(digitado) ? emp.localiza("nom_emp", db::Valor(u8(digitado)))
-                                  : emp.localiza("cod_emp", db::Valor(leInteiro(digitado).value_or(0)));
+    bool achou = EhNome(digitado)
+                     ? emp.localiza("nom_emp", db::Valor(u8(digitado)))
+                     : emp.localiza("cod_emp", db::Valor(leInteiro(digitado).value_or(0)));
     if (!achou && ex.servicos.temSelecao()) {
-        const auto n = codigoEscolhido(ex.servicos.SelecionaRegistro(QStringLiteral("Seleção de Empresas"), emp,
-                                                                     {"cod_emp", "nom_emp"},
-                                                                     {QStringLiteral("Código"), QStringLiteral("Nome")}));
+        const auto n = codigoEscolhido(ex.servicos.SelecionaRegistro(
+            QStringLiteral("Seleção de Empresas"), emp, {"cod_emp", "nom_emp"},
+            {QStringLiteral("Código"), QStringLiteral("Nome")}));
         if (n) {
             emp.localiza("cod_emp", db::Valor(*n));
             achou = true;
@@ -395,7 +425,8 @@ void LogicaAL::Ed_EmpresaExit() {
     if (!achou) {
         estado_.CodEmpresa = 0;
         visao_.defineTexto(campo, QString());
-        mensagens().mensagem(QStringLiteral("Informe a empresa de onde virão os recursos financeiros!"));
+        mensagens().mensagem(
+            QStringLiteral("Informe a empresa de onde virão os recursos financeiros!"));
         focaliza(campo);
         return;
     }
@@ -404,8 +435,8 @@ void LogicaAL::Ed_EmpresaExit() {
     if (estado_.CodEmpresa == estado_.CodEmpDestino) {
         estado_.CodEmpresa = 0;
         visao_.defineTexto(campo, QString());
-        mensagens().informacao(
-            QStringLiteral("Não é possível informar a mesma empresa de destino dos recursos financeiro!"));
+        mensagens().informacao(QStringLiteral(
+            "Não é possível informar a mesma empresa de destino dos recursos financeiro!"));
         focaliza(campo);
         return;
     }
@@ -419,19 +450,23 @@ void LogicaAL::trocaOrigem() {
     auto& emp = ex.TabPadroes.QTbEmp;
     estado_.EmpOrigemAberta = estado_.CodEmpresa;
 
-    db::Conjunto* conjuntos[] = {&o.QTbFor, &o.QTbRed, &o.QTbHis, &o.QTbBan, &o.QTbPla, &o.QTbPlaG,
-                                 &o.QTbCen, &o.TbChqPag, &o.TbLanPag, &o.TbLctOri, &o.TbTotOri};
-    for (auto* c : conjuntos) c->fecha();
+    db::Conjunto* conjuntos[] = {&o.QTbFor,   &o.QTbRed,   &o.QTbHis,  &o.QTbBan,
+                                 &o.QTbPla,   &o.QTbPlaG,  &o.QTbCen,  &o.TbChqPag,
+                                 &o.TbLanPag, &o.TbLctOri, &o.TbTotOri};
+    for (auto* c : conjuntos)
+        c->fecha();
 
     // The data directory as passed, "Tabelas/" and the code with three digits at least.
     auto diretorio = [&](std::int32_t codigo) {
-        return QString(estado_.DirDados) + QStringLiteral("Tabelas/") + QString::number(codigo).rightJustified(3, '0');
+        return QString(estado_.DirDados) + QStringLiteral("Tabelas/") +
+               QString::number(codigo).rightJustified(3, '0');
     };
     const QString dirEmpresa = diretorio(estado_.CodEmpresa);
     const std::int32_t cen = inteiro(emp, "cen_emp");
     const QString dirCatalogo = cen >= 1 ? diretorio(cen) : dirEmpresa;
 
-    estado_.OrigemContabil = QFileInfo::exists(QString(estado_.DirDados) + QStringLiteral("Contabilidade.exe"));
+    estado_.OrigemContabil =
+        QFileInfo::exists(QString(estado_.DirDados) + QStringLiteral("Contabilidade.exe"));
     o.ConfigEmpresa = texto(emp, "cfg_emp");
     const bool contabil = estado_.OrigemContabil;
     const bool gerencial = contabil && configuracaoLigada(o.ConfigEmpresa, 27);
@@ -453,20 +488,23 @@ void LogicaAL::trocaOrigem() {
         ~Cursor() { v.cursorDeEspera(false); }
     } cursor{visao_};
 
-    for (db::Conjunto* q : {static_cast<db::Conjunto*>(&o.QTbFor), static_cast<db::Conjunto*>(&o.QTbRed),
-                            static_cast<db::Conjunto*>(&o.QTbHis), static_cast<db::Conjunto*>(&o.QTbBan),
-                            static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbPlaG),
-                            static_cast<db::Conjunto*>(&o.QTbCen)})
+    for (db::Conjunto* q :
+         {static_cast<db::Conjunto*>(&o.QTbFor), static_cast<db::Conjunto*>(&o.QTbRed),
+          static_cast<db::Conjunto*>(&o.QTbHis), static_cast<db::Conjunto*>(&o.QTbBan),
+          static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbPlaG),
+          static_cast<db::Conjunto*>(&o.QTbCen)})
         q->defineDiretorio(u8(dirCatalogo));
-    for (db::Tabela* t : {&o.TbChqPag, &o.TbLanPag, &o.TbLctOri, &o.TbTotOri}) t->defineDiretorio(u8(dirEmpresa));
+    for (db::Tabela* t : {&o.TbChqPag, &o.TbLanPag, &o.TbLctOri, &o.TbTotOri})
+        t->defineDiretorio(u8(dirEmpresa));
     o.TbChqPag.defineNome(u8(estado_.TabelaChqPag));
     o.TbLanPag.defineNome(u8(estado_.TabelaLanPag));
 
     try {
-        for (db::Conjunto* q : {static_cast<db::Conjunto*>(&o.QTbFor), static_cast<db::Conjunto*>(&o.QTbRed),
-                                static_cast<db::Conjunto*>(&o.QTbHis), static_cast<db::Conjunto*>(&o.QTbBan),
-                                static_cast<db::Conjunto*>(&o.QTbCen), static_cast<db::Conjunto*>(&o.TbChqPag),
-                                static_cast<db::Conjunto*>(&o.TbLanPag)})
+        for (db::Conjunto* q :
+             {static_cast<db::Conjunto*>(&o.QTbFor), static_cast<db::Conjunto*>(&o.QTbRed),
+              static_cast<db::Conjunto*>(&o.QTbHis), static_cast<db::Conjunto*>(&o.QTbBan),
+              static_cast<db::Conjunto*>(&o.QTbCen), static_cast<db::Conjunto*>(&o.TbChqPag),
+              static_cast<db::Conjunto*>(&o.TbLanPag)})
             q->abre();
         if (contabil) {
             o.QTbPla.abre();
@@ -486,7 +524,8 @@ void LogicaAL::trocaOrigem() {
     estado_.CodCusto2 = QString();
     estado_.ContaCred2 = QString();
     estado_.ContaDeb2 = QString();
-    for (const char* c : {"Ed_Fornecedor", "Ed_Custo2", "Ed_Despesa", "Ed_Banco2", "Ed_HistPad2", "Ed_Cred2", "Ed_Deb2"})
+    for (const char* c : {"Ed_Fornecedor", "Ed_Custo2", "Ed_Despesa", "Ed_Banco2", "Ed_HistPad2",
+                          "Ed_Cred2", "Ed_Deb2"})
         visao_.defineTexto(QLatin1String(c), QString());
     TitulosGrade();
 }

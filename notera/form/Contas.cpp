@@ -43,18 +43,25 @@ TextoDeConta classificaTextoDeConta(const QString& texto, const QString& configu
     TextoDeConta r;
     QChar anterior;
     for (QChar c : texto) {
-        if (c == '.') ++pontos;
-        else if (c == '-') traco = true;
-        else if (c < '0' || c > '9') estranho = true;
+        if (c == '.')
+            ++pontos;
+        else if (c == '-')
+            traco = true;
+        else if (c < '0' || c > '9')
+            estranho = true;
         if (c == '-' || (c >= '0' && c <= '9')) digitoOuTraco = true;
         if (c >= '0' && c <= '9' && anterior != '-') r.digitosReduzidos += c;
         anterior = c;
     }
     const bool comTraco = configuracao.size() >= 17 && configuracao[16] == 'S';
-    if (estranho) r.busca = BuscaDeConta::Descricao;
-    else if (pontos >= 2) r.busca = BuscaDeConta::Estrutural;
-    else if (pontos == 0 && digitoOuTraco && traco == comTraco) r.busca = BuscaDeConta::Reduzido;
-    else r.busca = BuscaDeConta::SoDialogo;
+    if (estranho)
+        r.busca = BuscaDeConta::Descricao;
+    else if (pontos >= 2)
+        r.busca = BuscaDeConta::Estrutural;
+    else if (pontos == 0 && digitoOuTraco && traco == comTraco)
+        r.busca = BuscaDeConta::Reduzido;
+    else
+        r.busca = BuscaDeConta::SoDialogo;
     return r;
 }
 

@@ -67,7 +67,9 @@ FormAL::FormAL(QWidget* pai) : QDialog(pai), logica_(*this) {
 
 FormAL::~FormAL() = default;
 
-int FormAL::px(double medida) const { return qRound(medida * escala_); }
+int FormAL::px(double medida) const {
+    return qRound(medida * escala_);
+}
 
 QWidget* FormAL::campo(QWidget* pai, const char* nome, const char* rotulo, const char* nomeRotulo,
                        int x, int y, int largura) {
@@ -179,7 +181,8 @@ void FormAL::monta() {
     grade_->verticalHeader()->setDefaultSectionSize(px(24));
     grade_->defineMascaras([this](int col) { return logica_.mascaraDaColuna(col); });
     grade_->defineObservador(this);
-    for (int c = 0; c < 10; ++c) grade_->setColumnWidth(c, px(LargurasDeProjeto[c]));
+    for (int c = 0; c < 10; ++c)
+        grade_->setColumnWidth(c, px(LargurasDeProjeto[c]));
     grade_->setShowGrid(true);
     grade_->installEventFilter(this);
     grade_->viewport()->installEventFilter(this);
@@ -189,7 +192,8 @@ void FormAL::monta() {
     situacao_->addItems(LogicaAL::ItensSituacao);
     situacao_->hide();
     situacao_->installEventFilter(this);
-    connect(situacao_, &QComboBox::activated, this, [this](int i) { protege([&] { logica_.Cb_ChqSitChange(i); }); });
+    connect(situacao_, &QComboBox::activated, this,
+            [this](int i) { protege([&] { logica_.Cb_ChqSitChange(i); }); });
     auto* rodape = painel(gbCheques, "Pn_Rodape");
     rodape->setFixedHeight(px(23));
     auto* lr = new QHBoxLayout(rodape);
@@ -231,7 +235,8 @@ void FormAL::monta() {
 
 QString FormAL::nomeDoControle(QObject* o) const {
     if (o == pagina_->tabBar()) return LogicaAL::Pagina;
-    if (o == grade_ || o == grade_->viewport() || (grade_->editor() && o == grade_->editor())) return LogicaAL::GradeChq;
+    if (o == grade_ || o == grade_->viewport() || (grade_->editor() && o == grade_->editor()))
+        return LogicaAL::GradeChq;
     return o->objectName();
 }
 
@@ -247,19 +252,30 @@ namespace {
 
 Tecla teclaDe(const QKeyEvent* k) {
     switch (k->key()) {
-    case Qt::Key_Up: return Tecla::Cima;
-    case Qt::Key_Down: return Tecla::Baixo;
-    case Qt::Key_Left: return Tecla::Esquerda;
-    case Qt::Key_Right: return Tecla::Direita;
-    case Qt::Key_Home: return Tecla::Inicio;
-    case Qt::Key_End: return Tecla::Fim;
-    case Qt::Key_PageDown: return Tecla::PageDown;
-    case Qt::Key_Delete: return Tecla::Apaga;
-    default: return Tecla::Outra;
+    case Qt::Key_Up:
+        return Tecla::Cima;
+    case Qt::Key_Down:
+        return Tecla::Baixo;
+    case Qt::Key_Left:
+        return Tecla::Esquerda;
+    case Qt::Key_Right:
+        return Tecla::Direita;
+    case Qt::Key_Home:
+        return Tecla::Inicio;
+    case Qt::Key_End:
+        return Tecla::Fim;
+    case Qt::Key_PageDown:
+        return Tecla::PageDown;
+    case Qt::Key_Delete:
+        return Tecla::Apaga;
+    default:
+        return Tecla::Outra;
     }
 }
 
-bool ehEnter(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter; }
+bool ehEnter(const QKeyEvent* k) {
+    return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+}
 
 // The character a key types, Backspace included; nothing for other control keys.
 std::optional<QChar> caractereDe(const QKeyEvent* k) {
@@ -289,8 +305,9 @@ bool FormAL::teclaNaGrade(QKeyEvent* k, QWidget* editor) {
         }
         const auto c = caractereDe(k);
         if (!c) return;
-        const QString atual = editor ? grade_->textoDoEditor()
-                                     : logica_.visao().celula(grade_->currentColumn(), grade_->currentRow());
+        const QString atual =
+            editor ? grade_->textoDoEditor()
+                   : logica_.visao().celula(grade_->currentColumn(), grade_->currentRow());
         const auto r = logica_.gradeTeclaPressionada(*c, atual);
         if (!r) {
             engolida = true;
@@ -308,10 +325,14 @@ bool FormAL::teclaNaGrade(QKeyEvent* k, QWidget* editor) {
 bool FormAL::teclaNoSeletor(QKeyEvent* k) {
     bool engolida = false;
     protege([&] {
-        if (ehEnter(k)) engolida = logica_.seletorTeclaPressionada(QChar('\r'));
-        else if (k->key() == Qt::Key_Backspace) engolida = logica_.seletorTeclaPressionada(QChar('\b'));
+        if (ehEnter(k))
+            engolida = logica_.seletorTeclaPressionada(QChar('\r'));
+        else if (k->key() == Qt::Key_Backspace)
+            engolida = logica_.seletorTeclaPressionada(QChar('\b'));
         else if (teclaDe(k) != Tecla::Outra)
-            engolida = logica_.seletorTeclaAbaixada(teclaDe(k), k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+            engolida = logica_.seletorTeclaAbaixada(
+                teclaDe(k),
+                k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     });
     return engolida;
 }
@@ -322,7 +343,8 @@ bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
         auto* k = static_cast<QKeyEvent*>(evento);
         const auto mods = k->modifiers() & ~Qt::KeypadModifier;
         const bool tab = k->key() == Qt::Key_Tab && mods == Qt::NoModifier;
-        const bool volta = k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (mods & Qt::ShiftModifier));
+        const bool volta =
+            k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (mods & Qt::ShiftModifier));
         if (tab || volta) {
             if (nome == LogicaAL::GradeChq) grade_->fechaEditor();
             protege([&] { tab ? logica_.proximo() : logica_.anterior(); });
@@ -332,17 +354,23 @@ bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
         // While a cell editor is open its keys belong to it, even when the grid got them
         // (an inactive window does not move the keyboard into a new editor).
         if ((alvo == grade_ || alvo == grade_->viewport()) && grade_->editor()) {
-            QKeyEvent copia(k->type(), k->key(), k->modifiers(), k->text(), k->isAutoRepeat(), k->count());
+            QKeyEvent copia(k->type(), k->key(), k->modifiers(), k->text(), k->isAutoRepeat(),
+                            k->count());
             QApplication::sendEvent(grade_->editor(), &copia);
             return true;
         }
-        if (nome == LogicaAL::GradeChq) return teclaNaGrade(k, grade_->editor() && alvo == grade_->editor() ? grade_->editor() : nullptr);
+        if (nome == LogicaAL::GradeChq)
+            return teclaNaGrade(k, grade_->editor() && alvo == grade_->editor() ? grade_->editor()
+                                                                                : nullptr);
         bool engolida = false;
         protege([&] {
             const Tecla t = teclaDe(k);
-            if (t == Tecla::Cima || t == Tecla::PageDown) engolida = logica_.teclaAbaixada(nome, t);
-            else if (ehEnter(k)) engolida = logica_.teclaPressionada(nome, QChar('\r'));
-            else if (!k->text().isEmpty() && k->text()[0].isPrint()) engolida = logica_.teclaPressionada(nome, k->text()[0]);
+            if (t == Tecla::Cima || t == Tecla::PageDown)
+                engolida = logica_.teclaAbaixada(nome, t);
+            else if (ehEnter(k))
+                engolida = logica_.teclaPressionada(nome, QChar('\r'));
+            else if (!k->text().isEmpty() && k->text()[0].isPrint())
+                engolida = logica_.teclaPressionada(nome, k->text()[0]);
         });
         return engolida;
     }
@@ -356,7 +384,8 @@ bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
         if (alvo == situacao_) return false;
         if (grade_->editor() && alvo == grade_->editor()) return false;
         protege([&] { logica_.solicitaFoco(nome); });
-        if (logica_.ativo() != nome) return true; // a click that did not move the focus does nothing
+        if (logica_.ativo() != nome)
+            return true; // a click that did not move the focus does nothing
         if (alvo == grade_->viewport()) {
             const QModelIndex i = grade_->indexAt(m->position().toPoint());
             grade_->fechaEditor();
@@ -391,12 +420,14 @@ void FormAL::showEvent(QShowEvent* evento) {
 }
 
 bool FormAL::event(QEvent* evento) {
-    if (evento->type() == QEvent::WindowActivate && mostrada_) protege([&] { logica_.FormActivate(); });
+    if (evento->type() == QEvent::WindowActivate && mostrada_)
+        protege([&] { logica_.FormActivate(); });
     return QDialog::event(evento);
 }
 
 void FormAL::done(int resultado) {
-    platform::gravaLimites(arquivoIni_, QStringLiteral("FormAL"), QRect(pos(), frameGeometry().size()));
+    platform::gravaLimites(arquivoIni_, QStringLiteral("FormAL"),
+                           QRect(pos(), frameGeometry().size()));
     QDialog::done(resultado);
 }
 
@@ -409,8 +440,10 @@ QString FormAL::texto(const QString& controle) const {
 
 void FormAL::defineTexto(const QString& controle, const QString& texto) {
     auto* w = findChild<QWidget*>(controle);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(texto);
-    else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(texto);
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->setText(texto);
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        l->setText(texto);
 }
 
 bool FormAL::visivelNaPagina(const QString& controle) const {
@@ -424,8 +457,12 @@ void FormAL::defineVisivel(const QString& controle, bool visivel) {
     if (auto* w = findChild<QWidget*>(controle)) w->setVisible(visivel);
 }
 
-int FormAL::paginaAtual() const { return pagina_->currentIndex(); }
-void FormAL::mostraPagina(int p) { pagina_->setCurrentIndex(p); }
+int FormAL::paginaAtual() const {
+    return pagina_->currentIndex();
+}
+void FormAL::mostraPagina(int p) {
+    pagina_->setCurrentIndex(p);
+}
 
 void FormAL::aplicaFoco(const QString& controle) {
     // A late activation must not take the keyboard from the control's own parts: the grid's
@@ -441,14 +478,29 @@ void FormAL::aplicaFoco(const QString& controle) {
     if (auto* w = findChild<QWidget*>(controle)) w->setFocus(Qt::OtherFocusReason);
 }
 
-void FormAL::fecha() { reject(); }
+void FormAL::fecha() {
+    reject();
+}
 
-int FormAL::colunasGrade() const { return grade_->columnCount(); }
-void FormAL::defineColunasGrade(int n) { grade_->setColumnCount(n); }
-int FormAL::linhasGrade() const { return grade_->rowCount(); }
-void FormAL::defineLinhasGrade(int n) { grade_->setRowCount(n); }
+int FormAL::colunasGrade() const {
+    return grade_->columnCount();
+}
+void FormAL::defineColunasGrade(int n) {
+    grade_->setColumnCount(n);
+}
+int FormAL::linhasGrade() const {
+    return grade_->rowCount();
+}
+void FormAL::defineLinhasGrade(int n) {
+    grade_->setRowCount(n);
+}
+
+void FormAL::fechaEdicao() { grade_->fechaEditor(); }
 
 QString FormAL::celula(int col, int lin) const {
+    // As on the original grid, a cell reads what its editor holds while it is being edited.
+    if (grade_->editor() && grade_->currentRow() == lin && grade_->currentColumn() == col)
+        return grade_->textoDoEditor();
     auto* item = grade_->item(lin, col);
     return item ? item->text() : QString();
 }
@@ -466,14 +518,26 @@ void FormAL::defineCelula(int col, int lin, const QString& texto) {
     item->setText(texto);
 }
 
-int FormAL::larguraColuna(int col) const { return grade_->columnWidth(col); }
-void FormAL::defineLarguraColuna(int col, int largura) { grade_->setColumnWidth(col, largura); }
-int FormAL::colunaAtual() const { return grade_->currentColumn(); }
-int FormAL::linhaAtual() const { return grade_->currentRow(); }
-void FormAL::defineCelulaAtual(int col, int lin) { grade_->setCurrentCell(lin, col); }
+int FormAL::larguraColuna(int col) const {
+    return grade_->columnWidth(col);
+}
+void FormAL::defineLarguraColuna(int col, int largura) {
+    grade_->setColumnWidth(col, largura);
+}
+int FormAL::colunaAtual() const {
+    return grade_->currentColumn();
+}
+int FormAL::linhaAtual() const {
+    return grade_->currentRow();
+}
+void FormAL::defineCelulaAtual(int col, int lin) {
+    grade_->setCurrentCell(lin, col);
+}
 
 void FormAL::rolaGradeParaColuna(int col) {
-    if (grade_->rowCount() > 0) grade_->scrollToItem(grade_->item(grade_->currentRow() < 0 ? 0 : grade_->currentRow(), col));
+    if (grade_->rowCount() > 0)
+        grade_->scrollToItem(
+            grade_->item(grade_->currentRow() < 0 ? 0 : grade_->currentRow(), col));
 }
 
 void FormAL::mostraSeletor(int col, int lin, int item) {
@@ -495,24 +559,34 @@ void FormAL::escondeSeletor() {
     situacao_->hide();
 }
 
-bool FormAL::seletorVisivel() const { return situacao_->isVisible(); }
-int FormAL::itemDoSeletor() const { return situacao_->currentIndex(); }
+bool FormAL::seletorVisivel() const {
+    return situacao_->isVisible();
+}
+int FormAL::itemDoSeletor() const {
+    return situacao_->currentIndex();
+}
 
 void FormAL::selecionaTudo(const QString& controle) {
     if (auto* e = findChild<QLineEdit*>(controle)) e->selectAll();
 }
 
-bool FormAL::formularioVisivel() const { return isVisible(); }
+bool FormAL::formularioVisivel() const {
+    return isVisible();
+}
 
 void FormAL::cursorDeEspera(bool ligado) {
-    if (ligado) QApplication::setOverrideCursor(Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
+    if (ligado)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void FormAL::botaoOkPressionado(bool pressionado) {
     if (auto* b = findChild<QPushButton*>(QStringLiteral("BtOk"))) b->setChecked(pressionado);
 }
 
-void FormAL::processaMensagens() { QApplication::processEvents(); }
+void FormAL::processaMensagens() {
+    QApplication::processEvents();
+}
 
 } // namespace notera

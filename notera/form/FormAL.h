@@ -41,6 +41,7 @@ public:
     int linhasGrade() const override;
     void defineLinhasGrade(int n) override;
     QString celula(int col, int lin) const override;
+    void fechaEdicao() override;
     void defineCelula(int col, int lin, const QString& texto) override;
     int larguraColuna(int col) const override;
     void defineLarguraColuna(int col, int largura) override;

@@ -10,33 +10,52 @@ namespace notera {
 
 namespace {
 
-const QStringList Titulos = {"Vencimento", "Conta Bancária", "Número",   "Valor",
-                             "Histórico",  "Situação",       "Motivo",   "Quitação",
-                             "Conta Fiscal a Crédito", "Conta Gerencial a Crédito"};
+const QStringList Titulos = {"Vencimento",
+                             "Conta Bancária",
+                             "Número",
+                             "Valor",
+                             "Histórico",
+                             "Situação",
+                             "Motivo",
+                             "Quitação",
+                             "Conta Fiscal a Crédito",
+                             "Conta Gerencial a Crédito"};
 
 constexpr int ColunaConta = 8;
 constexpr int ColunaContaG = 9;
 
 // A date cell is empty when blank or when it holds only the untouched mask.
-bool dataVazia(const QString& t) { return t.trimmed().isEmpty() || t == QLatin1String("  /  /    "); }
+bool dataVazia(const QString& t) {
+    return t.trimmed().isEmpty() || t == QLatin1String("  /  /    ");
+}
 
-std::int32_t comoInteiro(const QString& t) { return leInteiro(t).value_or(0); }
+std::int32_t comoInteiro(const QString& t) {
+    return leInteiro(t).value_or(0);
+}
 
-std::string u8(const QString& s) { return s.toStdString(); }
-QString texto(const db::Conjunto& c, const char* campo) { return QString::fromStdString(c.campo(campo).comoTexto()); }
+std::string u8(const QString& s) {
+    return s.toStdString();
+}
+QString texto(const db::Conjunto& c, const char* campo) {
+    return QString::fromStdString(c.campo(campo).comoTexto());
+}
 
 } // namespace
 
 void LogicaAL::TitulosGrade() {
-    for (int c = 0; c < visao_.colunasGrade() && c < Titulos.size(); ++c) visao_.defineCelula(c, 0, Titulos[c]);
+    for (int c = 0; c < visao_.colunasGrade() && c < Titulos.size(); ++c)
+        visao_.defineCelula(c, 0, Titulos[c]);
 }
 
-void LogicaAL::SincronizaGradeAux() { estado_.GradeAux.redimensiona(visao_.colunasGrade(), visao_.linhasGrade()); }
+void LogicaAL::SincronizaGradeAux() {
+    estado_.GradeAux.redimensiona(visao_.colunasGrade(), visao_.linhasGrade());
+}
 
 namespace {
 
 void iniciaLinhaAux(GradeTextos& aux, int lin) {
-    for (int c = 0; c < aux.colunas; ++c) aux.defineCelula(c, lin, (c >= 1 && c <= 3) ? QStringLiteral("0") : QString());
+    for (int c = 0; c < aux.colunas; ++c)
+        aux.defineCelula(c, lin, (c >= 1 && c <= 3) ? QStringLiteral("0") : QString());
 }
 
 } // namespace
@@ -45,7 +64,8 @@ void LogicaAL::LimpaGrade() {
     TitulosGrade();
     visao_.defineLinhasGrade(2);
     vaiParaCelula(std::max(visao_.colunaAtual(), 0), 1);
-    for (int c = 0; c < visao_.colunasGrade(); ++c) visao_.defineCelula(c, 1, QString());
+    for (int c = 0; c < visao_.colunasGrade(); ++c)
+        visao_.defineCelula(c, 1, QString());
     SincronizaGradeAux();
     iniciaLinhaAux(estado_.GradeAux, 1);
     TotalCheques();
@@ -54,19 +74,26 @@ void LogicaAL::LimpaGrade() {
 void LogicaAL::NovaLinhaCheque() {
     const int nova = visao_.linhasGrade();
     visao_.defineLinhasGrade(nova + 1);
-    for (int c = 0; c < visao_.colunasGrade(); ++c) visao_.defineCelula(c, nova, QString());
+    for (int c = 0; c < visao_.colunasGrade(); ++c)
+        visao_.defineCelula(c, nova, QString());
     SincronizaGradeAux();
     iniciaLinhaAux(estado_.GradeAux, nova);
     vaiParaCelula(std::max(visao_.colunaAtual(), 0), nova);
 }
 
-bool LogicaAL::LinhaSemData(int lin) const { return dataVazia(visao_.celula(0, lin)); }
-bool LogicaAL::UltimaLinha(int lin) const { return lin == visao_.linhasGrade() - 1; }
+bool LogicaAL::LinhaSemData(int lin) const {
+    return dataVazia(visao_.celula(0, lin));
+}
+bool LogicaAL::UltimaLinha(int lin) const {
+    return lin == visao_.linhasGrade() - 1;
+}
 
 void LogicaAL::TotalCheques() {
     platform::Dinheiro total;
-    for (int l = 1; l < visao_.linhasGrade(); ++l) total += ValorMonetario(visao_.celula(3, l), {});
-    visao_.defineTexto(QStringLiteral("Lb_ChqTotal"), QString::fromStdString(platform::formataMilhar0_00(total.emReais())));
+    for (int l = 1; l < visao_.linhasGrade(); ++l)
+        total += ValorMonetario(visao_.celula(3, l), {});
+    visao_.defineTexto(QStringLiteral("Lb_ChqTotal"),
+                       QString::fromStdString(platform::formataMilhar0_00(total.emReais())));
 }
 
 void LogicaAL::vaiParaCelula(int col, int lin) {
@@ -85,14 +112,16 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
         break;
     case 1: {
         const std::int32_t codigo = comoInteiro(aux.celula(1, lin));
-        visao_.defineCelula(1, lin, codigo < 1 ? QString::number(estado_.CodBanco2) : aux.celula(1, lin));
+        visao_.defineCelula(1, lin,
+                            codigo < 1 ? QString::number(estado_.CodBanco2) : aux.celula(1, lin));
         break;
     }
     case 3: {
         const auto restante = ValorMonetario(visao_.texto(QStringLiteral("Ed_Valor")), {}) -
                               ValorMonetario(visao_.texto(QStringLiteral("Lb_ChqTotal")), {});
         if (restante > platform::Dinheiro{} && ValorMonetario(atual, {}) == platform::Dinheiro{})
-            visao_.defineCelula(3, lin, QString::fromStdString(platform::formata0_00(restante.emReais())));
+            visao_.defineCelula(3, lin,
+                                QString::fromStdString(platform::formata0_00(restante.emReais())));
         break;
     }
     case 4:
@@ -108,7 +137,8 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
     case ColunaConta: {
         auto& ban = ex.TabOrigem.QTbBan;
         const std::int32_t banco = comoInteiro(aux.celula(1, lin));
-        if (aux.celula(ColunaConta, lin).trimmed().isEmpty() && banco > 0 && ban.localiza("cod_ban", db::Valor(banco))) {
+        if (aux.celula(ColunaConta, lin).trimmed().isEmpty() && banco > 0 &&
+            ban.localiza("cod_ban", db::Valor(banco))) {
             const QString conta = texto(ban, "ccb_ban");
             visao_.defineCelula(ColunaConta, lin, conta);
             aux.defineCelula(ColunaConta, lin, conta);
@@ -132,16 +162,19 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
                 preenchida = true;
             }
         }
-        if (!preenchida) visao_.defineCelula(ColunaContaG, lin, aux.celula(ColunaContaG, lin).trimmed());
+        if (!preenchida)
+            visao_.defineCelula(ColunaContaG, lin, aux.celula(ColunaContaG, lin).trimmed());
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
 void LogicaAL::GradeChqEnter() {
     const int col = visao_.colunaAtual(), lin = visao_.linhaAtual();
-    if (col == 0 && lin >= 1 && visao_.celula(0, lin).trimmed().isEmpty()) visao_.defineCelula(0, lin, hoje());
+    if (col == 0 && lin >= 1 && visao_.celula(0, lin).trimmed().isEmpty())
+        visao_.defineCelula(0, lin, hoje());
 }
 
 bool LogicaAL::ValidaCelula(int col, int lin) {
@@ -171,8 +204,10 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
         if (numero == 0) return falha(QStringLiteral("Número de cheque inválido!"));
         for (int r = 1; r < visao_.linhasGrade(); ++r) {
             if (r == lin) continue;
-            if (comoInteiro(visao_.celula(2, r)) == numero && aux.celula(1, r) == aux.celula(1, lin))
-                return falha(QStringLiteral("Cheque deste banco já informado na linha ") + QString::number(r));
+            if (comoInteiro(visao_.celula(2, r)) == numero &&
+                aux.celula(1, r) == aux.celula(1, lin))
+                return falha(QStringLiteral("Cheque deste banco já informado na linha ") +
+                             QString::number(r));
         }
         return true;
     }
@@ -180,17 +215,20 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
         const auto v = LeValorDecimal(t);
         if (!v || *v == platform::Dinheiro{}) return falha(QStringLiteral("Valor inválido!"));
         if (*v > ValorMonetario(visao_.texto(QStringLiteral("Ed_Valor")), {}))
-            return falha(QStringLiteral("Valor do cheque não pode ser maior que o total do lançamento!"));
+            return falha(
+                QStringLiteral("Valor do cheque não pode ser maior que o total do lançamento!"));
         TotalCheques();
         return true;
     }
     case 5:
         return t.trimmed().isEmpty() ? falha(QStringLiteral("Situação inválida!")) : true;
     case 6:
-        if (visao_.celula(5, lin).startsWith('V') && comoInteiro(t) == 0) return falha(QStringLiteral("Motivo inválido!"));
+        if (visao_.celula(5, lin).startsWith('V') && comoInteiro(t) == 0)
+            return falha(QStringLiteral("Motivo inválido!"));
         return true;
     case 7:
-        if (visao_.celula(5, lin).startsWith('C') && !LeData(t)) return falha(QStringLiteral("Data inválida!"));
+        if (visao_.celula(5, lin).startsWith('C') && !LeData(t))
+            return falha(QStringLiteral("Data inválida!"));
         return true;
     case ColunaConta:
     case ColunaContaG: {
@@ -205,7 +243,8 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
         aux.defineCelula(col, lin, achado.isEmpty() ? QString() : texto(plano, "cde_pla"));
         return true;
     }
-    default: return true;
+    default:
+        return true;
     }
 }
 
@@ -327,13 +366,17 @@ void LogicaAL::NavegaGrade(Tecla tecla) {
             mostra();
         }
         break;
-    case Tecla::PageDown: BtOkClick(); break;
-    default: break;
+    case Tecla::PageDown:
+        BtOkClick();
+        break;
+    default:
+        break;
     }
 }
 
 void LogicaAL::MostraSituacao(int col, int lin) {
-    if (col != ColunaSituacao || visao_.paginaAtual() != PaginaOrigem || !visao_.formularioVisivel()) {
+    if (col != ColunaSituacao || visao_.paginaAtual() != PaginaOrigem ||
+        !visao_.formularioVisivel()) {
         visao_.escondeSeletor();
         return;
     }
@@ -350,7 +393,9 @@ bool LogicaAL::gradeTeclaAbaixada(Tecla tecla, bool editorAberto) {
     switch (tecla) {
     case Tecla::Cima:
     case Tecla::Baixo:
-    case Tecla::PageDown: NavegaGrade(tecla); return true;
+    case Tecla::PageDown:
+        NavegaGrade(tecla);
+        return true;
     case Tecla::Esquerda:
     case Tecla::Direita:
     case Tecla::Fim:
@@ -358,7 +403,8 @@ bool LogicaAL::gradeTeclaAbaixada(Tecla tecla, bool editorAberto) {
         if (editorAberto) return false;
         NavegaGrade(tecla);
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -398,7 +444,9 @@ void LogicaAL::Cb_ChqSitChange(int item) {
     visao_.defineCelula(visao_.colunaAtual(), visao_.linhaAtual(), ItensSituacao[item]);
 }
 
-void LogicaAL::saiDoSeletor() { visao_.escondeSeletor(); }
+void LogicaAL::saiDoSeletor() {
+    visao_.escondeSeletor();
+}
 
 bool LogicaAL::seletorTeclaAbaixada(Tecla tecla, bool comModificador) {
     const int item = visao_.itemDoSeletor();
@@ -410,7 +458,8 @@ bool LogicaAL::seletorTeclaAbaixada(Tecla tecla, bool comModificador) {
         saiDoSeletor();
         NavegaGrade(tecla);
         return true;
-    case Tecla::Apaga: return true;
+    case Tecla::Apaga:
+        return true;
     case Tecla::Cima:
         if (item != 0) return false;
         Cb_ChqSitChange(item);
@@ -427,7 +476,8 @@ bool LogicaAL::seletorTeclaAbaixada(Tecla tecla, bool comModificador) {
             NavegaGrade(Tecla::Baixo);
         }
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

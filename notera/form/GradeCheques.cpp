@@ -8,7 +8,9 @@ namespace notera {
 namespace {
 
 // "!99/99/9999;1;_": the mask as the grid's editor takes it.
-QString mascaraQt(const QString& m) { return m.isEmpty() ? QString() : QStringLiteral("99/99/9999;_"); }
+QString mascaraQt(const QString& m) {
+    return m.isEmpty() ? QString() : QStringLiteral("99/99/9999;_");
+}
 
 // A masked editor's text keeps its slashes and reads unfilled places as blanks.
 QString textoDe(const QLineEdit* e) {
@@ -20,7 +22,8 @@ QString textoDe(const QLineEdit* e) {
 
 } // namespace
 
-GradeCheques::GradeCheques(int linhas, int colunas, QWidget* pai) : QTableWidget(linhas, colunas, pai) {
+GradeCheques::GradeCheques(int linhas, int colunas, QWidget* pai)
+    : QTableWidget(linhas, colunas, pai) {
     setItemDelegate(new DelegadoGrade(this));
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                     QAbstractItemView::EditKeyPressed);
@@ -55,7 +58,8 @@ void GradeCheques::editaCom(const QString& texto) {
     }
 }
 
-QWidget* DelegadoGrade::createEditor(QWidget* pai, const QStyleOptionViewItem&, const QModelIndex& indice) const {
+QWidget* DelegadoGrade::createEditor(QWidget* pai, const QStyleOptionViewItem&,
+                                     const QModelIndex& indice) const {
     auto* e = new QLineEdit(pai);
     e->setFrame(false);
     if (grade_->mascara_) e->setInputMask(mascaraQt(grade_->mascara_(indice.column())));
@@ -74,7 +78,8 @@ void DelegadoGrade::setEditorData(QWidget* editor, const QModelIndex& indice) co
     e->selectAll();
 }
 
-void DelegadoGrade::setModelData(QWidget* editor, QAbstractItemModel* modelo, const QModelIndex& indice) const {
+void DelegadoGrade::setModelData(QWidget* editor, QAbstractItemModel* modelo,
+                                 const QModelIndex& indice) const {
     modelo->setData(indice, textoDe(static_cast<QLineEdit*>(editor)));
 }
 

@@ -37,9 +37,11 @@ private:
 class DelegadoGrade : public QStyledItemDelegate {
 public:
     explicit DelegadoGrade(GradeCheques* grade) : QStyledItemDelegate(grade), grade_(grade) {}
-    QWidget* createEditor(QWidget* pai, const QStyleOptionViewItem& opcao, const QModelIndex& indice) const override;
+    QWidget* createEditor(QWidget* pai, const QStyleOptionViewItem& opcao,
+                          const QModelIndex& indice) const override;
     void setEditorData(QWidget* editor, const QModelIndex& indice) const override;
-    void setModelData(QWidget* editor, QAbstractItemModel* modelo, const QModelIndex& indice) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* modelo,
+                      const QModelIndex& indice) const override;
     void destroyEditor(QWidget* editor, const QModelIndex& indice) const override;
 
 private:

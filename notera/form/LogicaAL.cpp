@@ -9,27 +9,30 @@ namespace notera {
 
 const QString LogicaAL::Pagina = QStringLiteral("Pagina");
 const QString LogicaAL::GradeChq = QStringLiteral("GradeChq");
-const QStringList LogicaAL::ItensSituacao = {QStringLiteral("P - Pré-Datado"), QStringLiteral("D - Depositado"),
-                                             QStringLiteral("C - Compensado"), QStringLiteral("V - Devolvido")};
+const QStringList LogicaAL::ItensSituacao = {
+    QStringLiteral("P - Pré-Datado"), QStringLiteral("D - Depositado"),
+    QStringLiteral("C - Compensado"), QStringLiteral("V - Devolvido")};
 
 namespace {
 
 const QStringList& ordemOrigem() {
-    static const QStringList o = {"Ed_Empresa", "Ed_Fornecedor", "Ed_Custo2",    "Ed_Banco2",
-                                  "Ed_Despesa", "Ed_HisPadBan",  "Ed_HisVarBan", "Ed_HistPad2",
-                                  "Ed_HistVar2", "Ed_Cred2",     "Ed_Deb2",      "Ed_CredG2",
-                                  "Ed_DebG2",   "GradeChq"};
+    static const QStringList o = {"Ed_Empresa",  "Ed_Fornecedor", "Ed_Custo2",    "Ed_Banco2",
+                                  "Ed_Despesa",  "Ed_HisPadBan",  "Ed_HisVarBan", "Ed_HistPad2",
+                                  "Ed_HistVar2", "Ed_Cred2",      "Ed_Deb2",      "Ed_CredG2",
+                                  "Ed_DebG2",    "GradeChq"};
     return o;
 }
 
 const QStringList& ordemDestino() {
-    static const QStringList o = {"Ed_Valor",    "Ed_Cliente",  "Ed_Custo1", "Ed_Banco1",
-                                  "Ed_Receita",  "Ed_HistPad1", "Ed_HistVar1", "Ed_Cred1",
-                                  "Ed_CredG1"};
+    static const QStringList o = {"Ed_Valor",    "Ed_Cliente", "Ed_Custo1",
+                                  "Ed_Banco1",   "Ed_Receita", "Ed_HistPad1",
+                                  "Ed_HistVar1", "Ed_Cred1",   "Ed_CredG1"};
     return o;
 }
 
-bool ehCampoDeTexto(const QString& c) { return c.startsWith(QLatin1String("Ed_")); }
+bool ehCampoDeTexto(const QString& c) {
+    return c.startsWith(QLatin1String("Ed_"));
+}
 
 } // namespace
 
@@ -97,6 +100,7 @@ void LogicaAL::BtOkClick() {
     visao_.botaoOkPressionado(true);
     visao_.processaMensagens();
     if (!estado_.OkLivre) return; // entered again through the messages just handled
+    visao_.fechaEdicao();
     estado_.OkLivre = false;
     // However the action ends, even by an error of the store.
     struct Fim {
@@ -112,7 +116,8 @@ void LogicaAL::BtOkClick() {
 
     if (estado_.CodEmpresa == 0) {
         visao_.mostraPagina(PaginaOrigem);
-        mensagens().informacao(QStringLiteral("Informe a empresa de origem do recurso financeiro!"));
+        mensagens().informacao(
+            QStringLiteral("Informe a empresa de origem do recurso financeiro!"));
         solicitaFoco(QStringLiteral("Ed_Empresa"));
         return;
     }
@@ -133,7 +138,8 @@ void LogicaAL::BtOkClick() {
     if (!semCheques) {
         const int ultima = visao_.linhasGrade() - 1;
         if (LinhaSemData(ultima) && visao_.linhasGrade() > 2) {
-            if (visao_.linhaAtual() >= ultima) visao_.defineCelulaAtual(std::max(visao_.colunaAtual(), 0), ultima - 1);
+            if (visao_.linhaAtual() >= ultima)
+                visao_.defineCelulaAtual(std::max(visao_.colunaAtual(), 0), ultima - 1);
             visao_.defineLinhasGrade(ultima);
             SincronizaGradeAux();
         }
@@ -159,6 +165,8 @@ void LogicaAL::focaliza(const QString& destino) {
 }
 
 void LogicaAL::solicitaFoco(const QString& destino) {
+    // Leaving the grid stores what its open cell editor holds.
+    if (destino != ativo_ && ativo_ == GradeChq) visao_.fechaEdicao();
     if (destino == ativo_) {
         visao_.aplicaFoco(destino);
         return;
@@ -180,7 +188,8 @@ void LogicaAL::solicitaFoco(const QString& destino) {
 }
 
 QString LogicaAL::seguinte(const QString& controle, int passo) const {
-    const QStringList ordem = ordemDeTab(controle == Pagina ? visao_.paginaAtual() : paginaDe(controle));
+    const QStringList ordem =
+        ordemDeTab(controle == Pagina ? visao_.paginaAtual() : paginaDe(controle));
     qsizetype i = ordem.indexOf(controle);
     if (i < 0) i = 0;
     for (qsizetype k = 1; k <= ordem.size(); ++k) {
@@ -190,14 +199,24 @@ QString LogicaAL::seguinte(const QString& controle, int passo) const {
     return controle;
 }
 
-QString LogicaAL::vizinho(int passo) const { return seguinte(ativo_.isEmpty() ? Pagina : ativo_, passo); }
+QString LogicaAL::vizinho(int passo) const {
+    return seguinte(ativo_.isEmpty() ? Pagina : ativo_, passo);
+}
 
-Mensagens& LogicaAL::mensagens() { return *execucao_->mensagens; }
+Mensagens& LogicaAL::mensagens() {
+    return *execucao_->mensagens;
+}
 
-QString LogicaAL::hoje() const { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
+QString LogicaAL::hoje() const {
+    return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+}
 
-void LogicaAL::proximo() { solicitaFoco(vizinho(1)); }
-void LogicaAL::anterior() { solicitaFoco(vizinho(-1)); }
+void LogicaAL::proximo() {
+    solicitaFoco(vizinho(1));
+}
+void LogicaAL::anterior() {
+    solicitaFoco(vizinho(-1));
+}
 
 void LogicaAL::paginaEscolhida(int pagina) {
     if (pagina == visao_.paginaAtual() && paginaDe(ativo_) == pagina) return;
@@ -208,7 +227,8 @@ void LogicaAL::paginaEscolhida(int pagina) {
 bool LogicaAL::teclaPressionada(const QString& controle, QChar tecla) {
     if (tecla != QChar('\r')) return false;
     if (!ehCampoDeTexto(controle)) return false;
-    static const QStringList contas = {"Ed_Cred1", "Ed_CredG1", "Ed_Cred2", "Ed_Deb2", "Ed_CredG2", "Ed_DebG2"};
+    static const QStringList contas = {"Ed_Cred1", "Ed_CredG1", "Ed_Cred2",
+                                       "Ed_Deb2",  "Ed_CredG2", "Ed_DebG2"};
     if (contas.contains(controle)) {
         teclaEnterConta(controle, controle);
         return true;
@@ -233,9 +253,14 @@ bool LogicaAL::teclaAbaixada(const QString& controle, Tecla tecla) {
     // Ed_Empresa has no key-down handler: Up and Page Down act as in a plain edit there.
     if (!ehCampoDeTexto(controle) || controle == QLatin1String("Ed_Empresa")) return false;
     switch (tecla) {
-    case Tecla::Cima: anterior(); return true;
-    case Tecla::PageDown: BtOkClick(); return true;
-    default: break;
+    case Tecla::Cima:
+        anterior();
+        return true;
+    case Tecla::PageDown:
+        BtOkClick();
+        return true;
+    default:
+        break;
     }
     return false;
 }
@@ -249,7 +274,8 @@ DadosTransferencia LogicaAL::dadosDaTransferencia() const {
     d.HisVarBan = visao_.texto(QStringLiteral("Ed_HisVarBan"));
     d.Cheques.redimensiona(visao_.colunasGrade(), visao_.linhasGrade());
     for (int l = 0; l < d.Cheques.linhas; ++l)
-        for (int c = 0; c < d.Cheques.colunas; ++c) d.Cheques.defineCelula(c, l, visao_.celula(c, l));
+        for (int c = 0; c < d.Cheques.colunas; ++c)
+            d.Cheques.defineCelula(c, l, visao_.celula(c, l));
     return d;
 }
 

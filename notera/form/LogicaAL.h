@@ -50,7 +50,10 @@ public:
     virtual void defineColunasGrade(int n) = 0;
     virtual int linhasGrade() const = 0;
     virtual void defineLinhasGrade(int n) = 0;
+    // A cell's text; the open cell editor's text for the cell being edited.
     virtual QString celula(int col, int lin) const = 0;
+    // Stores an open cell editor's text in its cell and closes the editor.
+    virtual void fechaEdicao() = 0;
     virtual void defineCelula(int col, int lin, const QString& texto) = 0;
     virtual int larguraColuna(int col) const = 0;
     virtual void defineLarguraColuna(int col, int largura) = 0;

@@ -20,7 +20,8 @@ int valorHex(QChar c) {
 std::optional<std::int32_t> leInteiro(const QString& texto) {
     qsizetype i = 0;
     const qsizetype n = texto.size();
-    while (i < n && texto[i] == ' ') ++i;
+    while (i < n && texto[i] == ' ')
+        ++i;
     bool negativo = false;
     if (i < n && (texto[i] == '-' || texto[i] == '+')) negativo = texto[i++] == '-';
     int base = 10;
@@ -35,7 +36,8 @@ std::optional<std::int32_t> leInteiro(const QString& texto) {
     const long long limite = negativo ? 2147483648LL : 2147483647LL;
     long long v = 0;
     for (; i < n; ++i) {
-        int d = base == 16 ? valorHex(texto[i]) : (texto[i] >= '0' && texto[i] <= '9' ? texto[i].unicode() - '0' : -1);
+        int d = base == 16 ? valorHex(texto[i])
+                           : (texto[i] >= '0' && texto[i] <= '9' ? texto[i].unicode() - '0' : -1);
         if (d < 0) return std::nullopt;
         v = v * base + d;
         if (v > limite) return std::nullopt;
@@ -77,7 +79,8 @@ platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padra
     if (t[i] == '-' || t[i] == '+') negativo = t[i++] == '-';
     QString digitos;
     int casas = 0;
-    while (i < n && t[i].isDigit()) digitos += t[i++];
+    while (i < n && t[i].isDigit())
+        digitos += t[i++];
     if (i < n && t[i] == ',') {
         ++i;
         while (i < n && t[i].isDigit()) {
@@ -102,7 +105,8 @@ platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padra
 
     // value = digitos * 10^(expoente - casas); scaled by 10^4.
     long long deslocamento = expoente - casas + 4;
-    while (digitos.size() > 1 && digitos[0] == '0') digitos.remove(0, 1);
+    while (digitos.size() > 1 && digitos[0] == '0')
+        digitos.remove(0, 1);
     QString inteira = digitos, resto;
     if (deslocamento >= 0) {
         if (digitos != "0" && digitos.size() + deslocamento > 18) return padrao;
@@ -150,7 +154,8 @@ std::optional<platform::Data> LeData(const QString& texto) {
         const QString p = partes[i].trimmed();
         bool ok = false;
         n[i] = p.toInt(&ok);
-        if (!ok || p.isEmpty() || p.size() > (i == 2 ? 4 : 2) || p.startsWith('-') || p.startsWith('+'))
+        if (!ok || p.isEmpty() || p.size() > (i == 2 ? 4 : 2) || p.startsWith('-') ||
+            p.startsWith('+'))
             return std::nullopt;
     }
     if (partes[2].trimmed().size() <= 2) n[2] += 2000;

@@ -30,9 +30,11 @@ DirTemp::~DirTemp() {
     std::filesystem::remove_all(caminho_, ec);
 }
 
-Resultado executa(const std::vector<std::string>& argv, const std::map<std::string, std::string>& ambiente) {
+Resultado executa(const std::vector<std::string>& argv,
+                  const std::map<std::string, std::string>& ambiente) {
     int po[2], pe[2];
-    if (::pipe2(po, O_CLOEXEC) != 0 || ::pipe2(pe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    if (::pipe2(po, O_CLOEXEC) != 0 || ::pipe2(pe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
     pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
@@ -47,7 +49,8 @@ Resultado executa(const std::vector<std::string>& argv, const std::map<std::stri
                 ::setenv(k.c_str(), v.c_str(), 1);
         }
         std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         ::execv(args[0], args.data());
         _exit(127);
@@ -98,7 +101,8 @@ bool existe(const std::string& caminho) {
     return std::filesystem::exists(std::filesystem::symlink_status(caminho, ec));
 }
 
-std::string esperaConteudo(const std::string& caminho, std::size_t tamanho, std::chrono::milliseconds limite) {
+std::string esperaConteudo(const std::string& caminho, std::size_t tamanho,
+                           std::chrono::milliseconds limite) {
     auto fim = std::chrono::steady_clock::now() + limite;
     std::string s = leArquivo(caminho);
     while (s.size() < tamanho && std::chrono::steady_clock::now() < fim) {
@@ -110,7 +114,11 @@ std::string esperaConteudo(const std::string& caminho, std::size_t tamanho, std:
     return leArquivo(caminho);
 }
 
-std::string binario(const std::string& nome) { return std::string(NOTERA_BIN_DIR) + "/" + nome; }
-std::string biblioteca(const std::string& nome) { return std::string(NOTERA_LIB_DIR) + "/" + nome; }
+std::string binario(const std::string& nome) {
+    return std::string(NOTERA_BIN_DIR) + "/" + nome;
+}
+std::string biblioteca(const std::string& nome) {
+    return std::string(NOTERA_LIB_DIR) + "/" + nome;
+}
 
 } // namespace apoio

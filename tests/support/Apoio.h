@@ -41,7 +41,7 @@ bool existe(const std::string& caminho);
 std::string esperaConteudo(const std::string& caminho, std::size_t tamanho,
                            std::chrono::milliseconds limite = std::chrono::seconds(20));
 
-std::string binario(const std::string& nome); // build/bin/NAME
+std::string binario(const std::string& nome);    // build/bin/NAME
 std::string biblioteca(const std::string& nome); // build/lib/NAME
 
 } // namespace apoio

@@ -22,12 +22,13 @@ QList<QJsonObject> ExecucaoHost::dumps(const QString& nome) const {
 
 QStringList ExecucaoHost::erros() const {
     QStringList l;
-    for (const auto& o : eventos("error")) l << o["text"].toString();
+    for (const auto& o : eventos("error"))
+        l << o["text"].toString();
     return l;
 }
 
-ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos, const std::string& roteiro,
-                      std::map<std::string, std::string> ambiente) {
+ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos,
+                      const std::string& roteiro, std::map<std::string, std::string> ambiente) {
     std::vector<std::string> argv = {binario("notera-host")};
     argv.insert(argv.end(), argumentos.begin(), argumentos.end());
     argv.insert(argv.end(), {"--script", dir / "roteiro.txt", "--log", dir / "log.jsonl"});

@@ -23,8 +23,8 @@ struct ExecucaoHost {
 };
 
 // notera-host with the script's text, in dir (which receives script and log files).
-ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos, const std::string& roteiro,
-                      std::map<std::string, std::string> ambiente = {});
+ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos,
+                      const std::string& roteiro, std::map<std::string, std::string> ambiente = {});
 
 // sqlite3 on a store file; fails the calling test on an error.
 std::string sql(const std::string& arquivo, const std::string& comando);
