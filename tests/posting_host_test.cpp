@@ -655,7 +655,9 @@ TEST_F(Lancamento, LoteDoPeriodoNasDuasEmpresas) {
             // Once for each entry and once for its totals.
             esperadas = QStringList{falha, falha, falha, falha};
             for (const auto& m : e.eventos("message")) {
-                if (m["text"].toString() == falha) EXPECT_EQ(m["icon"].toString(), "none");
+                if (m["text"].toString() == falha) {
+                    EXPECT_EQ(m["icon"].toString(), "none");
+                }
             }
             EXPECT_EQ(apoio::leArquivo(erroSql),
                       "SELECT FIM_PER, LOT_PER, EXTRACT(YEAR FROM FIM_PER) ANO\r\n"
@@ -885,8 +887,9 @@ TEST_F(Lancamento, AvisoRecusadoUmaViaDuasVias) {
         }
         EXPECT_EQ(numero.size(), static_cast<std::size_t>(c.vias)); // the AL number
         ASSERT_EQ(titulo.size(), static_cast<std::size_t>(c.vias));
-        if (c.vias == 2)
+        if (c.vias == 2) {
             EXPECT_NEAR(titulo[1] - titulo[0], 106.680 / 25.4 * 72, 1.0); // the copy, further down
+        }
     }
 }
 
