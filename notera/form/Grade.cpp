@@ -103,7 +103,6 @@ void LogicaAL::vaiParaCelula(int col, int lin) {
 
 void LogicaAL::GradeChqSelectCell(int col, int lin) {
     if (lin < 1 || lin >= visao_.linhasGrade() || col < 0 || col >= visao_.colunasGrade()) return;
-    auto& ex = *execucao_;
     auto& aux = estado_.GradeAux;
     const QString atual = visao_.celula(col, lin);
     switch (col) {
@@ -127,7 +126,7 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
     case 4:
         if (atual.trimmed().isEmpty()) {
             const QString var = visao_.texto(QStringLiteral("Ed_HistVar2"));
-            auto& his = ex.TabOrigem.QTbHis;
+            auto& his = execucao_->TabOrigem.QTbHis;
             if (estado_.CodHistPad2 > 0 && his.localiza("cod_his", db::Valor(estado_.CodHistPad2)))
                 visao_.defineCelula(4, lin, texto(his, "nom_his") + ' ' + var);
             else
@@ -135,7 +134,7 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
         }
         break;
     case ColunaConta: {
-        auto& ban = ex.TabOrigem.QTbBan;
+        auto& ban = execucao_->TabOrigem.QTbBan;
         const std::int32_t banco = comoInteiro(aux.celula(1, lin));
         if (aux.celula(ColunaConta, lin).trimmed().isEmpty() && banco > 0 &&
             ban.localiza("cod_ban", db::Valor(banco))) {
@@ -148,8 +147,8 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
         break;
     }
     case ColunaContaG: {
-        auto& pla = ex.TabOrigem.QTbPla;
-        auto& plaG = ex.TabOrigem.QTbPlaG;
+        auto& pla = execucao_->TabOrigem.QTbPla;
+        auto& plaG = execucao_->TabOrigem.QTbPlaG;
         const QString fiscal = aux.celula(ColunaConta, lin);
         bool preenchida = false;
         if (!fiscal.trimmed().isEmpty() && aux.celula(ColunaContaG, lin).trimmed().isEmpty() &&
