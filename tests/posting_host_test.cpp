@@ -731,6 +731,29 @@ TEST_F(Lancamento, ReservaRecusada) {
             um(base + "/Tabelas/tabelas.sqlite", "SELECT nal_emp FROM TbEmp WHERE cod_emp = 1"),
             "42");
     }
+    // ["TbCal"] granted, then the record cannot be written: the message, the reservation
+    // given back all the same, no notice, the form open.
+    {
+        const std::string base = dir / "cal-falha";
+        copiaDemo(base);
+        semContabilidade(base);
+        sql(dirEmpresa(base, 1), "CREATE TRIGGER recusa BEFORE INSERT ON TbCal "
+                                 "BEGIN SELECT RAISE(ABORT, 'disco cheio'); END");
+        auto e = roda(1,
+                      SemContas + Destino +
+                          "focus Ed_HistVar1\ntype TRANSF\n"
+                          "answer OK\nclick BtOk\ndump focus\nclose\n",
+                      {"--contabil", "--data", "2025-06-15"}, base);
+        EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+        const auto msgs = e.eventos("message");
+        ASSERT_EQ(msgs.size(), 1);
+        EXPECT_EQ(msgs[0]["text"].toString(), "Erro ao tentar gravar AL!");
+        EXPECT_EQ(msgs[0]["icon"].toString(), "none");
+        ASSERT_EQ(e.eventos("release").size(), 1);
+        EXPECT_EQ(tabelas(e.eventos("release")[0]), QStringList{"TbCal"});
+        EXPECT_EQ(e.dumps("focus").size(), 1); // the form was still there
+        EXPECT_EQ(um(dirEmpresa(base, 1), "SELECT count(*) FROM TbCal"), "0");
+    }
 }
 
 TEST_F(Lancamento, ConferenciasDaEntradaNaoGravamNada) {
