@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <set>
+#include <utility>
 
 using namespace notera;
 
@@ -177,7 +179,11 @@ public:
     bool formularioVisivel() const override { return true; }
     void cursorDeEspera(bool) override {}
     void botaoOkPressionado(bool) override {}
-    void processaMensagens() override {}
+    // What arrives while the OK action lets pending messages run (a second click, say).
+    std::function<void()> mensagensPendentes;
+    void processaMensagens() override {
+        if (auto f = std::exchange(mensagensPendentes, nullptr)) f();
+    }
 };
 
 class Formulario : public ::testing::Test {
@@ -315,4 +321,25 @@ TEST_F(Formulario, Sair) {
     EXPECT_TRUE(logica.estado().Saindo);
     EXPECT_FALSE(logica.estado().Confirmado);
     EXPECT_TRUE(visao.fechada);
+}
+
+TEST(AcaoOk, SegundaEntradaDuranteAAcaoERecusada) {
+    // The real OK action (no replacement): a second click handled while the first one lets
+    // messages run is turned away, and the guard is free again afterwards.
+    VisaoFalsa visao;
+    LogicaAL logica{visao};
+    logica.FormCreate();
+    logica.estado().CodEmpresa = 2;
+    visao.defineTexto("Ed_Valor", "10,00");
+    int postagens = 0;
+    logica.definePostagem([&] {
+        ++postagens;
+        return true;
+    });
+    visao.mensagensPendentes = [&] { logica.BtOkClick(); };
+    logica.BtOkClick();
+    EXPECT_EQ(postagens, 1);
+    EXPECT_TRUE(logica.estado().OkLivre);
+    logica.BtOkClick();
+    EXPECT_EQ(postagens, 2);
 }

@@ -97,10 +97,9 @@ void LogicaAL::BtOkClick() {
         if (estado_.OkLivre) acaoOk_();
         return;
     }
-    visao_.botaoOkPressionado(true);
-    visao_.processaMensagens();
-    if (!estado_.OkLivre) return; // entered again through the messages just handled
-    visao_.fechaEdicao();
+    // The guard is taken before any pending message runs: a second click handled while
+    // the button is shown held down must not post the transfer a second time.
+    if (!estado_.OkLivre) return;
     estado_.OkLivre = false;
     // However the action ends, even by an error of the store.
     struct Fim {
@@ -111,6 +110,9 @@ void LogicaAL::BtOkClick() {
             l.visao_.cursorDeEspera(false);
         }
     } fim{*this};
+    visao_.botaoOkPressionado(true);
+    visao_.processaMensagens();
+    visao_.fechaEdicao();
     visao_.cursorDeEspera(true);
     visao_.processaMensagens();
 
