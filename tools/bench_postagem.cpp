@@ -1,0 +1,181 @@
+// bench-postagem: posts whole transfers without a window (numbers, cheques, payables,
+// receivables, ledger entries and totals) on the demo data, first as shipped and then with
+// 10^6 earlier records in each numbered table, and prints the time per transfer.
+// A benchmark, not a test: it prints figures and checks only that the records landed.
+
+#include "Dados.h"
+#include "entry/Execucao.h"
+#include "posting/Registros.h"
+
+#include <QGuiApplication>
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace notera;
+
+// Every question answered No, every notice noted and forgotten.
+class SemTela : public Mensagens {
+public:
+    int mostra(platform::Icone, const QString& texto, const QStringList& botoes) override {
+        std::fprintf(stderr, "mensagem: %s\n", texto.toUtf8().constData());
+        return static_cast<int>(botoes.size()) - 1;
+    }
+};
+
+uint8_t NOTERA_CALL reserva(const char* const*, int32_t) {
+    return 1;
+}
+void NOTERA_CALL libera(const char* const*, int32_t) {}
+
+std::string u8(const QString& s) {
+    return s.toStdString();
+}
+
+// Opens what the entry point and the origin switch open: destination 1, origin 2.
+void abre(Execucao& ex, const std::string& dados) {
+    ex.DirTabelas = QString::fromStdString(dados + "/Tabelas");
+    ex.DirEmpDestino = ex.DirTabelas + "/001";
+    ex.TabPadroes.QTbEmp.defineDiretorio(u8(ex.DirTabelas));
+    ex.TabPadroes.QTbEmp.abre();
+    auto& d = ex.TabDestino;
+    for (db::Conjunto* c :
+         {static_cast<db::Conjunto*>(&d.QTbPla), static_cast<db::Conjunto*>(&d.QTbBan)}) {
+        c->defineDiretorio(u8(ex.DirEmpDestino));
+        c->abre();
+    }
+    for (db::Tabela* t : {&d.TbLanRec, &d.TbLctDes, &d.TbTotDes}) {
+        t->defineDiretorio(u8(ex.DirEmpDestino));
+        t->abre();
+    }
+    auto& o = ex.TabOrigem;
+    const std::string origem = u8(ex.DirTabelas + "/002");
+    for (db::Conjunto* c :
+         {static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbBan),
+          static_cast<db::Conjunto*>(&o.QTbHis)}) {
+        c->defineDiretorio(origem);
+        c->abre();
+    }
+    for (db::Tabela* t : {&o.TbLanPag, &o.TbChqPag, &o.TbLctOri, &o.TbTotOri}) {
+        t->defineDiretorio(origem);
+        t->abre();
+    }
+}
+
+DadosTransferencia transferencia() {
+    DadosTransferencia d;
+    auto& e = d.estado;
+    e.CodEmpresa = 2;
+    e.CodEmpDestino = 1;
+    e.OrigemContabil = true;
+    e.CodFornecedor = 1;
+    e.CodBanco2 = 1;
+    e.CodHistPad2 = 1;
+    e.CodHisPadBan = 4;
+    e.ContaCred2 = QStringLiteral("1.1.01.002");
+    e.ContaDeb2 = QStringLiteral("2.1.01.001");
+    e.CodCliente = 3;
+    e.CodHistPad1 = 3;
+    e.ContaCred1 = QStringLiteral("1.1.03.001");
+    d.Valor = QStringLiteral("1500,00");
+    d.HistVar1 = QStringLiteral("BENCH");
+    // Two cheques of 1.000,00 and 500,00 in a grid of 9 columns.
+    d.Cheques.redimensiona(9, 3);
+    e.GradeAux.redimensiona(9, 3);
+    const char* linhas[2][9] = {{"15/12/2026", "BANCO DO BRASIL", "1", "1000,00", "PAGAMENTO",
+                                 "P - Pré-Datado", "", "", "104"},
+                                {"20/12/2026", "BANCO DO BRASIL", "2", "500,00", "PAGAMENTO",
+                                 "P - Pré-Datado", "", "", "104"}};
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 9; ++c)
+            d.Cheques.defineCelula(c, r + 1, QString::fromUtf8(linhas[r][c]));
+        e.GradeAux.defineCelula(1, r + 1, QStringLiteral("1"));
+        e.GradeAux.defineCelula(8, r + 1, QStringLiteral("1.1.01.002"));
+    }
+    return d;
+}
+
+// 10^6 earlier records in every numbered table of both companies, in one transaction each.
+void enche(const std::string& arquivo, const char* sql) {
+    sqlite3* c = nullptr;
+    sqlite3_open(arquivo.c_str(), &c);
+    sqlite3_exec(c, "BEGIN", nullptr, nullptr, nullptr);
+    char* erro = nullptr;
+    if (sqlite3_exec(c, sql, nullptr, nullptr, &erro) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n", erro);
+        sqlite3_free(erro);
+    }
+    sqlite3_exec(c, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(c);
+}
+
+void cresce(const std::string& dados, int n) {
+    const std::string serie =
+        "WITH RECURSIVE n(i) AS (SELECT 1000 UNION ALL SELECT i+1 FROM n WHERE i < " +
+        std::to_string(1000 + n) + ") ";
+    for (const char* empresa : {"/Tabelas/001/tabelas.sqlite", "/Tabelas/002/tabelas.sqlite"}) {
+        const std::string arq = dados + empresa;
+        enche(arq,
+              (serie +
+               "INSERT INTO TbLct (num_lct, dat_lct, val_lct) SELECT i, '2025-01-02', 1 FROM n")
+                  .c_str());
+        enche(arq,
+              (serie +
+               "INSERT INTO TbLanRec (num_lan, dat_lan, val_lan) SELECT i, '2025-01-02', 1 FROM n")
+                  .c_str());
+        enche(arq,
+              (serie +
+               "INSERT INTO TbLanPag (num_lan, dat_lan, val_lan) SELECT i, '2025-01-02', 1 FROM n")
+                  .c_str());
+        enche(arq,
+              (serie +
+               "INSERT INTO TbChqPag (lan_chq, ven_chq, val_chq) SELECT i, '2025-01-02', 1 FROM n")
+                  .c_str());
+    }
+}
+
+double posta(const std::string& dados, int vezes) {
+    Execucao ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<SemTela>());
+    ex.DataMovimento = platform::Data{2026, 12, 10}.emDiasDelphi();
+    abre(ex, dados);
+    const auto inicio = std::chrono::steady_clock::now();
+    for (int i = 0; i < vezes; ++i) {
+        DadosTransferencia d = transferencia();
+        const auto operacao = NumeraAL(ex, d);
+        if (d.estado.NumeroAL <= 0 || !GravaPagar(ex, d, operacao, d.estado.NumeroAL) ||
+            !GravaReceber(ex, d, d.estado.NumeroAL)) {
+            std::fprintf(stderr, "a transfer was not posted\n");
+            return -1;
+        }
+    }
+    const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - inicio;
+    return ms.count() / vezes;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // the demo data draws its logos
+    const int vezes = argc > 1 ? std::atoi(argv[1]) : 50;
+    const auto base = std::filesystem::temp_directory_path() / "bench-postagem";
+    std::filesystem::remove_all(base);
+    const std::string dados = (base / "dados").string();
+    ::dados::demo(dados);
+
+    std::printf(
+        "%d transfers of 2 cheques each (2 payables, 2 receivables, 2 cheques, ledger entries):\n",
+        vezes);
+    std::printf("  demo data as shipped      %8.2f ms per transfer\n", posta(dados, vezes));
+    cresce(dados, 1000000);
+    std::printf("  10^6 rows in each table   %8.2f ms per transfer\n", posta(dados, vezes));
+    std::filesystem::remove_all(base);
+    return 0;
+}
