@@ -61,7 +61,9 @@ void lanca(const std::string& arquivoLote) {
     }
 }
 
-QString qt(const char* utf8) { return QString::fromUtf8(utf8); }
+QString qt(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 std::string executa(const std::string& porta, const cheque::DadosCheque& d, bool imprimeCopia) {
     std::string dir = platform::diretorioTemporario();
@@ -113,7 +115,8 @@ extern "C" CHEQUE_EXPORT void CHEQUE_CALL fCheque_Morvane(
         d.verso = textoDeBuffer(Verso);
         d.empresa = textoCurto(Empresa);
         const std::string caminho = executa(textoDeBuffer(Porta), d, ImprimeCopia != 0);
-        if (Arquivo) std::memcpy(Arquivo, caminho.data(), std::min(caminho.size(), TamanhoBuffer - 1));
+        if (Arquivo)
+            std::memcpy(Arquivo, caminho.data(), std::min(caminho.size(), TamanhoBuffer - 1));
     } catch (const std::exception& e) {
         ultimoErro = e.what();
         if (ultimoErro.empty()) ultimoErro = "?";
@@ -124,4 +127,6 @@ extern "C" CHEQUE_EXPORT void CHEQUE_CALL fCheque_Morvane(
     }
 }
 
-extern "C" CHEQUE_EXPORT const char* CHEQUE_CALL fCheque_Erro(void) { return ultimoErro.c_str(); }
+extern "C" CHEQUE_EXPORT const char* CHEQUE_CALL fCheque_Erro(void) {
+    return ultimoErro.c_str();
+}

@@ -10,9 +10,9 @@ namespace {
 
 constexpr char ESC = '\x1B';
 constexpr std::string_view FimDeLinha = "\r\n";
-constexpr const char* Meses[] = {"Janeiro", "Fevereiro", "Mar\xE7o",    "Abril",
-                                 "Maio",    "Junho",     "Julho",       "Agosto",
-                                 "Setembro", "Outubro",  "Novembro",    "Dezembro"};
+constexpr const char* Meses[] = {"Janeiro",  "Fevereiro", "Mar\xE7o", "Abril",
+                                 "Maio",     "Junho",     "Julho",    "Agosto",
+                                 "Setembro", "Outubro",   "Novembro", "Dezembro"};
 
 void linha(std::string& out, std::string_view texto) {
     out += texto;
@@ -28,18 +28,23 @@ std::string comando(char codigo, std::string_view campo = {}) {
 // Leading and trailing control characters and blanks removed, as the original trim did.
 std::string_view apara(std::string_view s) {
     auto branco = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!s.empty() && branco(s.front())) s.remove_prefix(1);
-    while (!s.empty() && branco(s.back())) s.remove_suffix(1);
+    while (!s.empty() && branco(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && branco(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 void versoIndentado(std::string& out, std::string_view verso) {
-    for (const auto& l : linhasDoVerso(verso)) linha(out, Espacos(10) + l);
+    for (const auto& l : linhasDoVerso(verso))
+        linha(out, Espacos(10) + l);
 }
 
 } // namespace
 
-std::string Espacos(int n) { return std::string(static_cast<std::size_t>(std::max(n, 0)), ' '); }
+std::string Espacos(int n) {
+    return std::string(static_cast<std::size_t>(std::max(n, 0)), ' ');
+}
 
 std::string Alinha(std::string_view texto, int largura, char modo) {
     if (largura < 1) return {};
@@ -47,12 +52,14 @@ std::string Alinha(std::string_view texto, int largura, char modo) {
     if (texto.size() >= w) return std::string(texto.substr(0, w));
     int falta = largura - static_cast<int>(texto.size());
     switch (modo) {
-    case 'R': return Espacos(falta) + std::string(texto);
+    case 'R':
+        return Espacos(falta) + std::string(texto);
     case 'C': {
         int direita = falta / 2;
         return Espacos(falta - direita) + std::string(texto) + Espacos(direita);
     }
-    default: return std::string(texto) + Espacos(falta);
+    default:
+        return std::string(texto) + Espacos(falta);
     }
 }
 

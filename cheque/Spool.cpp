@@ -105,7 +105,8 @@ bool imprime(const std::string& porta, const std::string& bytes) {
         bool ok = escreveTudo(fd, bytes);
         return ::close(fd) == 0 && ok;
     }
-    case Destino::Tipo::Fila: return enviaAFila(d.nome, bytes);
+    case Destino::Tipo::Fila:
+        return enviaAFila(d.nome, bytes);
     }
     return false;
 }
@@ -118,8 +119,8 @@ std::vector<ComandoLote> interpretaLote(std::string_view conteudo,
     std::size_t pos = 0;
     while (pos < conteudo.size()) {
         std::size_t fim = conteudo.find('\n', pos);
-        std::string_view l =
-            conteudo.substr(pos, fim == std::string_view::npos ? std::string_view::npos : fim - pos);
+        std::string_view l = conteudo.substr(
+            pos, fim == std::string_view::npos ? std::string_view::npos : fim - pos);
         pos = fim == std::string_view::npos ? conteudo.size() : fim + 1;
         if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
 
@@ -127,7 +128,8 @@ std::vector<ComandoLote> interpretaLote(std::string_view conteudo,
         auto m = l.find("MODE ");
         if (m != std::string_view::npos) {
             std::string_view arg = l.substr(m + 5);
-            cmds.push_back({ComandoLote::Tipo::Modo, std::string(arg.substr(0, arg.find(':'))), {}});
+            cmds.push_back(
+                {ComandoLote::Tipo::Modo, std::string(arg.substr(0, arg.find(':'))), {}});
         } else if (comecaSemCaixa(l, "PRINT /D:")) {
             std::string_view resto = l.substr(9);
             ComandoLote c{ComandoLote::Tipo::Imprime, {}, {}};
@@ -192,13 +194,16 @@ bool executaLote(const std::vector<ComandoLote>& comandos,
     bool ok = true;
     for (const auto& c : comandos) {
         switch (c.tipo) {
-        case ComandoLote::Tipo::Modo: ajustaSerial(c.porta); break;
+        case ComandoLote::Tipo::Modo:
+            ajustaSerial(c.porta);
+            break;
         case ComandoLote::Tipo::Imprime: {
             auto it = conteudos.find(c.arquivo);
             if (it == conteudos.end() || !imprime(c.porta, it->second)) ok = false;
             break;
         }
-        case ComandoLote::Tipo::Sair: return ok;
+        case ComandoLote::Tipo::Sair:
+            return ok;
         }
     }
     return ok;

@@ -25,7 +25,8 @@ std::string leTudo(int fd) {
     std::string s;
     char buf[4096];
     ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<std::size_t>(n));
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        s.append(buf, static_cast<std::size_t>(n));
     return s;
 }
 

@@ -6,16 +6,15 @@
 
 namespace {
 
-constexpr const char* Unidades[] = {"",     "UM",   "DOIS", "TRES", "QUATRO",
+constexpr const char* Unidades[] = {"",      "UM",   "DOIS", "TRES", "QUATRO",
                                     "CINCO", "SEIS", "SETE", "OITO", "NOVE"};
-constexpr const char* DezADezenove[] = {"DEZ",      "ONZE",      "DOZE",      "TREZE",
-                                        "QUATORZE", "QUINZE",    "DEZESSEIS", "DEZESSETE",
-                                        "DEZOITO",  "DEZENOVE"};
-constexpr const char* Dezenas[] = {"",         "",         "VINTE",   "TRINTA",  "QUARENTA",
+constexpr const char* DezADezenove[] = {"DEZ",    "ONZE",      "DOZE",      "TREZE",   "QUATORZE",
+                                        "QUINZE", "DEZESSEIS", "DEZESSETE", "DEZOITO", "DEZENOVE"};
+constexpr const char* Dezenas[] = {"",          "",         "VINTE",   "TRINTA",  "QUARENTA",
                                    "CINQUENTA", "SESSENTA", "SETENTA", "OITENTA", "NOVENTA"};
-constexpr const char* Centenas[] = {"",           "CEM",         "DUZENTOS",   "TREZENTOS",
-                                    "QUATROCENTOS", "QUINHENTOS", "SEISCENTOS", "SETECENTOS",
-                                    "OITOCENTOS",   "NOVECENTOS"};
+constexpr const char* Centenas[] = {
+    "",           "CEM",        "DUZENTOS",   "TREZENTOS",  "QUATROCENTOS",
+    "QUINHENTOS", "SEISCENTOS", "SETECENTOS", "OITOCENTOS", "NOVECENTOS"};
 
 constexpr long long LimiteCentavos = 100000000000000LL; // 10^12 reais
 

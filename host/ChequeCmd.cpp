@@ -19,7 +19,9 @@ using FnCheque = void (*)(char*, const char*, double, std::int32_t, const char*,
                           const unsigned char*);
 using FnErro = const char* (*)();
 
-bool cabeEm32(const std::optional<long long>& v) { return v && *v >= INT32_MIN && *v <= INT32_MAX; }
+bool cabeEm32(const std::optional<long long>& v) {
+    return v && *v >= INT32_MIN && *v <= INT32_MAX;
+}
 
 } // namespace
 
@@ -49,7 +51,8 @@ int comandoCheque(int argc, char** argv) {
     std::string verso = platform::utf8ParaCp1252(o->valor("--verso"));
     if (o->valores.count("--verso-arquivo")) {
         bool ok = false;
-        verso = leArquivo(o->valor("--verso-arquivo"), ok); // bytes unchanged: CR and LF reach the library
+        verso = leArquivo(o->valor("--verso-arquivo"),
+                          ok); // bytes unchanged: CR and LF reach the library
         if (!ok) return uso("não foi possível ler " + o->valor("--verso-arquivo"));
     }
 

@@ -17,18 +17,20 @@ namespace host {
 
 int uso(const std::string& msg) {
     std::fprintf(stderr, "notera-host: %s\n", msg.c_str());
-    std::fprintf(stderr,
-                 "uso: notera-host transferencia --dados DIR --empresa N [--contabil] [--valor 1500.00]\n"
-                 "         [--lanpag NAME] [--chqpag NAME] [--lanrec NAME] [--ref TEXT] [--controle TEXT]\n"
-                 "         [--data YYYY-MM-DD] [--sem-selecao] [--script FILE] [--log FILE]\n"
-                 "     notera-host cheque --porta PORT --valor 1234.50 --banco N --nome-banco TEXT\n"
-                 "         --numero N --data YYYY-MM-DD --portador TEXT --cidade TEXT [--copia]\n"
-                 "         [--verso TEXT | --verso-arquivo FILE] [--empresa TEXT]\n"
-                 "         [--script FILE] [--log FILE]\n");
+    std::fprintf(
+        stderr,
+        "uso: notera-host transferencia --dados DIR --empresa N [--contabil] [--valor 1500.00]\n"
+        "         [--lanpag NAME] [--chqpag NAME] [--lanrec NAME] [--ref TEXT] [--controle TEXT]\n"
+        "         [--data YYYY-MM-DD] [--sem-selecao] [--script FILE] [--log FILE]\n"
+        "     notera-host cheque --porta PORT --valor 1234.50 --banco N --nome-banco TEXT\n"
+        "         --numero N --data YYYY-MM-DD --portador TEXT --cidade TEXT [--copia]\n"
+        "         [--verso TEXT | --verso-arquivo FILE] [--empresa TEXT]\n"
+        "         [--script FILE] [--log FILE]\n");
     return SaidaUso;
 }
 
-std::optional<Opcoes> leOpcoes(int argc, char** argv, int inicio, const std::set<std::string>& comValor,
+std::optional<Opcoes> leOpcoes(int argc, char** argv, int inicio,
+                               const std::set<std::string>& comValor,
                                const std::set<std::string>& chaves, std::string& erro) {
     Opcoes o;
     for (int i = inicio; i < argc; ++i) {
@@ -90,7 +92,9 @@ Biblioteca::~Biblioteca() {
     if (h_) ::dlclose(h_);
 }
 
-void* Biblioteca::simbolo(const char* nome) const { return h_ ? ::dlsym(h_, nome) : nullptr; }
+void* Biblioteca::simbolo(const char* nome) const {
+    return h_ ? ::dlsym(h_, nome) : nullptr;
+}
 
 std::vector<char> buffer1024(const std::string& s) {
     std::vector<char> b(1024, '\0');
@@ -124,10 +128,12 @@ int preparaSessao(const Opcoes& o, Sessao& s) {
         bool ok = false;
         std::string texto = leArquivo(o.valor("--script"), ok);
         if (!ok) {
-            std::fprintf(stderr, "notera-host: não foi possível ler %s\n", o.valor("--script").c_str());
+            std::fprintf(stderr, "notera-host: não foi possível ler %s\n",
+                         o.valor("--script").c_str());
             return SaidaUso;
         }
-        RoteiroLido r = leRoteiro(QString::fromUtf8(texto.c_str(), static_cast<qsizetype>(texto.size())));
+        RoteiroLido r =
+            leRoteiro(QString::fromUtf8(texto.c_str(), static_cast<qsizetype>(texto.size())));
         if (!r.erro.isEmpty()) {
             s.log.escreve({{"event", "error"}, {"text", r.erro}});
             std::fprintf(stderr, "notera-host: %s\n", r.erro.toUtf8().constData());

@@ -21,12 +21,14 @@ std::string normaliza(std::string t) {
 
 } // namespace
 
-Reservas::Reservas(std::string diretorio, int esperaMs) : diretorio_(std::move(diretorio)), esperaMs_(esperaMs) {
+Reservas::Reservas(std::string diretorio, int esperaMs)
+    : diretorio_(std::move(diretorio)), esperaMs_(esperaMs) {
     if (!diretorio_.empty() && diretorio_.back() != '/') diretorio_ += '/';
 }
 
 Reservas::~Reservas() {
-    for (auto& [nome, fd] : travas_) ::close(fd);
+    for (auto& [nome, fd] : travas_)
+        ::close(fd);
 }
 
 std::string Reservas::arquivoDe(const std::string& tabela) const {
@@ -42,8 +44,10 @@ bool Reservas::reserva(const std::vector<std::string>& tabelas) {
         int fd = ::open(arquivoDe(t).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         bool ok = fd >= 0;
         while (ok && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            if (std::chrono::steady_clock::now() >= limite) ok = false;
-            else std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (std::chrono::steady_clock::now() >= limite)
+                ok = false;
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         if (!ok) {
             if (fd >= 0) ::close(fd);

@@ -10,9 +10,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -22,19 +22,27 @@ namespace {
 
 QString nomeDoIcone(QMessageBox::Icon i) {
     switch (i) {
-    case QMessageBox::Information: return QStringLiteral("information");
-    case QMessageBox::Warning: return QStringLiteral("warning");
-    case QMessageBox::Critical: return QStringLiteral("error");
-    case QMessageBox::Question: return QStringLiteral("question");
-    default: return QStringLiteral("none");
+    case QMessageBox::Information:
+        return QStringLiteral("information");
+    case QMessageBox::Warning:
+        return QStringLiteral("warning");
+    case QMessageBox::Critical:
+        return QStringLiteral("error");
+    case QMessageBox::Question:
+        return QStringLiteral("question");
+    default:
+        return QStringLiteral("none");
     }
 }
 
 // Script answers name the buttons without "&" and accents.
 QString textoDoBotao(const QString& resposta) {
-    if (resposta.compare(QLatin1String("Sim"), Qt::CaseInsensitive) == 0) return QStringLiteral("&Sim");
-    if (resposta.compare(QLatin1String("Nao"), Qt::CaseInsensitive) == 0) return QStringLiteral("&Não");
-    if (resposta.compare(QLatin1String("OK"), Qt::CaseInsensitive) == 0) return QStringLiteral("OK");
+    if (resposta.compare(QLatin1String("Sim"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("&Sim");
+    if (resposta.compare(QLatin1String("Nao"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("&Não");
+    if (resposta.compare(QLatin1String("OK"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("OK");
     return resposta;
 }
 
@@ -47,12 +55,16 @@ Robo::~Robo() {
     if (qApp) qApp->removeEventFilter(this);
 }
 
-void Robo::instala() { qApp->installEventFilter(this); }
+void Robo::instala() {
+    qApp->installEventFilter(this);
+}
 
-void Robo::registraTratador(const QString& nome, Tratador t) { tratadores_[nome] = std::move(t); }
+void Robo::registraTratador(const QString& nome, Tratador t) {
+    tratadores_[nome] = std::move(t);
+}
 
 Robo::Tipo Robo::tipoDe(const Acao& a) {
-    static const QStringList fila = {"answer", "choose", "cancel",  "print",
+    static const QStringList fila = {"answer",       "choose",  "cancel",  "print",
                                      "print-cancel", "reserve", "capslock"};
     if (fila.contains(a.verbo)) return Tipo::Fila;
     if (a.verbo == QLatin1String("dump")) return Tipo::Observacao;
@@ -105,7 +117,8 @@ void Robo::trataDialogos() {
 void Robo::trataCaixa(QMessageBox* caixa) {
     QJsonArray botoes;
     const auto lista = caixa->buttons();
-    for (auto* b : lista) botoes.append(b->text());
+    for (auto* b : lista)
+        botoes.append(b->text());
     QJsonObject ev{{"event", "message"},
                    {"icon", nomeDoIcone(caixa->icon())},
                    {"caption", caixa->windowTitle()},
@@ -141,7 +154,9 @@ void Robo::trataCaixa(QMessageBox* caixa) {
         caixa->reject();
 }
 
-void Robo::dispensa(QDialog* d) { d->reject(); }
+void Robo::dispensa(QDialog* d) {
+    d->reject();
+}
 
 void Robo::drenaFila() {
     while (!acoes_.empty() && tipoDe(acoes_.front()) != Tipo::Interativa) {
@@ -165,7 +180,8 @@ void Robo::passo() {
         return;
     }
     if (acoes_.empty()) {
-        registraErro(QStringLiteral("the script ended with %1 still open").arg(janela_->objectName()));
+        registraErro(
+            QStringLiteral("the script ended with %1 still open").arg(janela_->objectName()));
         janela_->close();
         return;
     }
@@ -239,11 +255,13 @@ void Robo::despeja(const QString& nome) {
                (f->objectName().isEmpty() || f->objectName().startsWith(QLatin1String("qt_")) ||
                 qobject_cast<QTabWidget*>(f->parentWidget())))
             f = f->parentWidget();
-        log_.escreve({{"event", "dump"}, {"name", "focus"}, {"value", f ? f->objectName() : QString()}});
+        log_.escreve(
+            {{"event", "dump"}, {"name", "focus"}, {"value", f ? f->objectName() : QString()}});
         return;
     }
     if (nome == QLatin1String("capslock")) {
-        log_.escreve({{"event", "dump"}, {"name", "capslock"}, {"value", platform::capsLockLigado()}});
+        log_.escreve(
+            {{"event", "dump"}, {"name", "capslock"}, {"value", platform::capsLockLigado()}});
         return;
     }
     QWidget* w = acha(nome);
@@ -267,12 +285,18 @@ void Robo::despeja(const QString& nome) {
         ev["row"] = t->currentRow();
     } else {
         QString texto;
-        if (auto* e = qobject_cast<QLineEdit*>(w)) texto = e->text();
-        else if (auto* l = qobject_cast<QLabel*>(w)) texto = l->text();
-        else if (auto* b = qobject_cast<QAbstractButton*>(w)) texto = b->text();
-        else if (auto* c = qobject_cast<QComboBox*>(w)) texto = c->currentText();
-        else if (auto* g = qobject_cast<QGroupBox*>(w)) texto = g->title();
-        else texto = w->windowTitle();
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            texto = e->text();
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            texto = l->text();
+        else if (auto* b = qobject_cast<QAbstractButton*>(w))
+            texto = b->text();
+        else if (auto* c = qobject_cast<QComboBox*>(w))
+            texto = c->currentText();
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            texto = g->title();
+        else
+            texto = w->windowTitle();
         ev["text"] = texto;
         ev["visible"] = w->isVisible();
         ev["enabled"] = w->isEnabled();
@@ -346,8 +370,11 @@ void Robo::executa(const Acao& a) {
             auto* t = qobject_cast<QTableWidget*>(w);
             bool okc = false, okl = false;
             int col = a.args[1].toInt(&okc), lin = a.args[2].toInt(&okl);
-            if (!t || !okc || !okl || col < 0 || lin < 0 || col >= t->columnCount() || lin >= t->rowCount()) {
-                registraErro(QStringLiteral("line %1: no cell %2 %3 in %4").arg(a.linha).arg(a.args[1], a.args[2], a.args[0]));
+            if (!t || !okc || !okl || col < 0 || lin < 0 || col >= t->columnCount() ||
+                lin >= t->rowCount()) {
+                registraErro(QStringLiteral("line %1: no cell %2 %3 in %4")
+                                 .arg(a.linha)
+                                 .arg(a.args[1], a.args[2], a.args[0]));
             } else {
                 t->scrollTo(t->model()->index(lin, col));
                 clica(t->viewport(), t->visualRect(t->model()->index(lin, col)).center());
@@ -357,7 +384,9 @@ void Robo::executa(const Acao& a) {
             bool ok = false;
             int i = a.args[1].toInt(&ok);
             if (!p || !ok || i < 0 || i >= p->count())
-                registraErro(QStringLiteral("line %1: no page %2 in %3").arg(a.linha).arg(a.args[1], a.args[0]));
+                registraErro(QStringLiteral("line %1: no page %2 in %3")
+                                 .arg(a.linha)
+                                 .arg(a.args[1], a.args[0]));
             else
                 clica(p->tabBar(), p->tabBar()->tabRect(i).center());
         }
@@ -380,11 +409,21 @@ void Robo::clica(QWidget* w, QPoint ponto) {
 
 void Robo::teclas(const QStringList& nomes) {
     static const std::map<QString, Qt::Key> mapa = {
-        {"Enter", Qt::Key_Return},   {"Tab", Qt::Key_Tab},           {"Backtab", Qt::Key_Backtab},
-        {"Up", Qt::Key_Up},          {"Down", Qt::Key_Down},         {"Left", Qt::Key_Left},
-        {"Right", Qt::Key_Right},    {"Home", Qt::Key_Home},         {"End", Qt::Key_End},
-        {"PageUp", Qt::Key_PageUp},  {"PageDown", Qt::Key_PageDown}, {"Escape", Qt::Key_Escape},
-        {"Backspace", Qt::Key_Backspace}, {"Delete", Qt::Key_Delete}, {"Space", Qt::Key_Space},
+        {"Enter", Qt::Key_Return},
+        {"Tab", Qt::Key_Tab},
+        {"Backtab", Qt::Key_Backtab},
+        {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down},
+        {"Left", Qt::Key_Left},
+        {"Right", Qt::Key_Right},
+        {"Home", Qt::Key_Home},
+        {"End", Qt::Key_End},
+        {"PageUp", Qt::Key_PageUp},
+        {"PageDown", Qt::Key_PageDown},
+        {"Escape", Qt::Key_Escape},
+        {"Backspace", Qt::Key_Backspace},
+        {"Delete", Qt::Key_Delete},
+        {"Space", Qt::Key_Space},
     };
     for (const QString& nome : nomes) {
         Qt::KeyboardModifiers mods;
@@ -392,14 +431,20 @@ void Robo::teclas(const QStringList& nomes) {
         const QString base = partes.takeLast();
         bool ok = true;
         for (const auto& m : partes) {
-            if (m == QLatin1String("Shift")) mods |= Qt::ShiftModifier;
-            else if (m == QLatin1String("Ctrl")) mods |= Qt::ControlModifier;
-            else if (m == QLatin1String("Alt")) mods |= Qt::AltModifier;
-            else ok = false;
+            if (m == QLatin1String("Shift"))
+                mods |= Qt::ShiftModifier;
+            else if (m == QLatin1String("Ctrl"))
+                mods |= Qt::ControlModifier;
+            else if (m == QLatin1String("Alt"))
+                mods |= Qt::AltModifier;
+            else
+                ok = false;
         }
         Qt::Key k = Qt::Key_unknown;
-        if (auto it = mapa.find(base); it != mapa.end()) k = it->second;
-        else if (base.size() == 1 && base[0].isLetterOrNumber()) k = static_cast<Qt::Key>(base[0].toUpper().unicode());
+        if (auto it = mapa.find(base); it != mapa.end())
+            k = it->second;
+        else if (base.size() == 1 && base[0].isLetterOrNumber())
+            k = static_cast<Qt::Key>(base[0].toUpper().unicode());
         if (!ok || k == Qt::Key_unknown) {
             registraErro(QStringLiteral("unknown key %1").arg(nome));
             continue;

@@ -7,10 +7,10 @@ namespace {
 // Verb -> {least, most} argument count; -1 for no upper bound.
 const std::map<QString, std::pair<int, int>>& aridades() {
     static const std::map<QString, std::pair<int, int>> a = {
-        {"focus", {1, 1}},  {"type", {1, 1}},         {"key", {1, -1}},    {"click", {1, 1}},
-        {"cell", {3, 3}},   {"tab", {2, 2}},          {"close", {0, 0}},   {"answer", {1, 1}},
-        {"choose", {1, 1}}, {"cancel", {0, 0}},       {"print", {1, 1}},   {"print-cancel", {0, 0}},
-        {"reserve", {1, 1}}, {"capslock", {1, 1}},    {"dump", {1, 1}},
+        {"focus", {1, 1}},   {"type", {1, 1}},     {"key", {1, -1}},  {"click", {1, 1}},
+        {"cell", {3, 3}},    {"tab", {2, 2}},      {"close", {0, 0}}, {"answer", {1, 1}},
+        {"choose", {1, 1}},  {"cancel", {0, 0}},   {"print", {1, 1}}, {"print-cancel", {0, 0}},
+        {"reserve", {1, 1}}, {"capslock", {1, 1}}, {"dump", {1, 1}},
     };
     return a;
 }
@@ -20,7 +20,8 @@ bool separa(const QString& linha, QStringList& partes, QString& erro) {
     int i = 0;
     const int n = linha.size();
     while (i < n) {
-        while (i < n && linha[i].isSpace()) ++i;
+        while (i < n && linha[i].isSpace())
+            ++i;
         if (i >= n || linha[i] == '#') break;
         QString parte;
         if (linha[i] == '"') {
@@ -42,7 +43,8 @@ bool separa(const QString& linha, QStringList& partes, QString& erro) {
                 return false;
             }
         } else {
-            while (i < n && !linha[i].isSpace()) parte += linha[i++];
+            while (i < n && !linha[i].isSpace())
+                parte += linha[i++];
         }
         partes << parte;
     }

@@ -13,8 +13,12 @@ namespace {
 
 constexpr int TamanhoJanela = 200;
 
-QString deCp1252(const std::string& s) { return QString::fromStdString(platform::cp1252ParaUtf8(s)); }
-std::string paraCp1252(const QString& s) { return platform::utf8ParaCp1252(s.toStdString()); }
+QString deCp1252(const std::string& s) {
+    return QString::fromStdString(platform::cp1252ParaUtf8(s));
+}
+std::string paraCp1252(const QString& s) {
+    return platform::utf8ParaCp1252(s.toStdString());
+}
 
 } // namespace
 
@@ -30,7 +34,8 @@ QString valorDoCampo(NoteraDataSet* ds, int campo) {
 }
 
 ModeloRegistros::ModeloRegistros(NoteraDataSet* ds, std::vector<int> campos, QStringList titulos)
-    : ds_(ds), campos_(std::move(campos)), titulos_(std::move(titulos)), total_(ds->ops->Count(ds)) {}
+    : ds_(ds), campos_(std::move(campos)), titulos_(std::move(titulos)),
+      total_(ds->ops->Count(ds)) {}
 
 void ModeloRegistros::carregaJanela(int linha) const {
     if (cache_.size() > 20 * TamanhoJanela) cache_.clear();
@@ -38,7 +43,8 @@ void ModeloRegistros::carregaJanela(int linha) const {
     if (!ds_->ops->MoveTo(ds_, inicio)) return;
     for (int i = inicio; i < total_ && i < inicio + TamanhoJanela; ++i) {
         QStringList valores;
-        for (int c : campos_) valores << valorDoCampo(ds_, c);
+        for (int c : campos_)
+            valores << valorDoCampo(ds_, c);
         cache_[i] = valores;
         if (!ds_->ops->Next(ds_)) break;
     }
@@ -66,7 +72,8 @@ DialogoSelecao::DialogoSelecao(const QString& titulo, NoteraDataSet* ds, const Q
     setObjectName(QStringLiteral("SelecionaRegistro"));
     setWindowTitle(titulo);
     setModal(true);
-    for (const auto& c : campos) campos_.push_back(ds->ops->FieldIndex(ds, paraCp1252(c).c_str()));
+    for (const auto& c : campos)
+        campos_.push_back(ds->ops->FieldIndex(ds, paraCp1252(c).c_str()));
     posicaoInicial_ = ds->ops->Position(ds);
     if (posicaoInicial_ >= 0 && !campos_.empty()) inicial_ = valorDoCampo(ds, campos_[0]);
 

@@ -18,7 +18,9 @@ class ModeloRegistros : public QAbstractTableModel {
 public:
     ModeloRegistros(NoteraDataSet* ds, std::vector<int> campos, QStringList titulos);
     int rowCount(const QModelIndex& = {}) const override { return total_; }
-    int columnCount(const QModelIndex& = {}) const override { return static_cast<int>(campos_.size()); }
+    int columnCount(const QModelIndex& = {}) const override {
+        return static_cast<int>(campos_.size());
+    }
     QVariant data(const QModelIndex& indice, int papel) const override;
     QVariant headerData(int secao, Qt::Orientation o, int papel) const override;
 

@@ -30,27 +30,33 @@ struct Contexto {
 };
 Contexto* contexto = nullptr;
 
-QString deCp(const char* s) { return QString::fromStdString(platform::cp1252ParaUtf8(s ? s : "")); }
+QString deCp(const char* s) {
+    return QString::fromStdString(platform::cp1252ParaUtf8(s ? s : ""));
+}
 
 QStringList lista(const char* const* itens, int32_t ultimo) {
     QStringList l;
-    for (int32_t i = 0; itens && i <= ultimo; ++i) l << deCp(itens[i]);
+    for (int32_t i = 0; itens && i <= ultimo; ++i)
+        l << deCp(itens[i]);
     return l;
 }
 
 QJsonArray json(const QStringList& l) {
     QJsonArray a;
-    for (const auto& s : l) a.append(s);
+    for (const auto& s : l)
+        a.append(s);
     return a;
 }
 
-void NOTERA_CALL selecionaRegistro(const char* titulo, NoteraDataSet* ds, const char* const* colunas,
-                                   int32_t ultimaColuna, const char* const* titulos, int32_t ultimoTitulo,
-                                   int32_t, NoteraStrings* resultado, NoteraField*) {
+void NOTERA_CALL selecionaRegistro(const char* titulo, NoteraDataSet* ds,
+                                   const char* const* colunas, int32_t ultimaColuna,
+                                   const char* const* titulos, int32_t ultimoTitulo, int32_t,
+                                   NoteraStrings* resultado, NoteraField*) {
     DialogoSelecao d(deCp(titulo), ds, lista(colunas, ultimaColuna), lista(titulos, ultimoTitulo),
                      QApplication::activeWindow());
     if (d.exec() == QDialog::Accepted)
-        resultado->ops->Add(resultado, platform::utf8ParaCp1252(d.escolhido().toStdString()).c_str());
+        resultado->ops->Add(resultado,
+                            platform::utf8ParaCp1252(d.escolhido().toStdString()).c_str());
 }
 
 uint8_t NOTERA_CALL reservaTabelas(const char* const* tabelas, int32_t ultimo) {
@@ -58,7 +64,8 @@ uint8_t NOTERA_CALL reservaTabelas(const char* const* tabelas, int32_t ultimo) {
     bool ok = !(contexto->robo && contexto->robo->proximaReservaRecusada());
     if (ok) {
         std::vector<std::string> v;
-        for (const auto& n : nomes) v.push_back(n.toStdString());
+        for (const auto& n : nomes)
+            v.push_back(n.toStdString());
         ok = contexto->reservas->reserva(v);
     }
     contexto->log->escreve({{"event", "reserve"}, {"tables", json(nomes)}, {"answer", ok}});
@@ -68,7 +75,8 @@ uint8_t NOTERA_CALL reservaTabelas(const char* const* tabelas, int32_t ultimo) {
 void NOTERA_CALL liberaTabelas(const char* const* tabelas, int32_t ultimo) {
     const QStringList nomes = lista(tabelas, ultimo);
     std::vector<std::string> v;
-    for (const auto& n : nomes) v.push_back(n.toStdString());
+    for (const auto& n : nomes)
+        v.push_back(n.toStdString());
     contexto->reservas->libera(v);
     contexto->log->escreve({{"event", "release"}, {"tables", json(nomes)}});
 }
@@ -77,14 +85,17 @@ void NOTERA_CALL liberaTabelas(const char* const* tabelas, int32_t ultimo) {
 void respondeSelecao(Robo& robo, QDialog* d) {
     auto* sel = qobject_cast<DialogoSelecao*>(d);
     if (!sel) return;
-    QJsonObject ev{{"event", "select"},       {"caption", sel->windowTitle()},
-                   {"fields", json(sel->campos())}, {"titles", json(sel->titulos())},
+    QJsonObject ev{{"event", "select"},
+                   {"caption", sel->windowTitle()},
+                   {"fields", json(sel->campos())},
+                   {"titles", json(sel->titulos())},
                    {"at", sel->valorInicial()}};
     auto resposta = robo.proximaSelecao();
     if (!resposta) {
         ev["answer"] = QStringLiteral("cancel");
         robo.log().escreve(ev);
-        robo.registraErro(QStringLiteral("unexpected selection dialog \"%1\"").arg(sel->windowTitle()));
+        robo.registraErro(
+            QStringLiteral("unexpected selection dialog \"%1\"").arg(sel->windowTitle()));
         sel->reject();
     } else if (*resposta == QLatin1String("cancel")) {
         ev["answer"] = QStringLiteral("cancel");
@@ -96,7 +107,8 @@ void respondeSelecao(Robo& robo, QDialog* d) {
     } else {
         ev["answer"] = QStringLiteral("cancel");
         robo.log().escreve(ev);
-        robo.registraErro(QStringLiteral("selection dialog \"%1\" has no row %2").arg(sel->windowTitle(), *resposta));
+        robo.registraErro(QStringLiteral("selection dialog \"%1\" has no row %2")
+                              .arg(sel->windowTitle(), *resposta));
         sel->reject();
     }
 }
@@ -108,8 +120,8 @@ using FnGeraAL = decltype(&GeraAL);
 int comandoTransferencia(int argc, char** argv) {
     std::string erro;
     auto o = leOpcoes(argc, argv, 2,
-                      {"--dados", "--empresa", "--valor", "--lanpag", "--chqpag", "--lanrec", "--ref",
-                       "--controle", "--data", "--script", "--log"},
+                      {"--dados", "--empresa", "--valor", "--lanpag", "--chqpag", "--lanrec",
+                       "--ref", "--controle", "--data", "--script", "--log"},
                       {"--contabil", "--sem-selecao"}, erro);
     if (!o) return uso(erro);
     if (!o->valores.count("--dados")) return uso("falta --dados");
@@ -118,9 +130,10 @@ int comandoTransferencia(int argc, char** argv) {
     if (!empresa || *empresa < INT32_MIN || *empresa > INT32_MAX) return uso("--empresa inválida");
     auto valor = decimal(o->valor("--valor", "0"));
     if (!valor) return uso("--valor inválido");
-    std::optional<double> data = o->valores.count("--data")
-                                     ? dataIso(o->valor("--data"))
-                                     : dataIso(QDate::currentDate().toString(Qt::ISODate).toStdString());
+    std::optional<double> data =
+        o->valores.count("--data")
+            ? dataIso(o->valor("--data"))
+            : dataIso(QDate::currentDate().toString(Qt::ISODate).toStdString());
     if (!data) return uso("--data inválida (AAAA-MM-DD)");
 
     Sessao s;
@@ -149,8 +162,8 @@ int comandoTransferencia(int argc, char** argv) {
     const std::string controle = platform::utf8ParaCp1252(o->valor("--controle"));
 
     const bool resultado =
-        geraAL(dados.data(), static_cast<int32_t>(*empresa), o->chaves.count("--contabil") ? 1 : 0, *valor,
-               lanPag.data(), chqPag.data(), lanRec.data(),
+        geraAL(dados.data(), static_cast<int32_t>(*empresa), o->chaves.count("--contabil") ? 1 : 0,
+               *valor, lanPag.data(), chqPag.data(), lanRec.data(),
                o->chaves.count("--sem-selecao") ? nullptr : &selecionaRegistro, ref.c_str(),
                &reservaTabelas, &liberaTabelas, controle.c_str(), *data) != 0;
     contexto = nullptr;

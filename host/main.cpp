@@ -19,7 +19,8 @@ void escolhePlataforma() {
 // The offscreen platform's chatter is not the libraries' business.
 void filtraMensagensQt(QtMsgType tipo, const QMessageLogContext&, const QString& msg) {
     if (tipo == QtDebugMsg || tipo == QtInfoMsg) return;
-    if (msg.contains(QLatin1String("propagateSizeHints")) || msg.contains(QLatin1String("XDG_RUNTIME_DIR")))
+    if (msg.contains(QLatin1String("propagateSizeHints")) ||
+        msg.contains(QLatin1String("XDG_RUNTIME_DIR")))
         return;
     std::fprintf(stderr, "%s\n", msg.toLocal8Bit().constData());
 }
@@ -29,10 +30,12 @@ void filtraMensagensQt(QtMsgType tipo, const QMessageLogContext&, const QString&
 int main(int argc, char** argv) {
     if (argc < 2) return host::uso("falta o comando");
     const std::string comando = argv[1];
-    if (comando != "cheque" && comando != "transferencia") return host::uso("comando desconhecido: " + comando);
+    if (comando != "cheque" && comando != "transferencia")
+        return host::uso("comando desconhecido: " + comando);
     escolhePlataforma();
     qInstallMessageHandler(filtraMensagensQt);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("notera-host"));
-    return comando == "cheque" ? host::comandoCheque(argc, argv) : host::comandoTransferencia(argc, argv);
+    return comando == "cheque" ? host::comandoCheque(argc, argv)
+                               : host::comandoTransferencia(argc, argv);
 }

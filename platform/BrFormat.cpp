@@ -80,8 +80,12 @@ bool Data::valida(int ano, int mes, int dia) {
     return dia <= max;
 }
 
-std::string formata0_00(double valor) { return formataCentavos(valor, false); }
-std::string formataMilhar0_00(double valor) { return formataCentavos(valor, true); }
+std::string formata0_00(double valor) {
+    return formataCentavos(valor, false);
+}
+std::string formataMilhar0_00(double valor) {
+    return formataCentavos(valor, true);
+}
 
 std::string formataDataCurta(const Data& d) {
     char buf[32];

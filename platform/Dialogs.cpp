@@ -14,11 +14,16 @@ namespace {
 
 QMessageBox::Icon iconeQt(Icone i) {
     switch (i) {
-    case Icone::Informacao: return QMessageBox::Information;
-    case Icone::Aviso: return QMessageBox::Warning;
-    case Icone::Erro: return QMessageBox::Critical;
-    case Icone::Pergunta: return QMessageBox::Question;
-    case Icone::Nenhum: break;
+    case Icone::Informacao:
+        return QMessageBox::Information;
+    case Icone::Aviso:
+        return QMessageBox::Warning;
+    case Icone::Erro:
+        return QMessageBox::Critical;
+    case Icone::Pergunta:
+        return QMessageBox::Question;
+    case Icone::Nenhum:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -29,7 +34,9 @@ QMessageBox::ButtonRole papel(const QString& texto) {
     return QMessageBox::AcceptRole;
 }
 
-bool temAplicacaoDeWidgets() { return qobject_cast<QApplication*>(QCoreApplication::instance()); }
+bool temAplicacaoDeWidgets() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance());
+}
 
 bool podeCriarAplicacao() {
     for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -48,7 +55,9 @@ AplicacaoQt::AplicacaoQt() {
 
 AplicacaoQt::~AplicacaoQt() = default;
 
-bool AplicacaoQt::disponivel() const { return temAplicacaoDeWidgets(); }
+bool AplicacaoQt::disponivel() const {
+    return temAplicacaoDeWidgets();
+}
 
 int caixaMensagem(Icone icone, const QString& titulo, const QString& texto,
                   const QStringList& botoes, int padrao, int escapeIndex) {
@@ -58,10 +67,10 @@ int caixaMensagem(Icone icone, const QString& titulo, const QString& texto,
     QPointer<QWidget> anterior = QApplication::activeWindow();
     QMessageBox box(iconeQt(icone), titulo, texto, QMessageBox::NoButton, anterior);
     QList<QPushButton*> criados;
-    for (const auto& b : botoes) criados.push_back(box.addButton(b, papel(b)));
+    for (const auto& b : botoes)
+        criados.push_back(box.addButton(b, papel(b)));
     if (padrao >= 0 && padrao < criados.size()) box.setDefaultButton(criados[padrao]);
-    if (escapeIndex >= 0 && escapeIndex < criados.size())
-        box.setEscapeButton(criados[escapeIndex]);
+    if (escapeIndex >= 0 && escapeIndex < criados.size()) box.setEscapeButton(criados[escapeIndex]);
     box.exec();
     // The window under the box takes the keyboard back, as it did on the original system.
     if (anterior) anterior->activateWindow();

@@ -24,7 +24,8 @@ QString arquivoIniDoPrograma() {
     return arquivoIniPara(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath(), base);
 }
 
-std::optional<QRect> leLimites(const QString& arquivoIni, const QString& secao, const QRect& atuais) {
+std::optional<QRect> leLimites(const QString& arquivoIni, const QString& secao,
+                               const QRect& atuais) {
     if (!QFileInfo::exists(arquivoIni)) return std::nullopt;
     QSettings ini(arquivoIni, QSettings::IniFormat);
     ini.beginGroup(secao);

@@ -14,7 +14,8 @@ QString arquivoIniPara(const QString& executavel, const QString& pastaDeConfigur
 
 // The section's bounds; keys missing in a section that has any take the current value.
 // Nothing when the file or the section has no value.
-std::optional<QRect> leLimites(const QString& arquivoIni, const QString& secao, const QRect& atuais);
+std::optional<QRect> leLimites(const QString& arquivoIni, const QString& secao,
+                               const QRect& atuais);
 void gravaLimites(const QString& arquivoIni, const QString& secao, const QRect& limites);
 
 } // namespace platform

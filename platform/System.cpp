@@ -58,7 +58,8 @@ bool gravaArquivoPrivado(const std::string& caminho, const std::string& bytes) {
 int executaEEspera(const std::string& programa, const std::vector<std::string>& argumentos) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(programa.c_str()));
-    for (const auto& a : argumentos) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : argumentos)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
     if (::posix_spawn(&pid, programa.c_str(), nullptr, nullptr, argv.data(), environ) != 0)

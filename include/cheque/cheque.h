@@ -33,12 +33,12 @@ extern "C" {
  * DataCheque days since 30 December 1899; the time of day is ignored.
  * Empresa    short string: one count byte, then up to 255 characters. May be null.
  */
-CHEQUE_EXPORT void CHEQUE_CALL fCheque_Morvane(char* Arquivo, const char* Porta,
-                                               double ValorCheque, int32_t Banco,
-                                               const char* NomeBanco, int32_t NumeroCheque,
-                                               double DataCheque, const char* Portador,
-                                               const char* Cidade, uint8_t ImprimeCopia,
-                                               const char* Verso, const unsigned char* Empresa);
+CHEQUE_EXPORT void CHEQUE_CALL fCheque_Morvane(char* Arquivo, const char* Porta, double ValorCheque,
+                                               int32_t Banco, const char* NomeBanco,
+                                               int32_t NumeroCheque, double DataCheque,
+                                               const char* Portador, const char* Cidade,
+                                               uint8_t ImprimeCopia, const char* Verso,
+                                               const unsigned char* Empresa);
 
 /* Message of the last failed fCheque_Morvane on this thread; empty after a success. */
 CHEQUE_EXPORT const char* CHEQUE_CALL fCheque_Erro(void);

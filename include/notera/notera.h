@@ -82,10 +82,10 @@ struct NoteraField {
  * list; on cancel the list stays empty. `zero` is always 0.
  */
 typedef void(NOTERA_CALL* NoteraSelecionaRegistro)(const char* caption, NoteraDataSet* dataSet,
-                                                    const char* const* columns, int32_t lastColumn,
-                                                    const char* const* titles, int32_t lastTitle,
-                                                    int32_t zero, NoteraStrings* list,
-                                                    NoteraField* firstField);
+                                                   const char* const* columns, int32_t lastColumn,
+                                                   const char* const* titles, int32_t lastTitle,
+                                                   int32_t zero, NoteraStrings* list,
+                                                   NoteraField* firstField);
 
 /* Table reservation: the names are tables[0..last]. Answers non-zero when granted. */
 typedef uint8_t(NOTERA_CALL* NoteraReservaTabelas)(const char* const* tables, int32_t last);
@@ -96,16 +96,12 @@ typedef void(NOTERA_CALL* NoteraLiberaTabelas)(const char* const* tables, int32_
  * it closes. Answers non-zero when a transfer was posted. SelecionaRegistro may be null;
  * the reservation services are required.
  */
-NOTERA_EXPORT uint8_t NOTERA_CALL GeraAL(const unsigned char* DirDados, int32_t CodEmpDestino,
-                                         uint8_t Contabil, double ValorInicial,
-                                         const unsigned char* TabelaLanPag,
-                                         const unsigned char* TabelaChqPag,
-                                         const unsigned char* TabelaLanRec,
-                                         NoteraSelecionaRegistro SelecionaRegistro,
-                                         const char* RefPagamentos,
-                                         NoteraReservaTabelas ReservaTabelas,
-                                         NoteraLiberaTabelas LiberaTabelas,
-                                         const char* TextoControle, double DataMovimento);
+NOTERA_EXPORT uint8_t NOTERA_CALL
+GeraAL(const unsigned char* DirDados, int32_t CodEmpDestino, uint8_t Contabil, double ValorInicial,
+       const unsigned char* TabelaLanPag, const unsigned char* TabelaChqPag,
+       const unsigned char* TabelaLanRec, NoteraSelecionaRegistro SelecionaRegistro,
+       const char* RefPagamentos, NoteraReservaTabelas ReservaTabelas,
+       NoteraLiberaTabelas LiberaTabelas, const char* TextoControle, double DataMovimento);
 
 #ifdef __cplusplus
 }
