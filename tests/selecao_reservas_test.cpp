@@ -113,6 +113,12 @@ TEST_F(Selecao, SemServicoNadaEEscolhido) {
     EXPECT_EQ(semDialogo.SelecionaRegistro("x", q, {"cod_cli"}, {"C"}), std::nullopt);
 }
 
+TEST(Reservas, SemServicoDoHostARecusa) {
+    notera::ServicosHost semServicos(nullptr, nullptr, nullptr);
+    EXPECT_FALSE(semServicos.ReservaTabelas({"TbCal"}));
+    semServicos.LiberaTabelas({"TbCal"}); // nothing to call: no crash
+}
+
 TEST(Reservas, UmaTabelaPorVezEntreHosts) {
     apoio::DirTemp dir;
     Reservas a(dir.caminho(), 100), b(dir.caminho(), 100), c(dir.caminho(), 100);

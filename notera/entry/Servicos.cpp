@@ -198,12 +198,15 @@ std::optional<QString> ServicosHost::SelecionaRegistro(const QString& titulo, db
 }
 
 bool ServicosHost::ReservaTabelas(const QStringList& tabelas) {
+    // A host that passed no reservation service gets a refusal, not a crash.
+    if (!reserva_) return false;
     const auto nomes = emCp1252(tabelas);
     const auto p = ponteiros(nomes);
     return reserva_(p.data(), static_cast<int32_t>(p.size()) - 1) != 0;
 }
 
 void ServicosHost::LiberaTabelas(const QStringList& tabelas) {
+    if (!libera_) return;
     const auto nomes = emCp1252(tabelas);
     const auto p = ponteiros(nomes);
     libera_(p.data(), static_cast<int32_t>(p.size()) - 1);
