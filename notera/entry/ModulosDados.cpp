@@ -16,6 +16,10 @@ void calculaCodigo(db::Consulta& plano, const QString& configuracao) {
 
 } // namespace
 
+QString textoDoCampo(const db::Conjunto& conjunto, const char* campo) {
+    return QString::fromStdString(conjunto.campo(campo).comoTexto());
+}
+
 db::Valor QTbPlaCalcFields(const db::Registro& conta, const QString& configuracao) {
     const auto reduzido = conta["cdr_pla"].comoInteiro();
     if (reduzido < 1) return db::Valor(std::string());

@@ -35,6 +35,9 @@ struct TTabOrigem {
     TTabOrigem& operator=(const TTabOrigem&) = delete;
 };
 
+// A field of a data set's current record as text.
+QString textoDoCampo(const db::Conjunto& conjunto, const char* campo);
+
 // Codigo of a chart row: the displayed reduced code, empty below 1.
 db::Valor QTbPlaCalcFields(const db::Registro& conta, const QString& configuracao);
 

@@ -17,9 +17,6 @@ namespace {
 std::string u8(const QString& s) {
     return s.toStdString();
 }
-QString qs(const db::Valor& v) {
-    return QString::fromStdString(v.comoTexto());
-}
 std::int32_t inteiro(const db::Conjunto& c, const char* campo) {
     return static_cast<std::int32_t>(c.campo(campo).comoInteiro());
 }
@@ -98,9 +95,7 @@ std::optional<std::int32_t> codigoEscolhido(const std::optional<QString>& escolh
     return leInteiro(*escolha);
 }
 
-QString texto(const db::Conjunto& c, const char* campo) {
-    return qs(c.campo(campo));
-}
+const auto& texto = textoDoCampo;
 
 db::Consulta& planoDe(Execucao& ex, bool destino, QChar tipo) {
     if (destino) return tipo == 'F' ? ex.TabDestino.QTbPla : ex.TabDestino.QTbPlaG;

@@ -495,7 +495,9 @@ void FormAL::defineLinhasGrade(int n) {
     grade_->setRowCount(n);
 }
 
-void FormAL::fechaEdicao() { grade_->fechaEditor(); }
+void FormAL::fechaEdicao() {
+    grade_->fechaEditor();
+}
 
 QString FormAL::celula(int col, int lin) const {
     // As on the original grid, a cell reads what its editor holds while it is being edited.

@@ -24,11 +24,6 @@ const QStringList Titulos = {"Vencimento",
 constexpr int ColunaConta = 8;
 constexpr int ColunaContaG = 9;
 
-// A date cell is empty when blank or when it holds only the untouched mask.
-bool dataVazia(const QString& t) {
-    return t.trimmed().isEmpty() || t == QLatin1String("  /  /    ");
-}
-
 std::int32_t comoInteiro(const QString& t) {
     return leInteiro(t).value_or(0);
 }
@@ -36,9 +31,7 @@ std::int32_t comoInteiro(const QString& t) {
 std::string u8(const QString& s) {
     return s.toStdString();
 }
-QString texto(const db::Conjunto& c, const char* campo) {
-    return QString::fromStdString(c.campo(campo).comoTexto());
-}
+const auto& texto = textoDoCampo;
 
 } // namespace
 
@@ -82,7 +75,7 @@ void LogicaAL::NovaLinhaCheque() {
 }
 
 bool LogicaAL::LinhaSemData(int lin) const {
-    return dataVazia(visao_.celula(0, lin));
+    return DataVazia(visao_.celula(0, lin));
 }
 bool LogicaAL::UltimaLinha(int lin) const {
     return lin == visao_.linhasGrade() - 1;
@@ -107,7 +100,7 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
     const QString atual = visao_.celula(col, lin);
     switch (col) {
     case 0:
-        if (dataVazia(atual)) visao_.defineCelula(0, lin, hoje());
+        if (DataVazia(atual)) visao_.defineCelula(0, lin, hoje());
         break;
     case 1: {
         const std::int32_t codigo = comoInteiro(aux.celula(1, lin));
@@ -185,7 +178,7 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
     };
     switch (col) {
     case 0:
-        if (dataVazia(t)) {
+        if (DataVazia(t)) {
             visao_.mostraPagina(PaginaDestino);
             return true;
         }

@@ -146,6 +146,10 @@ std::optional<platform::Dinheiro> LeValorDecimal(const QString& texto) {
     return v;
 }
 
+bool DataVazia(const QString& texto) {
+    return texto.trimmed().isEmpty() || texto == QLatin1String("  /  /    ");
+}
+
 std::optional<platform::Data> LeData(const QString& texto) {
     const QStringList partes = texto.trimmed().split('/');
     if (partes.size() != 3) return std::nullopt;

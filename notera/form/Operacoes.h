@@ -29,6 +29,9 @@ platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padra
 // decimals, optional exponent; no thousands separators. Nothing when it does not read.
 std::optional<platform::Dinheiro> LeValorDecimal(const QString& texto);
 
+// A date cell is empty when blank or when it holds only the untouched mask "  /  /    ".
+bool DataVazia(const QString& texto);
+
 // A date typed as dd/mm/yyyy (a two-digit year is in this century). Nothing when it is not one.
 std::optional<platform::Data> LeData(const QString& texto);
 

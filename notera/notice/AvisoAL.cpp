@@ -148,9 +148,7 @@ void adiciona(report::Regiao& destino, const Definicao& d, const QString& nome, 
     }
 }
 
-QString texto(const db::Conjunto& c, const char* campo) {
-    return QString::fromStdString(c.campo(campo).comoTexto());
-}
+const auto& texto = textoDoCampo;
 
 } // namespace
 

@@ -54,32 +54,21 @@ std::int32_t inteiroOuZero(const QString& s) {
     return ok ? v : 0;
 }
 
-// A date as the grid shows it, dd/mm/yyyy; anything else is an error, as a bad cell was.
+// A date cell as the grid checked it; anything else is an error, as a bad cell was.
 double dataDaCelula(const QString& s) {
-    static const QRegularExpression forma(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4})$"));
-    const auto m = forma.match(s.trimmed());
-    if (m.hasMatch()) {
-        const int dia = m.captured(1).toInt(), mes = m.captured(2).toInt(),
-                  ano = m.captured(3).toInt();
-        if (platform::Data::valida(ano, mes, dia))
-            return platform::Data{ano, mes, dia}.emDiasDelphi();
-    }
+    if (const auto d = LeData(s)) return d->emDiasDelphi();
     throw std::runtime_error("'" + s.toStdString() + "' não é uma data válida");
 }
 
-// An amount as the grid shows it: digits, optionally "," and decimals, no thousands marks.
+// An amount cell as the grid checked it: no thousands marks.
 platform::Dinheiro valorDaCelula(const QString& s) {
-    static const QRegularExpression forma(QStringLiteral("^-?\\d+(,\\d+)?$"));
-    const QString t = s.trimmed();
-    if (!forma.match(t).hasMatch())
-        throw std::runtime_error("'" + s.toStdString() + "' não é um valor válido");
-    return ValorMonetario(t, {});
+    if (const auto v = LeValorDecimal(s)) return *v;
+    throw std::runtime_error("'" + s.toStdString() + "' não é um valor válido");
 }
 
-// A row counts as not entered when its due date is blank or the untouched date mask.
+// A row counts as not entered when its due date is empty.
 bool LinhaSemData(const GradeTextos& grade, int linha) {
-    const QString data = grade.celula(ColVencimento, linha);
-    return data.trimmed().isEmpty() || data == QStringLiteral("  /  /    ");
+    return DataVazia(grade.celula(ColVencimento, linha));
 }
 
 // Position p (from 1) of a configuration text, blanks removed; empty beyond its end.
