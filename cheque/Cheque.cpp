@@ -4,7 +4,7 @@
 
 #include "Extenso.h"
 #include "PrintFiles.h"
-#include "platform/Cp1252.h"
+#include "base/Cp1252.h"
 #include "platform/Dialogs.h"
 #include "platform/System.h"
 
@@ -42,7 +42,7 @@ struct ErroCheque : std::runtime_error {
 };
 
 std::string erroCriacao(const std::string& caminho) {
-    return platform::utf8ParaCp1252("Erro na criação do arquivo: ") + caminho;
+    return base::utf8ParaCp1252("Erro na criação do arquivo: ") + caminho;
 }
 
 void grava(const std::string& caminho, const std::string& bytes) {
@@ -68,7 +68,7 @@ QString qt(const char* utf8) {
 std::string executa(const std::string& porta, const cheque::DadosCheque& d, bool imprimeCopia) {
     std::string dir = platform::diretorioTemporario();
     if (dir.empty() || dir.size() > 259)
-        throw ErroCheque(platform::utf8ParaCp1252("Não foi possível ler diretório temporário!"));
+        throw ErroCheque(base::utf8ParaCp1252("Não foi possível ler diretório temporário!"));
     if (dir.back() != '/') dir += '/';
     if (!std::filesystem::is_directory(dir)) platform::criaDiretorios(dir);
 

@@ -1,6 +1,6 @@
 #include "PrintFiles.h"
 
-#include "platform/BrFormat.h"
+#include "base/BrFormat.h"
 
 #include <algorithm>
 
@@ -83,9 +83,9 @@ std::string arquivoFrente(const DadosCheque& d) {
     std::string out;
     linha(out, "");
     linha(out, comando('\x40'));
-    linha(out, comando('\xA3', Alinha(platform::formata0_00(d.valor), 15, 'R')));
+    linha(out, comando('\xA3', Alinha(base::formata0_00(d.valor), 15, 'R')));
     linha(out, comando('\xA2', Alinha(std::to_string(d.banco), 3, 'R')));
-    linha(out, comando('\xA4', platform::formataDataCurta(platform::Data::deDiasDelphi(d.data))));
+    linha(out, comando('\xA4', base::formataDataCurta(base::Data::deDiasDelphi(d.data))));
     linha(out, comando('\xA6', Alinha(d.portador, 40, 'L')));
     linha(out, comando('\xA7', Alinha(d.cidade, 30, 'L')));
     linha(out, comando('\xB1'));
@@ -101,7 +101,7 @@ std::string arquivoVerso(std::string_view verso) {
 }
 
 std::string arquivoCopia(const DadosCheque& d, std::string_view porExtenso) {
-    const auto data = platform::Data::deDiasDelphi(d.data);
+    const auto data = base::Data::deDiasDelphi(d.data);
     const int nomeAparado = static_cast<int>(apara(d.nomeBanco).size());
     const std::string enchimento = nomeAparado < 30 ? Espacos(30 - nomeAparado) : "";
 
@@ -112,7 +112,7 @@ std::string arquivoCopia(const DadosCheque& d, std::string_view porExtenso) {
     linha(out, " ");
     linha(out, Espacos(3) + "Banco : " + Alinha(std::to_string(d.banco), 3, 'R') + "  " +
                    d.nomeBanco + enchimento + "Cheque No: " + std::to_string(d.numero));
-    linha(out, Espacos(46) + "Valor    : " + Alinha(platform::formata0_00(d.valor), 15, 'R'));
+    linha(out, Espacos(46) + "Valor    : " + Alinha(base::formata0_00(d.valor), 15, 'R'));
     linha(out, " ");
     linha(out, " ");
     linha(out, Espacos(9) + std::string(porExtenso));

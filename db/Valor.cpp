@@ -31,7 +31,7 @@ std::string textoDeDataHora(double dias) {
         segundos = 0;
         inteiro += dias < 0 ? -1 : 1;
     }
-    platform::Data d = platform::Data::deDiasDelphi(inteiro);
+    base::Data d = base::Data::deDiasDelphi(inteiro);
     char buf[40];
     if (segundos == 0)
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.ano, d.mes, d.dia);
@@ -44,7 +44,7 @@ std::string textoDeDataHora(double dias) {
 std::optional<double> dataHoraDeTexto(std::string_view s) {
     int a, m, d, h = 0, mi = 0, se = 0;
     if (!digitos(s, 0, 4, a) || s.size() < 10 || s[4] != '-' || !digitos(s, 5, 2, m) ||
-        s[7] != '-' || !digitos(s, 8, 2, d) || !platform::Data::valida(a, m, d))
+        s[7] != '-' || !digitos(s, 8, 2, d) || !base::Data::valida(a, m, d))
         return std::nullopt;
     if (s.size() > 10) {
         if ((s[10] != ' ' && s[10] != 'T') || !digitos(s, 11, 2, h) || s.size() < 16 ||
@@ -53,13 +53,13 @@ std::optional<double> dataHoraDeTexto(std::string_view s) {
         if (s.size() > 16 && (s[16] != ':' || !digitos(s, 17, 2, se))) return std::nullopt;
         if (h > 23 || mi > 59 || se > 59) return std::nullopt;
     }
-    double dia = platform::Data{a, m, d}.emDiasDelphi();
+    double dia = base::Data{a, m, d}.emDiasDelphi();
     double fracao = (h * 3600 + mi * 60 + se) / 86400.0;
     // Days before 1899-12-30 carry the time as a positive fraction below the whole day.
     return dia < 0 ? dia - fracao : dia + fracao;
 }
 
-Valor::Valor(platform::Data v) : dado_(textoDeDataHora(v.emDiasDelphi())) {}
+Valor::Valor(base::Data v) : dado_(textoDeDataHora(v.emDiasDelphi())) {}
 
 Valor Valor::dataHora(double dias) {
     return Valor(textoDeDataHora(dias));
@@ -107,10 +107,10 @@ std::string Valor::comoTexto() const {
                       dado_);
 }
 
-platform::Dinheiro Valor::comoDinheiro() const {
+base::Dinheiro Valor::comoDinheiro() const {
     if (auto* i = std::get_if<std::int64_t>(&dado_))
-        return platform::Dinheiro::deDezMilesimos(*i * platform::Dinheiro::Escala);
-    return platform::Dinheiro::deDouble(comoDouble()).value_or(platform::Dinheiro{});
+        return base::Dinheiro::deDezMilesimos(*i * base::Dinheiro::Escala);
+    return base::Dinheiro::deDouble(comoDouble()).value_or(base::Dinheiro{});
 }
 
 double Valor::comoDataHora() const {
@@ -119,8 +119,8 @@ double Valor::comoDataHora() const {
     return comoDouble();
 }
 
-platform::Data Valor::comoData() const {
-    return platform::Data::deDiasDelphi(comoDataHora());
+base::Data Valor::comoData() const {
+    return base::Data::deDiasDelphi(comoDataHora());
 }
 
 Bytes Valor::comoBytes() const {

@@ -1,8 +1,8 @@
 #pragma once
 // A field value as the store holds it, with the conversions callers read it through.
 
-#include "platform/BrFormat.h"
-#include "platform/Money.h"
+#include "base/BrFormat.h"
+#include "base/Money.h"
 
 #include <cstdint>
 #include <optional>
@@ -39,8 +39,8 @@ public:
     Valor(std::string v) : dado_(std::move(v)) {}
     Valor(const char* v) : dado_(std::string(v)) {}
     Valor(Bytes v) : dado_(std::move(v)) {}
-    Valor(platform::Dinheiro v) : dado_(v.emReais()) {}
-    Valor(platform::Data v); // a whole date
+    Valor(base::Dinheiro v) : dado_(v.emReais()) {}
+    Valor(base::Data v); // a whole date
 
     // Date-time as days since 1899-12-30, the fraction being the time of day.
     static Valor dataHora(double dias);
@@ -53,10 +53,10 @@ public:
     double comoDouble() const;
     std::string comoTexto() const;
     // REAL reais rounded to four decimals.
-    platform::Dinheiro comoDinheiro() const;
+    base::Dinheiro comoDinheiro() const;
     // Days since 1899-12-30; 0 for NULL or a text that is not a date.
     double comoDataHora() const;
-    platform::Data comoData() const;
+    base::Data comoData() const;
     Bytes comoBytes() const;
 
     bool operator==(const Valor&) const = default;

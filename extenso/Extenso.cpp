@@ -1,6 +1,6 @@
 #include "Extenso.h"
 
-#include "platform/Money.h"
+#include "base/Money.h"
 
 #include <cstdio>
 
@@ -59,7 +59,7 @@ std::string TExtenso::Centena(std::string_view g) {
 
 std::string TExtenso::PorExtenso() {
     figura_.clear();
-    auto cent = platform::roundScaled(Valor, 2);
+    auto cent = base::roundScaled(Valor, 2);
     if (!cent) return {};
     long long a = *cent < 0 ? -*cent : *cent;
     if (a >= LimiteCentavos) return {};

@@ -2,7 +2,7 @@
 
 #include "Comum.h"
 
-#include "platform/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <algorithm>
 #include <climits>
@@ -48,7 +48,7 @@ int comandoCheque(int argc, char** argv) {
     if (!cabeEm32(numero)) return uso("--numero inválido");
     if (!data) return uso("--data inválida (AAAA-MM-DD)");
 
-    std::string verso = platform::utf8ParaCp1252(o->valor("--verso"));
+    std::string verso = base::utf8ParaCp1252(o->valor("--verso"));
     if (o->valores.count("--verso-arquivo")) {
         bool ok = false;
         verso = leArquivo(o->valor("--verso-arquivo"),
@@ -68,12 +68,12 @@ int comandoCheque(int argc, char** argv) {
     }
 
     std::vector<char> arquivo(1024, '\x7F');
-    auto porta = buffer1024(platform::utf8ParaCp1252(o->valor("--porta")));
-    TextoContado nomeBanco(platform::utf8ParaCp1252(o->valor("--nome-banco")));
-    auto portador = buffer1024(platform::utf8ParaCp1252(o->valor("--portador")));
-    auto cidade = buffer1024(platform::utf8ParaCp1252(o->valor("--cidade")));
+    auto porta = buffer1024(base::utf8ParaCp1252(o->valor("--porta")));
+    TextoContado nomeBanco(base::utf8ParaCp1252(o->valor("--nome-banco")));
+    auto portador = buffer1024(base::utf8ParaCp1252(o->valor("--portador")));
+    auto cidade = buffer1024(base::utf8ParaCp1252(o->valor("--cidade")));
     auto versoBuf = buffer1024(verso);
-    auto empresa = textoCurto(platform::utf8ParaCp1252(o->valor("--empresa")));
+    auto empresa = textoCurto(base::utf8ParaCp1252(o->valor("--empresa")));
 
     fn(arquivo.data(), porta.data(), *valor, static_cast<std::int32_t>(*banco), nomeBanco.ptr(),
        static_cast<std::int32_t>(*numero), *data, portador.data(), cidade.data(),
@@ -84,10 +84,10 @@ int comandoCheque(int argc, char** argv) {
     int saida = 0;
     if (msg.empty()) {
         std::string caminho(arquivo.data(), ::strnlen(arquivo.data(), arquivo.size()));
-        std::printf("%s\n", platform::cp1252ParaUtf8(caminho).c_str());
+        std::printf("%s\n", base::cp1252ParaUtf8(caminho).c_str());
     } else {
         bool tudoNul = std::all_of(arquivo.begin(), arquivo.end(), [](char c) { return c == 0; });
-        std::fprintf(stderr, "%s\n", platform::cp1252ParaUtf8(msg).c_str());
+        std::fprintf(stderr, "%s\n", base::cp1252ParaUtf8(msg).c_str());
         if (!tudoNul) std::fprintf(stderr, "notera-host: Arquivo não ficou vazio após a falha\n");
         saida = 1;
     }

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <dlfcn.h>
 
-#include "platform/BrFormat.h"
+#include "base/BrFormat.h"
 
 namespace host {
 
@@ -72,8 +72,8 @@ std::optional<double> dataIso(const std::string& s) {
     int a = 0, m = 0, d = 0;
     char resto = 0;
     if (std::sscanf(s.c_str(), "%4d-%2d-%2d%c", &a, &m, &d, &resto) != 3) return std::nullopt;
-    if (!platform::Data::valida(a, m, d)) return std::nullopt;
-    return platform::Data{a, m, d}.emDiasDelphi();
+    if (!base::Data::valida(a, m, d)) return std::nullopt;
+    return base::Data{a, m, d}.emDiasDelphi();
 }
 
 std::string leArquivo(const std::string& caminho, bool& ok) {

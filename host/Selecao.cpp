@@ -1,6 +1,6 @@
 #include "Selecao.h"
 
-#include "platform/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -14,10 +14,10 @@ namespace {
 constexpr int TamanhoJanela = 200;
 
 QString deCp1252(const std::string& s) {
-    return QString::fromStdString(platform::cp1252ParaUtf8(s));
+    return QString::fromStdString(base::cp1252ParaUtf8(s));
 }
 std::string paraCp1252(const QString& s) {
-    return platform::utf8ParaCp1252(s.toStdString());
+    return base::utf8ParaCp1252(s.toStdString());
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "Selecao.h"
 
 #include "notera/notera.h"
-#include "platform/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <QApplication>
 #include <QDate>
@@ -31,7 +31,7 @@ struct Contexto {
 Contexto* contexto = nullptr;
 
 QString deCp(const char* s) {
-    return QString::fromStdString(platform::cp1252ParaUtf8(s ? s : ""));
+    return QString::fromStdString(base::cp1252ParaUtf8(s ? s : ""));
 }
 
 QStringList lista(const char* const* itens, int32_t ultimo) {
@@ -56,7 +56,7 @@ void NOTERA_CALL selecionaRegistro(const char* titulo, NoteraDataSet* ds,
                      QApplication::activeWindow());
     if (d.exec() == QDialog::Accepted)
         resultado->ops->Add(resultado,
-                            platform::utf8ParaCp1252(d.escolhido().toStdString()).c_str());
+                            base::utf8ParaCp1252(d.escolhido().toStdString()).c_str());
 }
 
 uint8_t NOTERA_CALL reservaTabelas(const char* const* tabelas, int32_t ultimo) {
@@ -154,12 +154,12 @@ int comandoTransferencia(int argc, char** argv) {
     Contexto ctx{s.robo.get(), &s.log, &reservas};
     contexto = &ctx;
 
-    auto dados = textoCurto(platform::utf8ParaCp1252(o->valor("--dados")));
-    auto lanPag = textoCurto(platform::utf8ParaCp1252(o->valor("--lanpag", "TbLanPag.db")));
-    auto chqPag = textoCurto(platform::utf8ParaCp1252(o->valor("--chqpag", "TbChqPag.db")));
-    auto lanRec = textoCurto(platform::utf8ParaCp1252(o->valor("--lanrec", "TbLanRec.db")));
-    const std::string ref = platform::utf8ParaCp1252(o->valor("--ref"));
-    const std::string controle = platform::utf8ParaCp1252(o->valor("--controle"));
+    auto dados = textoCurto(base::utf8ParaCp1252(o->valor("--dados")));
+    auto lanPag = textoCurto(base::utf8ParaCp1252(o->valor("--lanpag", "TbLanPag.db")));
+    auto chqPag = textoCurto(base::utf8ParaCp1252(o->valor("--chqpag", "TbChqPag.db")));
+    auto lanRec = textoCurto(base::utf8ParaCp1252(o->valor("--lanrec", "TbLanRec.db")));
+    const std::string ref = base::utf8ParaCp1252(o->valor("--ref"));
+    const std::string controle = base::utf8ParaCp1252(o->valor("--controle"));
 
     const bool resultado =
         geraAL(dados.data(), static_cast<int32_t>(*empresa), o->chaves.count("--contabil") ? 1 : 0,

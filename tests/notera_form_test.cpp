@@ -76,7 +76,7 @@ TEST(Operacoes, FiltraDecimal) {
 }
 
 TEST(Operacoes, ValorMonetario) {
-    const auto padrao = platform::Dinheiro::deDezMilesimos(-1);
+    const auto padrao = base::Dinheiro::deDezMilesimos(-1);
     const std::pair<const char*, std::int64_t> casos[] = {
         {"1.000,5", 10005000},
         {"1.2.3", 1230000},

@@ -221,17 +221,17 @@ void periodos(const std::string& dir, bool dezembroAteJaneiro, int anoLotesDe, i
     for (int ano = 2024; ano <= 2027; ++ano) {
         for (int mes = 1; mes <= 12; ++mes) {
             if (dezembroAteJaneiro && mes == 1 && ano > 2024) continue; // inside December's
-            platform::Data ini{ano, mes, 1};
+            base::Data ini{ano, mes, 1};
             int mesFim = mes, anoFim = ano;
             if (dezembroAteJaneiro && mes == 12) {
                 mesFim = 1;
                 anoFim = ano + 1;
             }
             int ultimo = 31;
-            while (!platform::Data::valida(anoFim, mesFim, ultimo))
+            while (!base::Data::valida(anoFim, mesFim, ultimo))
                 --ultimo;
             per.push_back({{"INI_PER", Valor(ini)},
-                           {"FIM_PER", Valor(platform::Data{anoFim, mesFim, ultimo})},
+                           {"FIM_PER", Valor(base::Data{anoFim, mesFim, ultimo})},
                            {"LOT_PER", Valor(static_cast<double>(mes))}});
             if (anoFim >= anoLotesDe && anoFim <= anoLotesAte) {
                 char lote[16];
@@ -246,7 +246,7 @@ void periodos(const std::string& dir, bool dezembroAteJaneiro, int anoLotesDe, i
 
 // A few earlier records, so that numbering goes on from them.
 void movimento(const std::string& dir, int empresa) {
-    double dia = platform::Data{2025, 3, 10}.emDiasDelphi();
+    double dia = base::Data{2025, 3, 10}.emDiasDelphi();
     auto lan = [&](int num, int ccf, int ban, int his, const char* doc, const char* texto,
                    double valor, const char* dc) {
         return Linha{{"num_lan", num},

@@ -143,7 +143,7 @@ void cresce(const std::string& dados, int n) {
 
 double posta(const std::string& dados, int vezes) {
     Execucao ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<SemTela>());
-    ex.DataMovimento = platform::Data{2026, 12, 10}.emDiasDelphi();
+    ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
     abre(ex, dados);
     const auto inicio = std::chrono::steady_clock::now();
     for (int i = 0; i < vezes; ++i) {

@@ -212,7 +212,7 @@ TEST_F(Store, TabelaVaziaELeituraDeNulos) {
 TEST_F(Store, GravacaoVisivelAOutraConexaoETiposGuardados) {
     db::Tabela t(dir.str(), "TbLanPag");
     t.abre();
-    double dia = platform::Data{2004, 1, 15}.emDiasDelphi();
+    double dia = base::Data{2004, 1, 15}.emDiasDelphi();
     t.acrescenta();
     t.define("num_lan", 1);
     t.define("dat_lan", Valor::dataHora(dia));
@@ -290,7 +290,7 @@ TEST_F(Store, ConsultaDePeriodos) {
     sqlExec("INSERT INTO TBPERLOT VALUES ('2003-11-01', '2003-11-30', 6),"
             "('2003-12-01', '2004-01-31', 7), ('2004-02-01', '2004-02-29', 12)");
     struct Caso {
-        platform::Data data;
+        base::Data data;
         bool achou;
         std::int64_t lote;
         const char* ano;
@@ -306,7 +306,7 @@ TEST_F(Store, ConsultaDePeriodos) {
                      "WHERE (INI_PER <= :DATA_LAN) AND", "      (FIM_PER >= :DATA_LAN) "});
         q.defineParametro("DATA_LAN", Valor::dataHora(c.data.emDiasDelphi()));
         q.abre();
-        ASSERT_EQ(!q.vazio(), c.achou) << platform::formataDataLonga(c.data);
+        ASSERT_EQ(!q.vazio(), c.achou) << base::formataDataLonga(c.data);
         EXPECT_EQ(q.conta(), c.achou ? 1 : 0);
         EXPECT_EQ(q.campo("LOT_PER").comoInteiro(), c.lote);
         EXPECT_EQ(q.campo("ano").comoTexto(), c.ano);

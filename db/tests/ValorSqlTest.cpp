@@ -52,8 +52,8 @@ TEST(Valor, DataHoraIdaEVolta) {
     }
     for (const char* ruim : {"", "2004-13-01", "2004-02-30", "14/01/2004", "2004-01-14 25:00"})
         EXPECT_FALSE(db::dataHoraDeTexto(ruim)) << ruim;
-    EXPECT_EQ(Valor(platform::Data{2003, 12, 15}).comoTexto(), "2003-12-15");
-    EXPECT_EQ(Valor("2003-12-15").comoData(), (platform::Data{2003, 12, 15}));
+    EXPECT_EQ(Valor(base::Data{2003, 12, 15}).comoTexto(), "2003-12-15");
+    EXPECT_EQ(Valor("2003-12-15").comoData(), (base::Data{2003, 12, 15}));
 }
 
 TEST(Sql, ReescreveExtract) {

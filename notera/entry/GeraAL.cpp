@@ -4,8 +4,8 @@
 
 #include "Execucao.h"
 #include "form/FormAL.h"
-#include "platform/BrFormat.h"
-#include "platform/Cp1252.h"
+#include "base/BrFormat.h"
+#include "base/Cp1252.h"
 #include "platform/Dialogs.h"
 #include "posting/Confirma.h"
 
@@ -16,11 +16,11 @@ namespace {
 QString textoCurto(const unsigned char* p) {
     if (!p) return {};
     return QString::fromStdString(
-        platform::cp1252ParaUtf8(std::string(reinterpret_cast<const char*>(p + 1), p[0])));
+        base::cp1252ParaUtf8(std::string(reinterpret_cast<const char*>(p + 1), p[0])));
 }
 
 QString texto(const char* p) {
-    return p ? QString::fromStdString(platform::cp1252ParaUtf8(p)) : QString();
+    return p ? QString::fromStdString(base::cp1252ParaUtf8(p)) : QString();
 }
 
 std::string local(const QString& s) {
@@ -117,7 +117,7 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
     form.defineVisivel(QStringLiteral("Ed_CredG1"), gerencial);
     estado.DirDados = dirDados;
     form.defineTexto(QStringLiteral("Ed_Valor"),
-                     QString::fromStdString(platform::formata0_00(ValorInicial)));
+                     QString::fromStdString(base::formata0_00(ValorInicial)));
     estado.TabelaLanPag = tabLanPag;
     estado.TabelaChqPag = tabChqPag;
 

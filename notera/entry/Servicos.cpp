@@ -1,6 +1,6 @@
 #include "Servicos.h"
 
-#include "platform/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <cstring>
 #include <string>
@@ -11,7 +11,7 @@ namespace notera {
 namespace {
 
 std::string cp(const QString& s) {
-    return platform::utf8ParaCp1252(s.toStdString());
+    return base::utf8ParaCp1252(s.toStdString());
 }
 
 // Copies a text into the host's buffer the C way: at most size-1 bytes and a NUL.
@@ -62,7 +62,7 @@ uint8_t NOTERA_CALL dsProximo(NoteraDataSet* ds) {
         uint8_t{0});
 }
 int32_t NOTERA_CALL dsCampo(NoteraDataSet* ds, const char* nome) {
-    const std::string n = platform::cp1252ParaUtf8(nome ? nome : "");
+    const std::string n = base::cp1252ParaUtf8(nome ? nome : "");
     const auto& campos = de(ds).campos();
     for (std::size_t i = 0; i < campos.size(); ++i)
         if (QString::fromStdString(campos[i].nome)
@@ -79,7 +79,7 @@ int32_t NOTERA_CALL dsValor(NoteraDataSet* ds, int32_t campo, char* buffer, int3
             return de(ds).campo(campos[static_cast<std::size_t>(campo)].nome).comoTexto();
         },
         std::string());
-    return copia(platform::utf8ParaCp1252(v), buffer, tamanho);
+    return copia(base::utf8ParaCp1252(v), buffer, tamanho);
 }
 uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* texto,
                                uint8_t parcial) {
@@ -88,7 +88,7 @@ uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* tex
             const auto& campos = de(ds).campos();
             if (campo < 0 || static_cast<std::size_t>(campo) >= campos.size()) return 0;
             const auto& c = campos[static_cast<std::size_t>(campo)];
-            const std::string t = platform::cp1252ParaUtf8(texto ? texto : "");
+            const std::string t = base::cp1252ParaUtf8(texto ? texto : "");
             db::Valor v(t);
             if (c.calculado) {
                 // A calculated field has no column to search: walk the records (charts are small).
@@ -149,7 +149,7 @@ CampoC& de(NoteraField* f) {
     return *reinterpret_cast<CampoC*>(f);
 }
 int32_t NOTERA_CALL cpNome(NoteraField* f, char* buffer, int32_t tamanho) {
-    return copia(platform::utf8ParaCp1252(*de(f).nome), buffer, tamanho);
+    return copia(base::utf8ParaCp1252(*de(f).nome), buffer, tamanho);
 }
 int32_t NOTERA_CALL cpValor(NoteraField* f, char* buffer, int32_t tamanho) {
     std::string v = semExcecao(
@@ -158,7 +158,7 @@ int32_t NOTERA_CALL cpValor(NoteraField* f, char* buffer, int32_t tamanho) {
                                         : de(f).dados->campo(*de(f).nome).comoTexto();
         },
         std::string());
-    return copia(platform::utf8ParaCp1252(v), buffer, tamanho);
+    return copia(base::utf8ParaCp1252(v), buffer, tamanho);
 }
 const NoteraFieldOps OpsCampo = {cpNome, cpValor};
 
@@ -194,7 +194,7 @@ std::optional<QString> ServicosHost::SelecionaRegistro(const QString& titulo, db
     seleciona_(t.c_str(), &ds.base, pc.data(), static_cast<int32_t>(pc.size()) - 1, pt.data(),
                static_cast<int32_t>(pt.size()) - 1, 0, &lista.base, &campo.base);
     if (escolhidos.empty()) return std::nullopt;
-    return QString::fromStdString(platform::cp1252ParaUtf8(escolhidos.front()));
+    return QString::fromStdString(base::cp1252ParaUtf8(escolhidos.front()));
 }
 
 bool ServicosHost::ReservaTabelas(const QStringList& tabelas) {

@@ -4,7 +4,7 @@
 #include "Operacoes.h"
 
 #include "entry/Execucao.h"
-#include "platform/BrFormat.h"
+#include "base/BrFormat.h"
 
 namespace notera {
 
@@ -82,11 +82,11 @@ bool LogicaAL::UltimaLinha(int lin) const {
 }
 
 void LogicaAL::TotalCheques() {
-    platform::Dinheiro total;
+    base::Dinheiro total;
     for (int l = 1; l < visao_.linhasGrade(); ++l)
         total += ValorMonetario(visao_.celula(3, l), {});
     visao_.defineTexto(QStringLiteral("Lb_ChqTotal"),
-                       QString::fromStdString(platform::formataMilhar0_00(total.emReais())));
+                       QString::fromStdString(base::formataMilhar0_00(total.emReais())));
 }
 
 void LogicaAL::vaiParaCelula(int col, int lin) {
@@ -111,9 +111,9 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
     case 3: {
         const auto restante = ValorMonetario(visao_.texto(QStringLiteral("Ed_Valor")), {}) -
                               ValorMonetario(visao_.texto(QStringLiteral("Lb_ChqTotal")), {});
-        if (restante > platform::Dinheiro{} && ValorMonetario(atual, {}) == platform::Dinheiro{})
+        if (restante > base::Dinheiro{} && ValorMonetario(atual, {}) == base::Dinheiro{})
             visao_.defineCelula(3, lin,
-                                QString::fromStdString(platform::formata0_00(restante.emReais())));
+                                QString::fromStdString(base::formata0_00(restante.emReais())));
         break;
     }
     case 4:
@@ -205,7 +205,7 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
     }
     case 3: {
         const auto v = LeValorDecimal(t);
-        if (!v || *v == platform::Dinheiro{}) return falha(QStringLiteral("Valor inválido!"));
+        if (!v || *v == base::Dinheiro{}) return falha(QStringLiteral("Valor inválido!"));
         if (*v > ValorMonetario(visao_.texto(QStringLiteral("Ed_Valor")), {}))
             return falha(
                 QStringLiteral("Valor do cheque não pode ser maior que o total do lançamento!"));

@@ -130,7 +130,7 @@ void LogicaAL::BtOkClick() {
         solicitaFoco(QStringLiteral("Ed_Valor"));
         return;
     }
-    if (ValorMonetario(valor, {}) == platform::Dinheiro{}) {
+    if (ValorMonetario(valor, {}) == base::Dinheiro{}) {
         mensagens().informacao(QStringLiteral("Valor não pode ser zero!"));
         visao_.mostraPagina(PaginaDestino);
         solicitaFoco(QStringLiteral("Ed_Valor"));

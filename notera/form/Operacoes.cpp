@@ -67,7 +67,7 @@ std::optional<QChar> FiltraDecimal(const QString& texto, QChar tecla, int decima
     return tecla;
 }
 
-platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padrao) {
+base::Dinheiro ValorMonetario(const QString& texto, base::Dinheiro padrao) {
     QString t = texto;
     t.remove('.');
     t = t.trimmed();
@@ -134,13 +134,13 @@ platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padra
         }
         if (acimaDaMetade || (metade && !acimaDaMetade && (v % 2) == 1)) ++v;
     }
-    return platform::Dinheiro::deDezMilesimos(negativo ? -v : v);
+    return base::Dinheiro::deDezMilesimos(negativo ? -v : v);
 }
 
-std::optional<platform::Dinheiro> LeValorDecimal(const QString& texto) {
+std::optional<base::Dinheiro> LeValorDecimal(const QString& texto) {
     if (texto.contains('.')) return std::nullopt;
     // ValorMonetario reads the same grammar; a sentinel default tells a failed reading.
-    const auto falha = platform::Dinheiro::deDezMilesimos(std::numeric_limits<std::int64_t>::min());
+    const auto falha = base::Dinheiro::deDezMilesimos(std::numeric_limits<std::int64_t>::min());
     const auto v = ValorMonetario(texto, falha);
     if (v == falha) return std::nullopt;
     return v;
@@ -150,7 +150,7 @@ bool DataVazia(const QString& texto) {
     return texto.trimmed().isEmpty() || texto == QLatin1String("  /  /    ");
 }
 
-std::optional<platform::Data> LeData(const QString& texto) {
+std::optional<base::Data> LeData(const QString& texto) {
     const QStringList partes = texto.trimmed().split('/');
     if (partes.size() != 3) return std::nullopt;
     int n[3];
@@ -163,8 +163,8 @@ std::optional<platform::Data> LeData(const QString& texto) {
             return std::nullopt;
     }
     if (partes[2].trimmed().size() <= 2) n[2] += 2000;
-    if (!platform::Data::valida(n[2], n[1], n[0])) return std::nullopt;
-    return platform::Data{n[2], n[1], n[0]};
+    if (!base::Data::valida(n[2], n[1], n[0])) return std::nullopt;
+    return base::Data{n[2], n[1], n[0]};
 }
 
 } // namespace notera

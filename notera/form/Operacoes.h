@@ -1,8 +1,8 @@
 #pragma once
 // Small text operations shared by the form's fields.
 
-#include "platform/BrFormat.h"
-#include "platform/Money.h"
+#include "base/BrFormat.h"
+#include "base/Money.h"
 
 #include <QChar>
 #include <QString>
@@ -23,16 +23,16 @@ bool EhNome(const QString& texto);
 std::optional<QChar> FiltraDecimal(const QString& texto, QChar tecla, int decimais);
 
 // An amount as typed in this system ("1.000,50") read into ten-thousandths, halves to even.
-platform::Dinheiro ValorMonetario(const QString& texto, platform::Dinheiro padrao);
+base::Dinheiro ValorMonetario(const QString& texto, base::Dinheiro padrao);
 
 // A decimal amount as this system writes it: optional sign, digits, optional "," and
 // decimals, optional exponent; no thousands separators. Nothing when it does not read.
-std::optional<platform::Dinheiro> LeValorDecimal(const QString& texto);
+std::optional<base::Dinheiro> LeValorDecimal(const QString& texto);
 
 // A date cell is empty when blank or when it holds only the untouched mask "  /  /    ".
 bool DataVazia(const QString& texto);
 
 // A date typed as dd/mm/yyyy (a two-digit year is in this century). Nothing when it is not one.
-std::optional<platform::Data> LeData(const QString& texto);
+std::optional<base::Data> LeData(const QString& texto);
 
 } // namespace notera

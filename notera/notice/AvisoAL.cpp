@@ -3,7 +3,7 @@
 #include "entry/Execucao.h"
 #include "form/EstadoAL.h"
 #include "form/Operacoes.h"
-#include "platform/BrFormat.h"
+#include "base/BrFormat.h"
 
 #include <QApplication>
 
@@ -190,7 +190,7 @@ void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados) {
     emp.localiza("cod_emp", db::Valor(codEmpDestino_));
     par("ppLbData1", "ppLbData2",
         QString::fromStdString(
-            platform::formataDataLonga(platform::Data::deDiasDelphi(ex.DataMovimento))));
+            base::formataDataLonga(base::Data::deDiasDelphi(ex.DataMovimento))));
     par("ppLb_Emp11", "ppLb_Emp211", texto(emp, "nom_emp"));
     par("ppLb_Emp12", "ppLb_Emp212",
         texto(emp, "end_emp") + ' ' + texto(emp, "nro_emp") + ' ' + QStringLiteral("FONE: ") +

@@ -25,7 +25,7 @@ void gravaRegistroAL(Execucao& ex, const DadosTransferencia& d) {
     try {
         cal.define("num_cal", db::Valor(numero));
         cal.define("nal_cal", db::Valor(d.estado.NumeroAL));
-        const auto total = LeValorDecimal(d.Valor).value_or(platform::Dinheiro{});
+        const auto total = LeValorDecimal(d.Valor).value_or(base::Dinheiro{});
         cal.define("tot_cal", db::Valor(total.emReais()));
         cal.define("Ori_cal", db::Valor(d.estado.CodEmpresa));
         cal.define("dat_cal", db::Valor::dataHora(ex.DataMovimento));

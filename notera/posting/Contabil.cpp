@@ -2,7 +2,7 @@
 
 #include "Pendencia.h"
 #include "notera/entry/Execucao.h"
-#include "platform/BrFormat.h"
+#include "base/BrFormat.h"
 #include "platform/System.h"
 
 #include <QStringList>
@@ -30,7 +30,7 @@ std::string local(const QString& s) {
 const db::Valor TotalGeral{std::string()};
 
 // Adds the amount to the side's sum of the row being edited; other sides change nothing.
-void somaAoLado(db::Tabela& TbTot, QChar lado, platform::Dinheiro valor) {
+void somaAoLado(db::Tabela& TbTot, QChar lado, base::Dinheiro valor) {
     const char* campo = lado == 'D' ? "deb_tot" : lado == 'C' ? "cre_tot" : nullptr;
     if (!campo) return;
     TbTot.define(campo, db::Valor(TbTot.campo(campo).comoDinheiro() + valor));
@@ -80,7 +80,7 @@ LotePeriodo LoteDoPeriodo(Execucao& ex, double data, const QString& diretorio) {
     db::Consulta periodos(local(diretorio), LinhasConsultaPeriodos());
     // Dates compare as stored texts, "YYYY-MM-DD": the parameter is the posting date's
     // whole day, so a posting on a period's last day falls inside it whatever its time.
-    periodos.defineParametro("DATA_LAN", db::Valor(platform::Data::deDiasDelphi(std::floor(data))));
+    periodos.defineParametro("DATA_LAN", db::Valor(base::Data::deDiasDelphi(std::floor(data))));
     try {
         periodos.abre();
     } catch (const db::Erro&) {
@@ -142,7 +142,7 @@ void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& l, db::Tabe
     });
 }
 
-bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, platform::Dinheiro valor, double data,
+bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, base::Dinheiro valor, double data,
                              db::Tabela& TbTot, db::Tabela& TbLct) {
     TbTot.releia();
     db::Tabela& TbCtl = ex.TabPadroes.TbCtl;

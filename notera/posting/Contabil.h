@@ -4,7 +4,7 @@
 // go through the run's Mensagens and the table reservation through its host services.
 
 #include "db/Conjunto.h"
-#include "platform/Money.h"
+#include "base/Money.h"
 
 #include <QString>
 
@@ -28,7 +28,7 @@ struct LancamentoContabil {
     double Data = 0;                  // dat_lct, days since 1899-12-30; selects the lot
     std::int32_t HistoricoPadrao = 0; // chd_lct
     std::int32_t Categoria = 0;       // red_lct
-    platform::Dinheiro Valor;         // val_lct
+    base::Dinheiro Valor;         // val_lct
 };
 
 // Appends the entry to |TbLct| (an open entries table) under the host's reservation of
@@ -39,7 +39,7 @@ void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& lancamento,
 // Adds |valor| to the debit ('D') or credit ('C') side of the general total and of the
 // posting date's lot total (when TbCtl lists the lot) in |TbTot|. TbCtl is opened in the
 // directory of |TbLct| for the call. False after one of its messages.
-bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, platform::Dinheiro valor, double data,
+bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, base::Dinheiro valor, double data,
                              db::Tabela& TbTot, db::Tabela& TbLct);
 
 struct LotePeriodo {

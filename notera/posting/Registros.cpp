@@ -4,7 +4,7 @@
 #include "Pendencia.h"
 #include "notera/entry/Execucao.h"
 #include "notera/form/Operacoes.h"
-#include "platform/BrFormat.h"
+#include "base/BrFormat.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -61,7 +61,7 @@ double dataDaCelula(const QString& s) {
 }
 
 // An amount cell as the grid checked it: no thousands marks.
-platform::Dinheiro valorDaCelula(const QString& s) {
+base::Dinheiro valorDaCelula(const QString& s) {
     if (const auto v = LeValorDecimal(s)) return *v;
     throw std::runtime_error("'" + s.toStdString() + "' não é um valor válido");
 }
@@ -166,7 +166,7 @@ std::int32_t NumeraAL(Execucao& ex, DadosTransferencia& dados) {
     std::int64_t ultimo = ultimoNumero(chq, "lan_chq");
     const GradeTextos& aux = e.GradeAux;
     const QDate hoje = QDate::currentDate();
-    const db::Valor dataHoje(platform::Data{hoje.year(), hoje.month(), hoje.day()});
+    const db::Valor dataHoje(base::Data{hoje.year(), hoje.month(), hoje.day()});
     for (int r = 1; r < grade.linhas; ++r) {
         const QString situacao = grade.celula(ColSituacao, r).left(1);
         Campos c = {

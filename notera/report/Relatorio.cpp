@@ -1,7 +1,7 @@
 #include "Relatorio.h"
 
 #include "DialogoImpressao.h"
-#include "platform/Money.h"
+#include "base/Money.h"
 
 #include <QFile>
 #include <QFont>
@@ -142,7 +142,7 @@ QString formataSecao(double magnitude, const QString& secao, bool& zero) {
     const int decimais = minimoDecimais + static_cast<int>(fracao.count(QLatin1Char('#')));
     const int minimoInteiros = static_cast<int>(inteira.count(QLatin1Char('0')));
 
-    const auto n = platform::roundScaled(magnitude, decimais);
+    const auto n = base::roundScaled(magnitude, decimais);
     if (!n) throw Erro("value out of range for the display format");
     zero = *n == 0;
     const QString digitos = QString::number(*n).rightJustified(decimais + 1, QLatin1Char('0'));
@@ -165,7 +165,7 @@ QString formataSecao(double magnitude, const QString& secao, bool& zero) {
 
 QString Valor::formataNumero(double valor, const QString& formato) {
     if (formato.isEmpty()) {
-        const auto n = platform::roundScaled(valor, 0);
+        const auto n = base::roundScaled(valor, 0);
         if (!n) throw Erro("value out of range for the display format");
         return QString::number(*n);
     }

@@ -93,7 +93,7 @@ Saida imprime(const Dados& d, const Pedido& p, const QString& arquivo) {
     ex.TabPadroes.QTbEmp.defineDiretorio(d.tabelas);
     ex.TabPadroes.QTbEmp.abre();
     ex.RefPagamentos = QStringLiteral("PAG 2024/03");
-    ex.DataMovimento = platform::Data{2024, 3, 15}.emDiasDelphi();
+    ex.DataMovimento = base::Data{2024, 3, 15}.emDiasDelphi();
 
     notera::DadosTransferencia t;
     t.estado.CodEmpresa = 2;

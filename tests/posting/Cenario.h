@@ -5,7 +5,7 @@
 #include "Apoio.h"
 #include "Host.h"
 #include "notera/entry/Execucao.h"
-#include "platform/BrFormat.h"
+#include "base/BrFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ struct Reservas {
 
 // A posting date: days since 1899-12-30.
 inline double dia(int ano, int mes, int d) {
-    return platform::Data{ano, mes, d}.emDiasDelphi();
+    return base::Data{ano, mes, d}.emDiasDelphi();
 }
 
 class Cenario : public ::testing::Test {

@@ -12,7 +12,7 @@ using cenario::Caixa;
 using cenario::dia;
 using cenario::Reservas;
 using notera::LancamentoContabil;
-using platform::Dinheiro;
+using base::Dinheiro;
 
 const QString FalhaPeriodos =
     QStringLiteral("Não foi possível realizar consulta aos períodos de Lotes!");

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace platform {
+namespace base {
 
 namespace {
 
@@ -99,4 +99,4 @@ std::string formataDataLonga(const Data& d) {
     return buf;
 }
 
-} // namespace platform
+} // namespace base

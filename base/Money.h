@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace platform {
+namespace base {
 
 // Rounds |value| * 10^places to an integer, halves away from zero, working on the
 // shortest decimal text that reads back as the same double, so 1.005 rounds as the
@@ -40,4 +40,4 @@ private:
     std::int64_t valor_ = 0;
 };
 
-} // namespace platform
+} // namespace base

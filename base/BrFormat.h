@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace platform {
+namespace base {
 
 // A calendar date. Date-times cross the interfaces as days since 30 December 1899,
 // the fraction being the time of day.
@@ -27,4 +27,4 @@ std::string formataMilhar0_00(double valor);
 std::string formataDataCurta(const Data& d);
 std::string formataDataLonga(const Data& d);
 
-} // namespace platform
+} // namespace base

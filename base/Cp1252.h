@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace base {
 
 std::string utf8ParaCp1252(std::string_view utf8);   // unmappable characters become '?'
 std::string cp1252ParaUtf8(std::string_view cp1252); // the five unassigned bytes become U+FFFD
 
-} // namespace platform
+} // namespace base

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace platform {
+namespace base {
 
 std::optional<std::int64_t> roundScaled(double value, int places) {
     if (!std::isfinite(value) || places < 0 || places > 9) return std::nullopt;
@@ -44,4 +44,4 @@ std::int64_t Dinheiro::centavos() const {
     return valor_ < 0 ? -c : c;
 }
 
-} // namespace platform
+} // namespace base

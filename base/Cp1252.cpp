@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace base {
 
 namespace {
 
@@ -87,4 +87,4 @@ std::string utf8ParaCp1252(std::string_view in) {
     return out;
 }
 
-} // namespace platform
+} // namespace base

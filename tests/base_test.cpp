@@ -1,13 +1,13 @@
-#include "platform/BrFormat.h"
-#include "platform/Cp1252.h"
-#include "platform/Money.h"
+#include "base/BrFormat.h"
+#include "base/Cp1252.h"
+#include "base/Money.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-using namespace platform;
+using namespace base;
 
 TEST(Dinheiro, ArredondaComoODecimalDigitado) {
     struct Caso {
