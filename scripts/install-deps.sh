@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-xkb-utils
   poppler-utils
   clang-format
+  pxlib-dev
 )
 
 missing=()
