@@ -31,6 +31,17 @@ bool temArmazem(const std::string& diretorio) {
     return std::filesystem::is_regular_file(caminhoArquivo(diretorio), ec);
 }
 
+bool noServidor(const std::string& diretorio) {
+    std::error_code ec;
+    auto p = std::filesystem::absolute(diretorio, ec);
+    if (ec) return false;
+    for (;;) {
+        if (std::filesystem::exists(p / "banco.conf", ec)) return true;
+        if (!p.has_parent_path() || p.parent_path() == p) return false;
+        p = p.parent_path();
+    }
+}
+
 std::vector<std::string> tabelas(const std::string& diretorio) {
     std::string caminho = caminhoArquivo(diretorio);
     sqlite3* bruto = nullptr;

@@ -16,6 +16,10 @@ namespace db {
 // True when DIRETORIO holds a store of tables.
 bool temArmazem(const std::string& diretorio);
 
+// True when DIRETORIO or a parent holds banco.conf: its tables live on a server, which
+// these bulk functions do not reach yet.
+bool noServidor(const std::string& diretorio);
+
 // Names of the tables of DIRETORIO, as stored, in alphabetical order (case ignored).
 std::vector<std::string> tabelas(const std::string& diretorio);
 

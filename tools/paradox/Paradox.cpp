@@ -93,6 +93,59 @@ private:
     std::unique_ptr<std::FILE, Fecha> visto_; // closed first: it reads through real_
 };
 
+// A table being written, kept in memory and put on disk whole when complete: pxlib seeks
+// and rereads around every record it adds (hundreds of system calls each), which in memory
+// costs nothing; and a table that fails half-way never reaches the disk.
+class ArquivoNaMemoria {
+public:
+    ArquivoNaMemoria() {
+        cookie_io_functions_t f{};
+        f.read = [](void* c, char* buf, std::size_t n) -> ssize_t {
+            auto* self = static_cast<ArquivoNaMemoria*>(c);
+            std::size_t tem = self->pos_ < self->dados_.size() ? self->dados_.size() - self->pos_ : 0;
+            n = std::min(n, tem);
+            std::memcpy(buf, self->dados_.data() + self->pos_, n);
+            self->pos_ += n;
+            return static_cast<ssize_t>(n);
+        };
+        f.write = [](void* c, const char* buf, std::size_t n) -> ssize_t {
+            auto* self = static_cast<ArquivoNaMemoria*>(c);
+            if (self->dados_.size() < self->pos_ + n) self->dados_.resize(self->pos_ + n);
+            std::memcpy(self->dados_.data() + self->pos_, buf, n);
+            self->pos_ += n;
+            return static_cast<ssize_t>(n);
+        };
+        f.seek = [](void* c, off64_t* pos, int onde) -> int {
+            auto* self = static_cast<ArquivoNaMemoria*>(c);
+            off64_t base = onde == SEEK_SET   ? 0
+                           : onde == SEEK_CUR ? static_cast<off64_t>(self->pos_)
+                                              : static_cast<off64_t>(self->dados_.size());
+            if (base + *pos < 0) return -1;
+            self->pos_ = static_cast<std::size_t>(base + *pos);
+            *pos = static_cast<off64_t>(self->pos_);
+            return 0;
+        };
+        arquivo_ = fopencookie(this, "w+", f);
+    }
+    ~ArquivoNaMemoria() { fecha(); }
+    ArquivoNaMemoria(const ArquivoNaMemoria&) = delete;
+    ArquivoNaMemoria& operator=(const ArquivoNaMemoria&) = delete;
+
+    std::FILE* arquivo() const { return arquivo_; }
+    bool fecha() {
+        if (!arquivo_) return true;
+        int rc = std::fclose(arquivo_);
+        arquivo_ = nullptr;
+        return rc == 0;
+    }
+    const std::vector<char>& dados() const { return dados_; }
+
+private:
+    std::FILE* arquivo_ = nullptr;
+    std::vector<char> dados_;
+    std::size_t pos_ = 0;
+};
+
 bool ehBlob(Tipo t) {
     return t == Tipo::Memo || t == Tipo::Blob || t == Tipo::MemoFormatado || t == Tipo::Ole ||
            t == Tipo::Grafico;
@@ -234,48 +287,6 @@ db::Tipo tipoNoArmazem(const Campo& c) {
         return db::Tipo::Imagem;
     }
     return db::Tipo::Outro;
-}
-
-std::string nomeDoTipo(int tipo) {
-    switch (static_cast<Tipo>(tipo)) {
-    case Tipo::Alfa:
-        return "alfanumérico";
-    case Tipo::Data:
-        return "data";
-    case Tipo::Curto:
-        return "inteiro curto";
-    case Tipo::Longo:
-        return "inteiro longo";
-    case Tipo::Moeda:
-        return "moeda";
-    case Tipo::Numero:
-        return "número";
-    case Tipo::Logico:
-        return "lógico";
-    case Tipo::Memo:
-        return "memo";
-    case Tipo::Blob:
-        return "blob";
-    case Tipo::MemoFormatado:
-        return "memo formatado";
-    case Tipo::Ole:
-        return "OLE";
-    case Tipo::Grafico:
-        return "gráfico";
-    case Tipo::Hora:
-        return "hora";
-    case Tipo::DataHora:
-        return "data e hora";
-    case Tipo::AutoIncremento:
-        return "autoincremento";
-    case Tipo::Bcd:
-        return "BCD";
-    case Tipo::Bytes:
-        return "bytes";
-    }
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "desconhecido (0x%02X)", static_cast<unsigned>(tipo) & 0xFF);
-    return buf;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -551,9 +562,8 @@ std::vector<db::Valor> Leitor::le(long n) {
 
 struct Gravador::Impl {
     std::string arquivo, arquivoBlob;
-    std::unique_ptr<Documento> px = std::make_unique<Documento>();
-    std::FILE* fp = nullptr; // handed to pxlib; closed by fecha()
-    std::vector<char> buffer;
+    ArquivoNaMemoria memoria;
+    std::unique_ptr<Documento> px = std::make_unique<Documento>(); // outlives the document that writes into it
     std::vector<Campo> campos;
     std::vector<char> registro;
     bool fechado = false;
@@ -563,12 +573,17 @@ struct Gravador::Impl {
     }
 
     void fechaTudo() {
-        px.reset(); // PX_delete closes the blob file; the table file is ours
-        if (fp) {
-            int rc = std::fclose(fp);
-            fp = nullptr;
-            if (rc != 0) falha(std::strerror(errno));
-        }
+        px.reset(); // PX_delete closes the blob file; the table's stream is ours
+        if (!memoria.fecha()) falha("erro ao completar a tabela");
+    }
+
+    void gravaNoDisco() {
+        std::FILE* f = std::fopen(arquivo.c_str(), "wb");
+        if (!f) falha(std::strerror(errno));
+        const auto& d = memoria.dados();
+        bool ok = std::fwrite(d.data(), 1, d.size(), f) == d.size();
+        ok = (std::fclose(f) == 0) && ok;
+        if (!ok) falha(std::strerror(errno));
     }
 };
 
@@ -594,16 +609,14 @@ Gravador::Gravador(const std::string& arquivo, const std::vector<Campo>& campos)
         temBlob = temBlob || ehBlob(campos[k].tipo);
         tamanho += campos[k].tamanho;
     }
-    i.fp = std::fopen(arquivo.c_str(), "w+b");
-    if (!i.fp) {
+    if (!i.memoria.arquivo()) {
         for (std::size_t k = 0; k < campos.size(); ++k)
             d->free(d, f[k].px_fname);
         d->free(d, f);
         i.falha(std::strerror(errno));
     }
-    i.buffer.resize(1 << 16);
-    std::setvbuf(i.fp, i.buffer.data(), _IOFBF, i.buffer.size());
-    if (PX_create_fp(d, f, static_cast<int>(campos.size()), i.fp, pxfFileTypNonIndexDB) < 0)
+    if (PX_create_fp(d, f, static_cast<int>(campos.size()), i.memoria.arquivo(),
+                     pxfFileTypNonIndexDB) < 0)
         i.falha("não foi possível criar a tabela (" + i.px->motivo() + ")");
     std::string nomeTabela = base::utf8ParaCp1252(fs::path(arquivo).filename().string());
     if (PX_set_parameter(d, "tablename", nomeTabela.c_str()) < 0)
@@ -729,6 +742,7 @@ void Gravador::fecha() {
     if (i.fechado) return;
     i.fechado = true;
     i.fechaTudo();
+    i.gravaNoDisco();
     if (!i.arquivoBlob.empty()) {
         // Blob files are read in 4 kB blocks; pxlib leaves the last one short.
         std::error_code ec;

@@ -48,8 +48,6 @@ struct Campo {
 
 // The store's kind closest to a field kind.
 db::Tipo tipoNoArmazem(const Campo& campo);
-// Name of a field kind, for messages.
-std::string nomeDoTipo(int tipo);
 
 // Days of the format (0001-01-01 is day 1) and the store's days since 1899-12-30.
 constexpr long DiasAte1899_12_30 = 693594;

@@ -419,6 +419,9 @@ int comando(const std::vector<std::string>& args) {
         return 2;
     }
     try {
+        for (auto& d : pos)
+            if (db::noServidor(d))
+                throw Erro(d + ": dados num servidor (banco.conf) ainda não são atendidos aqui");
         Resumo r = args[0] == "importar"
                        ? importar(pos[0], pos[1], substituir, std::cout, std::cerr)
                        : exportar(pos[0], pos[1], substituir, std::cout, std::cerr);
