@@ -368,6 +368,24 @@ TEST_F(Importacao, TabelasDanificadasSaoIgnoradas) {
     }
 }
 
+TEST_F(Importacao, BlobTruncadoNaSegundaLinhaNaoDeixaNadaDaTabela) {
+    // The register's .MB: header, the large logo (two blocks), then one shared block with
+    // the memo at 336..665 and the small logo at 672..979. Cut inside the small logo.
+    const std::string mb = origem + "/Tabelas/TBEMP.MB";
+    ASSERT_EQ(fs::file_size(mb), 4u * 4096);
+    fs::resize_file(mb, 3 * 4096 + 700);
+    auto r = notera({"importar", origem, destino});
+    EXPECT_EQ(r.saida, 3) << r.err;
+    EXPECT_NE(r.err.find("ignorada Tabelas/TbEmp: " + origem +
+                         "/Tabelas/TBEMP.DB: registro 2, campo imag_emp: arquivo de blobs "
+                         "truncado"),
+              std::string::npos)
+        << r.err;
+    // The first row was read and written, then taken back with the rest of the table.
+    EXPECT_EQ(um(loja(destino, ""), "SELECT count(*) FROM TbEmp"), "0");
+    EXPECT_EQ(um(loja(destino, "001"), "SELECT count(*) FROM TbTudo"), "3");
+}
+
 // Every table of a store tree, row by row, as text from SQL.
 std::map<std::string, std::string> tudo(const std::string& dados) {
     std::map<std::string, std::string> r;

@@ -63,6 +63,9 @@ public:
             auto* self = static_cast<BlobSemIndice*>(c);
             std::size_t lido = std::fread(buf, 1, n, self->real_.get());
             if (lido < n && std::ferror(self->real_.get())) return -1;
+            // Unbuffered, so a short read is pxlib's own request cut by the file's end;
+            // pxlib does not notice, the reader asks curto().
+            if (lido < n) self->curto_ = true;
             return static_cast<ssize_t>(lido);
         };
         f.seek = [](void* c, off64_t* pos, int onde) -> int {
@@ -80,12 +83,17 @@ public:
             return 0;
         };
         visto_.reset(fopencookie(this, "rb", f));
+        if (visto_) std::setvbuf(visto_.get(), nullptr, _IONBF, 0);
     }
     BlobSemIndice(const BlobSemIndice&) = delete;
     BlobSemIndice& operator=(const BlobSemIndice&) = delete;
     std::FILE* arquivo() const { return visto_.get(); }
+    // Whether a read ran into the end of the file since the last limpa().
+    bool curto() const { return curto_; }
+    void limpa() { curto_ = false; }
 
 private:
+    bool curto_ = false;
     struct Fecha {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
@@ -102,7 +110,8 @@ public:
         cookie_io_functions_t f{};
         f.read = [](void* c, char* buf, std::size_t n) -> ssize_t {
             auto* self = static_cast<ArquivoNaMemoria*>(c);
-            std::size_t tem = self->pos_ < self->dados_.size() ? self->dados_.size() - self->pos_ : 0;
+            std::size_t tem =
+                self->pos_ < self->dados_.size() ? self->dados_.size() - self->pos_ : 0;
             n = std::min(n, tem);
             std::memcpy(buf, self->dados_.data() + self->pos_, n);
             self->pos_ += n;
@@ -530,7 +539,12 @@ std::vector<db::Valor> Leitor::le(long n) {
             int mod = 0, tamanho = 0;
             // Graphics too are read as plain blobs: pxlib's graphic reader returns the
             // wrong bytes for small graphics; the 8-byte graphic header is dropped below.
+            if (i.blob) i.blob->limpa();
             int rc = PX_get_data_blob(d, p, c.tamanho, &mod, &tamanho, &v);
+            if (i.blob && i.blob->curto()) {
+                if (v) d->free(d, v);
+                erroCampo("arquivo de blobs truncado");
+            }
             if (!v) {
                 if (tamanho > 0 || (rc < 0 && tamanho != 0))
                     erroCampo("blob ilegível (" + i.px.motivo() + ")");
@@ -563,7 +577,8 @@ std::vector<db::Valor> Leitor::le(long n) {
 struct Gravador::Impl {
     std::string arquivo, arquivoBlob;
     ArquivoNaMemoria memoria;
-    std::unique_ptr<Documento> px = std::make_unique<Documento>(); // outlives the document that writes into it
+    std::unique_ptr<Documento> px =
+        std::make_unique<Documento>(); // outlives the document that writes into it
     std::vector<Campo> campos;
     std::vector<char> registro;
     bool fechado = false;
