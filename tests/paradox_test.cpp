@@ -411,6 +411,8 @@ TEST_F(Importacao, IdaEVoltaDaOsMesmosRegistros) {
     const std::string px = dir / "exportado", volta = dir / "volta";
     auto r = notera({"exportar", destino, px});
     ASSERT_EQ(r.saida, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(fs::file_size(px + "/Tabelas/TbEmp.MB") % 4096, 0u);
     EXPECT_NE(r.out.find("Tabelas/TbEmp: 2 registros\n"), std::string::npos) << r.out;
     EXPECT_TRUE(apoio::existe(px + "/Tabelas/TbEmp.DB"));
     EXPECT_TRUE(apoio::existe(px + "/Tabelas/TbEmp.MB"));
