@@ -88,6 +88,8 @@ public:
     BlobSemIndice(const BlobSemIndice&) = delete;
     BlobSemIndice& operator=(const BlobSemIndice&) = delete;
     std::FILE* arquivo() const { return visto_.get(); }
+    // pxlib closes the stream from now on: a stream it did not open it never frees.
+    void entregaAoPxlib() { (void)visto_.release(); }
     // Whether a read ran into the end of the file since the last limpa().
     bool curto() const { return curto_; }
     void limpa() { curto_ = false; }
@@ -410,6 +412,10 @@ Leitor::Leitor(const std::string& arquivo) : impl_(std::make_unique<Impl>()) {
         if (!i.blob->arquivo()) i.falha(achado + ": " + std::strerror(errno));
         if (PX_set_blob_fp(d, i.blob->arquivo()) < 0)
             i.falha("arquivo de blobs ilegível (" + i.px.motivo() + ")");
+        if (d->px_blob && d->px_blob->mb_stream) {
+            d->px_blob->mb_stream->close = px_true;
+            i.blob->entregaAoPxlib();
+        }
     }
     i.registro.assign(static_cast<std::size_t>(h->px_recordsize), '\0');
 }
