@@ -1,7 +1,7 @@
 // The transfer form's behaviour driven without widgets, and its text operations.
 
-#include "form/LogicaAL.h"
-#include "form/Operacoes.h"
+#include "notera/form/LogicaAL.h"
+#include "notera/form/Operacoes.h"
 #include "platform/Memoria.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 // A benchmark, not a test: it prints figures and checks only that the records landed.
 
 #include "Dados.h"
-#include "entry/Execucao.h"
-#include "posting/Registros.h"
+#include "notera/core/Execucao.h"
+#include "notera/posting/Registros.h"
 
 #include <QGuiApplication>
 

@@ -2,12 +2,12 @@
 
 #include "notera/notera.h"
 
-#include "Execucao.h"
-#include "form/FormAL.h"
+#include "notera/core/Execucao.h"
+#include "notera/form/FormAL.h"
 #include "base/BrFormat.h"
 #include "base/Cp1252.h"
 #include "platform/Dialogs.h"
-#include "posting/Confirma.h"
+#include "notera/posting/Confirma.h"
 
 namespace notera {
 

@@ -1,11 +1,11 @@
 // The field handlers of the transfer form: account fields, catalogue lookups and the
 // origin company.
 
-#include "Contas.h"
+#include "notera/core/Contas.h"
 #include "LogicaAL.h"
 #include "Operacoes.h"
 
-#include "entry/Execucao.h"
+#include "notera/core/Execucao.h"
 #include "platform/CapsLock.h"
 
 #include <QFileInfo>

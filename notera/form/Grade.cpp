@@ -3,7 +3,7 @@
 #include "LogicaAL.h"
 #include "Operacoes.h"
 
-#include "entry/Execucao.h"
+#include "notera/core/Execucao.h"
 #include "base/BrFormat.h"
 
 namespace notera {

@@ -1,7 +1,7 @@
 #include "LogicaAL.h"
 
 #include "Operacoes.h"
-#include "entry/Execucao.h"
+#include "notera/core/Execucao.h"
 
 #include <QDate>
 

@@ -1,8 +1,8 @@
 #include "AvisoAL.h"
 
-#include "entry/Execucao.h"
-#include "form/EstadoAL.h"
-#include "form/Operacoes.h"
+#include "notera/core/Execucao.h"
+#include "notera/form/EstadoAL.h"
+#include "notera/form/Operacoes.h"
 #include "base/BrFormat.h"
 
 #include <QApplication>

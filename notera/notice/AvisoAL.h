@@ -4,7 +4,7 @@
 
 #include "db/Conjunto.h"
 #include "extenso/Extenso.h"
-#include "report/Relatorio.h"
+#include "notera/report/Relatorio.h"
 
 namespace notera {
 

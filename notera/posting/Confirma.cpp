@@ -1,10 +1,10 @@
 #include "Confirma.h"
 
 #include "Registros.h"
-#include "entry/Execucao.h"
-#include "form/LogicaAL.h"
-#include "form/Operacoes.h"
-#include "notice/AvisoAL.h"
+#include "notera/core/Execucao.h"
+#include "notera/form/LogicaAL.h"
+#include "notera/form/Operacoes.h"
+#include "notera/notice/AvisoAL.h"
 
 namespace notera {
 

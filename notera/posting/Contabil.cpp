@@ -1,7 +1,7 @@
 #include "Contabil.h"
 
 #include "Pendencia.h"
-#include "notera/entry/Execucao.h"
+#include "notera/core/Execucao.h"
 #include "base/BrFormat.h"
 #include "platform/System.h"
 

@@ -2,7 +2,7 @@
 
 #include "Contabil.h"
 #include "Pendencia.h"
-#include "notera/entry/Execucao.h"
+#include "notera/core/Execucao.h"
 #include "notera/form/Operacoes.h"
 #include "base/BrFormat.h"
 

@@ -6,9 +6,9 @@
 #include "Pdf.h"
 #include "Respostas.h"
 
-#include "entry/Execucao.h"
-#include "form/EstadoAL.h"
-#include "notice/AvisoAL.h"
+#include "notera/core/Execucao.h"
+#include "notera/form/EstadoAL.h"
+#include "notera/notice/AvisoAL.h"
 
 #include <QBuffer>
 #include <QFile>
