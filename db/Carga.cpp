@@ -197,6 +197,8 @@ void Carga::insere(const std::vector<Valor>& valores) {
                 else if constexpr (std::is_same_v<T, std::string>)
                     return sqlite3_bind_text64(s, n, x.data(), x.size(), SQLITE_TRANSIENT,
                                                SQLITE_UTF8);
+                else if constexpr (std::is_same_v<T, base::Dinheiro>)
+                    return sqlite3_bind_double(s, n, x.emReais()); // stored as REAL reais
                 else if (x.empty())
                     return sqlite3_bind_zeroblob(s, n, 0);
                 else
