@@ -120,7 +120,8 @@ Carga::Carga(const std::string& diretorio) : impl_(std::make_unique<Impl>()) {
         throw Erro(i.caminho + ": " + (bruto ? sqlite3_errmsg(bruto) : sqlite3_errstr(rc)));
     sqlite3_extended_result_codes(i.con.get(), 1);
     sqlite3_busy_timeout(i.con.get(), EsperaOcupadoMs);
-    i.executa("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; BEGIN IMMEDIATE");
+    // The file keeps the journal mode it was made with; only durability is asked here.
+    i.executa("PRAGMA synchronous=FULL; BEGIN IMMEDIATE");
     i.aberta = true;
 }
 
