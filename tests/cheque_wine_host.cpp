@@ -73,6 +73,7 @@ std::string saida;
 FILE* manifesto = nullptr;
 const CasoCheque* atual = nullptr;
 int lancamentos = 0;
+int lancamentoQueFalha = 0; // this launch does not start (0: all do)
 std::size_t proximaResposta = 0;
 HHOOK gancho = nullptr;
 
@@ -113,7 +114,7 @@ void capturaImpressao(std::string lote) {
 UINT WINAPI falsoWinExec(LPCSTR linha, UINT mostra) {
     registra(std::string("lancamento WinExec|") + linha + "|" + std::to_string(mostra));
     capturaImpressao(linha);
-    return 33;
+    return lancamentos == lancamentoQueFalha ? ERROR_FILE_NOT_FOUND : 33;
 }
 
 HINSTANCE WINAPI falsoShellExecuteA(HWND, LPCSTR op, LPCSTR arquivo, LPCSTR parametros, LPCSTR dir,
@@ -161,7 +162,7 @@ bool trocaImportacao(HMODULE modulo, const char* dll, const char* funcao, void* 
 // timer inside the box's own loop: a task-modal box fills its text only after it activates.
 void CALLBACK leEResponde(HWND caixa, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(caixa, id);
-    char titulo[256] = {}, texto[512] = {}, sim[64] = {}, nao[64] = {};
+    char titulo[256] = {}, texto[512] = {}, sim[64] = {}, nao[64] = {}, ok[64] = {};
     ::GetWindowTextA(caixa, titulo, sizeof titulo);
     // The message is the box's static control that holds text (the icon holds none).
     for (HWND f = ::GetWindow(caixa, GW_CHILD); f && !texto[0]; f = ::GetWindow(f, GW_HWNDNEXT)) {
@@ -171,10 +172,14 @@ void CALLBACK leEResponde(HWND caixa, UINT, UINT_PTR id, DWORD) {
     }
     ::GetDlgItemTextA(caixa, IDYES, sim, sizeof sim);
     ::GetDlgItemTextA(caixa, IDNO, nao, sizeof nao);
+    ::GetDlgItemTextA(caixa, IDOK, ok, sizeof ok);
     const char* respostas = atual->respostas;
     char r = proximaResposta < std::strlen(respostas) ? respostas[proximaResposta++] : '?';
-    registra(std::string("caixa ") + titulo + "|" + texto + "|" + sim + "|" + nao + "|" + r);
-    int botao = r == 'S' ? IDYES : IDNO;
+    // A box with one OK button shows only that one; the others stay hidden.
+    const bool soOk = !::IsWindowVisible(::GetDlgItem(caixa, IDYES));
+    registra(std::string("caixa ") + titulo + "|" + texto + "|" +
+             (soOk ? std::string(ok) : std::string(sim) + "|" + nao) + "|" + r);
+    int botao = r == 'S' ? IDYES : r == 'O' ? IDOK : IDNO;
     ::PostMessageA(caixa, WM_COMMAND, MAKEWPARAM(botao, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(caixa, botao)));
 }
@@ -339,6 +344,30 @@ int main(int argc, char** argv) {
                      37685,          "P",          "C",     0, "",          empresa};
         chamaMedindo(morvane, &a, sizeof a);
         registra("arquivo " + std::string(arquivo.data()));
+    }
+
+    // A launch that does not start: the front's fails the call, the back's is told in a box.
+    for (int falha : {1, 2}) {
+        static const CasoCheque casos[] = {{"falha_na_frente", "LPT1", 1, 1, "B", 1, 37685, "P",
+                                            "C", false, "Verso", "E", 2, "", "", ""},
+                                           {"falha_no_verso", "LPT1", 1, 1, "B", 1, 37685, "P", "C",
+                                            false, "Verso", "E", 2, "", "SO", ""}};
+        atual = &casos[falha - 1];
+        lancamentos = 0;
+        proximaResposta = 0;
+        lancamentoQueFalha = falha;
+        registra(std::string("caso ") + atual->nome);
+        std::vector<char> porta(1024, 0), arquivo(1024, 'x'), verso(1024, 0);
+        std::memcpy(porta.data(), "LPT1", 4);
+        std::memcpy(verso.data(), "Verso", 5);
+        char contado[8] = {1, 0, 0, 0, 'B', 0};
+        unsigned char empresa[2] = {1, 'E'};
+        Argumentos a{arquivo.data(), porta.data(), 1.0, 1, contado + 4,  1,
+                     37685,          "P",          "C", 0, verso.data(), empresa};
+        registra("retirados " + std::to_string(chamaMedindo(morvane, &a, sizeof a)));
+        registra("erro " + hex(erro()));
+        registra("arquivo " + std::string(arquivo.data(), strnlen(arquivo.data(), 1024)));
+        lancamentoQueFalha = 0;
     }
 
     // A temporary directory the system cannot give: the call fails through fCheque_Erro.

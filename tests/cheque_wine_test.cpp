@@ -138,7 +138,7 @@ TEST_F(ChequeWine, ConvencaoStdcall) {
             EXPECT_EQ(r, "56") << caso;
             ++chamadas;
         }
-    EXPECT_EQ(chamadas, static_cast<int>(std::size(CasosCheque)) + 1);
+    EXPECT_EQ(chamadas, static_cast<int>(std::size(CasosCheque)) + 3);
     EXPECT_EQ(unica("temp_longo", "cdecl retirados "), "0");
 }
 
@@ -261,6 +261,31 @@ TEST_F(ChequeWine, PortasRecusadas) {
         ++recusados;
     }
     EXPECT_EQ(recusados, 7);
+}
+
+// A failed print is never reported as printed: the front's launch failing fails the call;
+// once the front is printed, a failed back is told in a warning box and the call succeeds.
+TEST_F(ChequeWine, LancamentoQueNaoIniciou) {
+    EXPECT_EQ(linhas("falha_na_frente", "lancamento ").size(), 1u);
+    const std::string erro = deHex(unica("falha_na_frente", "erro "));
+    EXPECT_EQ(
+        erro.rfind("N\xE3o foi poss\xEDvel imprimir o cheque: " + caminhoWine(*dir / "tmp") + "\\",
+                   0),
+        0u)
+        << erro;
+    EXPECT_EQ(erro.substr(erro.size() - 20), ".BAT n\xE3o iniciou (2)") << erro;
+    EXPECT_EQ(unica("falha_na_frente", "arquivo "), "");
+    EXPECT_TRUE(linhas("falha_na_frente", "caixa ").empty()); // no question after a failed front
+
+    const std::string arquivo = unica("falha_no_verso", "arquivo ");
+    EXPECT_EQ(arquivo.substr(arquivo.size() - 4), ".TXT");
+    EXPECT_EQ(unica("falha_no_verso", "erro "), "");
+    const auto caixas = linhas("falha_no_verso", "caixa ");
+    ASSERT_EQ(caixas.size(), 2u);
+    EXPECT_EQ(caixas[0], "Confirme|Confirma a impress\xE3o do verso do cheque?|&Sim|&N\xE3o|S");
+    EXPECT_EQ(caixas[1], "Aviso|N\xE3o foi poss\xEDvel imprimir o verso do cheque: " +
+                             arquivo.substr(0, arquivo.size() - 4) +
+                             ".BAT n\xE3o iniciou (2)|OK|O");
 }
 
 TEST_F(ChequeWine, DoisTrabalhosSeguidosDoisNomes) {
