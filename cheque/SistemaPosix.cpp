@@ -75,12 +75,17 @@ std::string executaSpool(const std::string& spool, const std::string& lote) {
         if (queixa.size() < 4096) queixa.append(buf, static_cast<std::size_t>(n));
     }
     ::close(canal[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return "cheque-spool: " + std::string(std::strerror(errno));
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
     while (!queixa.empty() && (queixa.back() == '\n' || queixa.back() == '\r'))
         queixa.pop_back();
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno == EINTR) continue;
+        // A host that ignores SIGCHLD leaves no status to read: the spooler names every
+        // refusal on stderr, so its silence means it took the job.
+        if (errno == ECHILD) return queixa;
+        return "cheque-spool: " + std::string(std::strerror(errno));
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
     if (queixa.empty()) queixa = "cheque-spool falhou";
     return queixa;
 }

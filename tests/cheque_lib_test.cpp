@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
@@ -221,4 +222,24 @@ TEST_F(ChequeSemQt, ErroSeApagaNaChamadaSeguinte) {
     chama(arquivo);
     EXPECT_STREQ(erro(), "");
     EXPECT_NE(arquivo[0], '\0');
+}
+
+// A host that ignores SIGCHLD leaves no exit status to read: the spooler's words decide.
+TEST_F(ChequeSemQt, HospedeQueIgnoraSIGCHLD) {
+    struct Restaura {
+        void (*antes)(int) = std::signal(SIGCHLD, SIG_IGN);
+        ~Restaura() { std::signal(SIGCHLD, antes); }
+    } restaura;
+    char arquivo[1024];
+    chama(arquivo);
+    EXPECT_STREQ(erro(), "");
+    EXPECT_NE(arquivo[0], '\0');
+    EXPECT_NE(apoio::esperaConteudo(std::string(porta), 10).find("\x1B\xA3"), std::string::npos);
+
+    std::fill(std::begin(porta), std::end(porta), '\0');
+    std::memcpy(porta, "COM77", 5);
+    chama(arquivo);
+    EXPECT_EQ(std::string(erro()).rfind("N\xE3o foi poss\xEDvel imprimir o cheque: porta COM77", 0),
+              0u)
+        << erro();
 }
