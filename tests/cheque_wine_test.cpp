@@ -49,15 +49,17 @@ class ChequeWine : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir = std::make_unique<apoio::DirTemp>();
+        // Not there yet: the DLL creates it and its missing parent.
         std::filesystem::create_directory(*dir / "tmp");
         const std::string pasta = CHEQUE_WINDOWS_DIR;
         exe = std::make_unique<Execucao>();
         const char* wine = std::getenv("CHEQUE_WINE");
         // A box nobody answers ends the run instead of hanging it.
-        exe->r = apoio::executa({"/usr/bin/timeout", "180", wine && *wine ? wine : "/usr/bin/wine",
-                                 pasta + "/chequeteste.exe", caminhoWine(pasta + "/Cheque.dll"),
-                                 caminhoWine(dir->caminho()), caminhoWine(*dir / "tmp") + "\\"},
-                                {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+        exe->r =
+            apoio::executa({"/usr/bin/timeout", "180", wine && *wine ? wine : "/usr/bin/wine",
+                            pasta + "/chequeteste.exe", caminhoWine(pasta + "/Cheque.dll"),
+                            caminhoWine(dir->caminho()), caminhoWine(*dir / "tmp/novo/sub") + "\\"},
+                           {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
         std::istringstream in(apoio::leArquivo(*dir / "manifesto.txt"));
         std::string linha, caso;
         while (std::getline(in, linha)) {
@@ -149,8 +151,8 @@ TEST_F(ChequeWine, ArquivosIguaisAosDoLinux) {
         SCOPED_TRACE(c.nome);
         const DadosCheque d = dadosDoCaso(c);
         const std::string arquivo = unica(c.nome, "arquivo ");
-        ASSERT_EQ(arquivo.rfind(caminhoWine(*dir / "tmp") + "\\", 0), 0u) << arquivo;
-        ASSERT_EQ(arquivo.size(), caminhoWine(*dir / "tmp").size() + 1 + 10) << arquivo;
+        ASSERT_EQ(arquivo.rfind(caminhoWine(*dir / "tmp/novo/sub") + "\\", 0), 0u) << arquivo;
+        ASSERT_EQ(arquivo.size(), caminhoWine(*dir / "tmp/novo/sub").size() + 1 + 10) << arquivo;
         EXPECT_EQ(arquivo.substr(arquivo.size() - 4), ".TXT");
         EXPECT_EQ(unica(c.nome, "erro "), "");
         EXPECT_EQ(unica(c.nome, "novos "), "2");
@@ -268,10 +270,10 @@ TEST_F(ChequeWine, PortasRecusadas) {
 TEST_F(ChequeWine, LancamentoQueNaoIniciou) {
     EXPECT_EQ(linhas("falha_na_frente", "lancamento ").size(), 1u);
     const std::string erro = deHex(unica("falha_na_frente", "erro "));
-    EXPECT_EQ(
-        erro.rfind("N\xE3o foi poss\xEDvel imprimir o cheque: " + caminhoWine(*dir / "tmp") + "\\",
-                   0),
-        0u)
+    EXPECT_EQ(erro.rfind("N\xE3o foi poss\xEDvel imprimir o cheque: " +
+                             caminhoWine(*dir / "tmp/novo/sub") + "\\",
+                         0),
+              0u)
         << erro;
     EXPECT_EQ(erro.substr(erro.size() - 20), ".BAT n\xE3o iniciou (2)") << erro;
     EXPECT_EQ(unica("falha_na_frente", "arquivo "), "");
