@@ -30,7 +30,7 @@ TEST_F(CargaTest, NadaAparecePorInteiroAntesDeConfirmar) {
         c.insere({db::Valor(2), db::Valor("DOIS")});
         EXPECT_EQ(c.conta("TBHIS"), 2);
         EXPECT_EQ(linhas("TbHis"), 0); // another connection sees nothing yet
-    } // not confirmed: rolled back
+    }                                  // not confirmed: rolled back
     EXPECT_EQ(linhas("TbHis"), 0);
 
     db::Carga c(dir.str());
