@@ -15,8 +15,6 @@ struct Execucao {
         : servicos(s), mensagens(std::move(m)) {}
 
     QString DirTabelas;
-    QString DirEmpDestino;
-    QString DirCatDestino;
     ServicosHost servicos;
     std::unique_ptr<Mensagens> mensagens;
     QString RefPagamentos;

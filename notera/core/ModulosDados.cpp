@@ -39,11 +39,22 @@ TTabDestino::TTabDestino()
       QTbPlaG({}, Linhas{"Select cde_pla, cdr_pla, nom_pla", "From TbPlaG", ""}),
       QTbBan({}, Linhas{"Select cod_ban, nom_ban, ccb_ban", "From TbBan"}),
       QTbCen({}, Linhas{"Select cod_cen, nom_cen", "From TbCen"}) {
-    calculaCodigo(QTbPla, ConfigEmpresa);
-    calculaCodigo(QTbPlaG, ConfigEmpresa);
+    calculaCodigo(QTbPla, Ambiente.configuracao());
+    calculaCodigo(QTbPlaG, Ambiente.configuracao());
     TbLanRec.defineNome("TbLanRec.db");
     TbLctDes.defineNome("TbLct");
     TbTotDes.defineNome("TbTot");
+    using Q = AmbienteEmpresa::Quando;
+    Ambiente.adicionaCatalogo(QTbCli);
+    Ambiente.adicionaCatalogo(QTbRed);
+    Ambiente.adicionaCatalogo(QTbHis);
+    Ambiente.adicionaCatalogo(QTbPla, Q::Contabil);
+    Ambiente.adicionaCatalogo(QTbPlaG, Q::Gerencial);
+    Ambiente.adicionaTabela(TbLctDes, Q::Contabil);
+    Ambiente.adicionaTabela(TbTotDes, Q::Contabil);
+    Ambiente.adicionaCatalogo(QTbBan);
+    Ambiente.adicionaCatalogo(QTbCen);
+    Ambiente.adicionaTabela(TbLanRec);
 }
 
 TTabOrigem::TTabOrigem()
@@ -54,25 +65,24 @@ TTabOrigem::TTabOrigem()
       QTbPlaG({}, Linhas{"Select cde_pla, cdr_pla, nom_pla", "From TbPlaG"}),
       QTbBan({}, Linhas{"Select cod_ban, nom_ban, ccb_ban, ccn_ban, hpn_ban", "From TbBan"}),
       QTbCen({}, Linhas{"Select cod_cen, nom_cen", "From TbCen"}) {
-    calculaCodigo(QTbPla, ConfigEmpresa);
-    calculaCodigo(QTbPlaG, ConfigEmpresa);
+    calculaCodigo(QTbPla, Ambiente.configuracao());
+    calculaCodigo(QTbPlaG, Ambiente.configuracao());
     TbLanPag.defineNome("TbLanPag.db");
     TbChqPag.defineNome("TbChqPag.db");
     TbLctOri.defineNome("TbLct");
     TbTotOri.defineNome("TbTot");
-}
-
-QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo) {
-    QString n = QString::number(codigo);
-    if (codigo >= 0)
-        n = n.rightJustified(3, '0');
-    else
-        n = '-' + QString::number(-static_cast<long long>(codigo)).rightJustified(3, '0');
-    return diretorioTabelas + '/' + n;
-}
-
-bool configuracaoLigada(const QString& cfg, int posicao) {
-    return cfg.size() >= posicao && cfg[posicao - 1] == 'S';
+    using Q = AmbienteEmpresa::Quando;
+    Ambiente.adicionaCatalogo(QTbFor);
+    Ambiente.adicionaCatalogo(QTbRed);
+    Ambiente.adicionaCatalogo(QTbHis);
+    Ambiente.adicionaCatalogo(QTbBan);
+    Ambiente.adicionaCatalogo(QTbCen);
+    Ambiente.adicionaTabela(TbChqPag);
+    Ambiente.adicionaTabela(TbLanPag);
+    Ambiente.adicionaCatalogo(QTbPla, Q::Contabil);
+    Ambiente.adicionaTabela(TbLctOri, Q::Contabil);
+    Ambiente.adicionaTabela(TbTotOri, Q::Contabil);
+    Ambiente.adicionaCatalogo(QTbPlaG, Q::Gerencial);
 }
 
 } // namespace notera

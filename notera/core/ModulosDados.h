@@ -2,6 +2,8 @@
 // The three data modules of a run: the register and numbered tables, the destination
 // company's data sets and the origin company's. Each owns its data sets.
 
+#include "notera/core/AmbienteEmpresa.h"
+
 #include "db/Conjunto.h"
 
 #include <QString>
@@ -15,12 +17,13 @@ struct TTabPadroes {
     TTabPadroes();
 };
 
-// The chart queries' calculated field Codigo reads the module's ConfigEmpresa, so the
-// modules stay where they were built.
+// The chart queries' calculated field Codigo reads the configuration of the module's
+// company, and the company's environment lists the module's data sets, so the modules stay
+// where they were built.
 struct TTabDestino {
     db::Consulta QTbCli, QTbRed, QTbHis, QTbPla, QTbPlaG, QTbBan, QTbCen;
     db::Tabela TbLanRec, TbLctDes, TbTotDes;
-    QString ConfigEmpresa;
+    AmbienteEmpresa Ambiente;
     TTabDestino();
     TTabDestino(const TTabDestino&) = delete;
     TTabDestino& operator=(const TTabDestino&) = delete;
@@ -29,7 +32,7 @@ struct TTabDestino {
 struct TTabOrigem {
     db::Consulta QTbFor, QTbRed, QTbHis, QTbPla, QTbPlaG, QTbBan, QTbCen;
     db::Tabela TbLanPag, TbChqPag, TbLctOri, TbTotOri;
-    QString ConfigEmpresa;
+    AmbienteEmpresa Ambiente;
     TTabOrigem();
     TTabOrigem(const TTabOrigem&) = delete;
     TTabOrigem& operator=(const TTabOrigem&) = delete;
@@ -40,11 +43,5 @@ QString textoDoCampo(const db::Conjunto& conjunto, const char* campo);
 
 // Codigo of a chart row: the displayed reduced code, empty below 1.
 db::Valor QTbPlaCalcFields(const db::Registro& conta, const QString& configuracao);
-
-// A company's directory: the register directory, "/", the code with at least three digits.
-QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo);
-
-// Character n (counting from 1) of a configuration text is "S".
-bool configuracaoLigada(const QString& cfg, int posicao);
 
 } // namespace notera

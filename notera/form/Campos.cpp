@@ -443,29 +443,16 @@ void LogicaAL::Ed_EmpresaExit() {
 void LogicaAL::trocaOrigem() {
     auto& ex = *execucao_;
     auto& o = ex.TabOrigem;
-    auto& emp = ex.TabPadroes.QTbEmp;
     estado_.EmpOrigemAberta = estado_.CodEmpresa;
+    o.Ambiente.fecha();
 
-    db::Conjunto* conjuntos[] = {&o.QTbFor,   &o.QTbRed,   &o.QTbHis,  &o.QTbBan,
-                                 &o.QTbPla,   &o.QTbPlaG,  &o.QTbCen,  &o.TbChqPag,
-                                 &o.TbLanPag, &o.TbLctOri, &o.TbTotOri};
-    for (auto* c : conjuntos)
-        c->fecha();
-
-    // The data directory as passed, "Tabelas/" and the code with three digits at least.
-    auto diretorio = [&](std::int32_t codigo) {
-        return QString(estado_.DirDados) + QStringLiteral("Tabelas/") +
-               QString::number(codigo).rightJustified(3, '0');
-    };
-    const QString dirEmpresa = diretorio(estado_.CodEmpresa);
-    const std::int32_t cen = inteiro(emp, "cen_emp");
-    const QString dirCatalogo = cen >= 1 ? diretorio(cen) : dirEmpresa;
-
+    // The origin's directories are formed from the data directory as passed.
+    o.Ambiente.define(QString(estado_.DirDados) + QStringLiteral("Tabelas"),
+                      RegistroEmpresa::doAtual(estado_.CodEmpresa, ex.TabPadroes.QTbEmp));
     estado_.OrigemContabil =
         QFileInfo::exists(QString(estado_.DirDados) + QStringLiteral("Contabilidade.exe"));
-    o.ConfigEmpresa = texto(emp, "cfg_emp");
     const bool contabil = estado_.OrigemContabil;
-    const bool gerencial = contabil && configuracaoLigada(o.ConfigEmpresa, 27);
+    const bool gerencial = o.Ambiente.gerencial(contabil);
     visao_.defineVisivel(QStringLiteral("Pn_Contabil2"), contabil);
     visao_.defineVisivel(QStringLiteral("Pn_ContabilG2"), gerencial);
 
@@ -483,30 +470,11 @@ void LogicaAL::trocaOrigem() {
     visao_.cursorDeEspera(true);
     const AoSair cursor([this] { visao_.cursorDeEspera(false); });
 
-    for (db::Conjunto* q :
-         {static_cast<db::Conjunto*>(&o.QTbFor), static_cast<db::Conjunto*>(&o.QTbRed),
-          static_cast<db::Conjunto*>(&o.QTbHis), static_cast<db::Conjunto*>(&o.QTbBan),
-          static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbPlaG),
-          static_cast<db::Conjunto*>(&o.QTbCen)})
-        q->defineDiretorio(u8(dirCatalogo));
-    for (db::Tabela* t : {&o.TbChqPag, &o.TbLanPag, &o.TbLctOri, &o.TbTotOri})
-        t->defineDiretorio(u8(dirEmpresa));
+    o.Ambiente.aponta();
     o.TbChqPag.defineNome(u8(estado_.TabelaChqPag));
     o.TbLanPag.defineNome(u8(estado_.TabelaLanPag));
-
     try {
-        for (db::Conjunto* q :
-             {static_cast<db::Conjunto*>(&o.QTbFor), static_cast<db::Conjunto*>(&o.QTbRed),
-              static_cast<db::Conjunto*>(&o.QTbHis), static_cast<db::Conjunto*>(&o.QTbBan),
-              static_cast<db::Conjunto*>(&o.QTbCen), static_cast<db::Conjunto*>(&o.TbChqPag),
-              static_cast<db::Conjunto*>(&o.TbLanPag)})
-            q->abre();
-        if (contabil) {
-            o.QTbPla.abre();
-            o.TbLctOri.abre();
-            o.TbTotOri.abre();
-        }
-        if (gerencial) o.QTbPlaG.abre();
+        o.Ambiente.abre(contabil);
     } catch (const std::exception& e) {
         mensagens().erro(QStringLiteral("Erro na consulta as tabelas da empresa indicada.\r\n") +
                          QString::fromStdString(e.what()));
