@@ -3,9 +3,9 @@
 #include "LogicaAL.h"
 #include "Operacoes.h"
 
+#include "notera/core/Execucao.h"
 #include "base/BrFormat.h"
 
-#include "notera/core/Execucao.h"
 #include <QDate>
 
 namespace notera {
