@@ -4,6 +4,9 @@
 #include "Mensagens.h"
 #include "ModulosDados.h"
 #include "Servicos.h"
+#include "TTabDestino.h"
+#include "TTabOrigem.h"
+#include "TTabPadroes.h"
 
 #include <QString>
 
