@@ -61,6 +61,52 @@ const Catalogo* catalogoDe(const QString& campo) {
 
 const auto& texto = textoDoCampo;
 
+// Client, supplier and origin bank hand on a default account and history.
+struct Repasse {
+    const char* campo;
+    const char* conta;
+    const char* historico;
+    TextoFixo<30> EstadoAL::*valorConta;
+    const char* campoConta;
+    std::int32_t EstadoAL::*codHistorico;
+    const char* campoHistorico;
+};
+
+const Repasse Repasses[] = {
+    {"Ed_Cliente", "ccn_cli", "hpn_cli", &EstadoAL::ContaCred1, "Ed_Cred1", &EstadoAL::CodHistPad1,
+     "Ed_HistPad1"},
+    {"Ed_Fornecedor", "ccn_for", "hpn_for", &EstadoAL::ContaDeb2, "Ed_Deb2", &EstadoAL::CodHistPad2,
+     "Ed_HistPad2"},
+    {"Ed_Banco2", "ccn_ban", "hpn_ban", &EstadoAL::ContaCred2, "Ed_Cred2", &EstadoAL::CodHisPadBan,
+     "Ed_HisPadBan"},
+};
+
+// The catalogue |q| is on the record chosen for |campo|, whose code is already in the state:
+// its name is shown, and its default account and history are handed on to their fields,
+// each resolved as if typed there.
+void repassa(LogicaAL& l, const Repasse& r, const db::Consulta& q, const QString& campo,
+             const QString& nome) {
+    auto& estado = l.estado();
+    auto& visao = l.visao();
+    const QString conta = texto(q, r.conta).left(30);
+    const std::int32_t historico = inteiro(q, r.historico);
+    estado.*r.valorConta = QString();
+    visao.defineTexto(r.campoConta, QString());
+    visao.defineTexto(r.campoHistorico, QString());
+    estado.*r.codHistorico = 0;
+    visao.defineTexto(campo, nome);
+    estado.*r.valorConta = conta;
+    estado.*r.codHistorico = historico;
+    if (!conta.isEmpty()) {
+        visao.defineTexto(r.campoConta, conta);
+        l.contas().teclaEnterConta(r.campoConta, campo);
+    }
+    if (estado.*r.codHistorico > 0) {
+        visao.defineTexto(r.campoHistorico, QString::number(estado.*r.codHistorico));
+        l.catalogos().saidaCatalogo(r.campoHistorico);
+    }
+}
+
 } // namespace
 
 void CatalogosAL::entradaCatalogo(const QString& campo) {
@@ -135,47 +181,12 @@ void CatalogosAL::saidaCatalogo(const QString& campo) {
     if (achou) {
         const std::int32_t cod = inteiro(q, c->codigo);
         const QString nome = texto(q, c->nome);
-        // Client, supplier and origin bank hand on a default account and history.
-        struct Repasse {
-            const char* campo;
-            const char* conta;
-            const char* historico;
-            TextoFixo<30> EstadoAL::*valorConta;
-            const char* campoConta;
-            std::int32_t EstadoAL::*codHistorico;
-            const char* campoHistorico;
-        };
-        static const Repasse repasses[] = {
-            {"Ed_Cliente", "ccn_cli", "hpn_cli", &EstadoAL::ContaCred1, "Ed_Cred1",
-             &EstadoAL::CodHistPad1, "Ed_HistPad1"},
-            {"Ed_Fornecedor", "ccn_for", "hpn_for", &EstadoAL::ContaDeb2, "Ed_Deb2",
-             &EstadoAL::CodHistPad2, "Ed_HistPad2"},
-            {"Ed_Banco2", "ccn_ban", "hpn_ban", &EstadoAL::ContaCred2, "Ed_Cred2",
-             &EstadoAL::CodHisPadBan, "Ed_HisPadBan"},
-        };
         const Repasse* r = nullptr;
-        for (const auto& x : repasses)
+        for (const auto& x : Repasses)
             if (campo == QLatin1String(x.campo)) r = &x;
         if (r) {
-            const QString conta = texto(q, r->conta).left(30);
-            const std::int32_t historico = inteiro(q, r->historico);
-            l_.estado().*r->valorConta = QString();
-            l_.visao().defineTexto(r->campoConta, QString());
-            l_.visao().defineTexto(r->campoHistorico, QString());
-            l_.estado().*r->codHistorico = 0;
             codigo = cod;
-            l_.visao().defineTexto(campo, nome);
-            l_.estado().*r->valorConta = conta;
-            l_.estado().*r->codHistorico = historico;
-            if (!conta.isEmpty()) {
-                l_.visao().defineTexto(r->campoConta, conta);
-                l_.contas().teclaEnterConta(r->campoConta, campo);
-            }
-            if (l_.estado().*r->codHistorico > 0) {
-                l_.visao().defineTexto(r->campoHistorico,
-                                       QString::number(l_.estado().*r->codHistorico));
-                saidaCatalogo(r->campoHistorico);
-            }
+            repassa(l_, *r, q, campo, nome);
         } else {
             codigo = cod;
             l_.visao().defineTexto(campo, nome);
