@@ -412,8 +412,8 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     while (dir.size() > 1 && dir.back() == '/')
         dir.pop_back();
     caminho = dir + "/tabelas.sqlite";
-    std::string nomeBase = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
-    contexto = caminho + ", " + nomeBase;
+    std::string descricao = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
+    contexto = caminho + ", " + descricao;
 
     sqlite3* c = nullptr;
     int rc = sqlite3_open_v2(caminho.c_str(), &c, SQLITE_OPEN_READWRITE, nullptr);
