@@ -291,8 +291,9 @@ struct Conjunto::Impl {
     // Up to |n| rows after (or before) the marker, in the direction of reading. |lista|
     // replaces the select list (the row id and order value still follow it), and |porLinha|
     // receives each row's statement; the default reads whole records.
+    // |m| is a copy: callers move their own marker as rows arrive.
     template <class F>
-    void percorre(const std::optional<Marcador>& m, bool apos, std::size_t n,
+    void percorre(const std::optional<Marcador> m, bool apos, std::size_t n,
                   const std::string& listaSel, F&& porLinha) const {
         std::size_t lidos = 0;
         auto segmento = [&](const std::string& filtro, bool comOrdem, bool comLinha,
