@@ -3,7 +3,7 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan demo test test-asan format clean
+.PHONY: all deps build build-asan demo test test-asan bench format clean
 
 all: build
 
@@ -30,6 +30,10 @@ test: build
 
 test-asan: build-asan
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j$(JOBS)
+
+# Timings on generated data trees (kept in $(BUILD)/bench-dados, made on the first run).
+bench: build
+	$(BUILD)/bin/notera-bench $(BENCH_ARGS)
 
 format:
 	find . -path ./build -prune -o -path ./build-asan -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i

@@ -70,10 +70,12 @@ uint8_t NOTERA_CALL reserva(const char* const*, int32_t) {
 }
 void NOTERA_CALL libera(const char* const*, int32_t) {}
 
+QWidget* janela = nullptr; // the form, once shown
+
+// The form's focused control, as a robot finds it: the window's own focus child, which
+// holds even while the window is not the active one (offscreen, after a dialog).
 QWidget* foco(const char* esperado) {
-    // After a dialog the form gives the focus back once its window is active again.
-    QCoreApplication::processEvents();
-    QWidget* w = QApplication::focusWidget();
+    QWidget* w = janela ? janela->focusWidget() : nullptr;
     if (!w || w->objectName() != QLatin1String(esperado)) {
         std::fprintf(stderr, "bench-formulario: focus on %s, expected %s\n",
                      w ? qPrintable(w->objectName()) : "nothing", esperado);
@@ -96,6 +98,7 @@ protected:
             static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName() == "notera.ativada") {
             inicioForm = ms(inicio_);
             janela_ = qobject_cast<QWidget*>(alvo);
+            janela = janela_;
             QTimer::singleShot(0, this, [this] { roda(); });
         }
         return false;
