@@ -85,26 +85,45 @@ QWidget* foco(const char* esperado) {
     return w;
 }
 
+// Watches for the form to become active. The first run goes through the scenario; later
+// runs only time the start and leave.
 class Cenario : public QObject {
 public:
-    Cenario(int vezes, Relogio::time_point inicio) : vezes_(vezes), inicio_(inicio) {}
-    double inicioForm = -1;
-    std::vector<double> trocas;
+    explicit Cenario(int vezes) : vezes_(vezes) {}
+    void inicia(bool completo) {
+        inicio_ = Relogio::now();
+        completo_ = completo;
+        ativa_ = false;
+    }
+    std::vector<double> inicios, trocas;
 
 protected:
     bool eventFilter(QObject* alvo, QEvent* e) override {
-        if (e->type() == QEvent::DynamicPropertyChange && inicioForm < 0 &&
+        if (e->type() == QEvent::DynamicPropertyChange && !ativa_ &&
             alvo->objectName() == QLatin1String("FormAL") &&
             static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName() == "notera.ativada") {
-            inicioForm = ms(inicio_);
+            ativa_ = true;
+            inicios.push_back(ms(inicio_));
             janela_ = qobject_cast<QWidget*>(alvo);
             janela = janela_;
-            QTimer::singleShot(0, this, [this] { roda(); });
+            QTimer::singleShot(0, this, [this] {
+                if (completo_)
+                    roda();
+                else
+                    sai();
+            });
         }
         return false;
     }
 
 private:
+    void sai() {
+        if (auto* sair = janela_->findChild<QAbstractButton*>(QStringLiteral("BtSair")))
+            sair->click();
+        else
+            janela_->close();
+    }
+
     void roda() {
         // Origin switches: 2, 3, 2, ... each a real switch of the origin environment.
         for (int i = 0; i < vezes_ + 1 && !falhou; ++i) {
@@ -133,14 +152,12 @@ private:
             }
             if (QWidget* f = foco("Ed_Custo2")) QTest::keyClick(f, Qt::Key_Backtab);
         }
-        if (auto* sair = janela_->findChild<QAbstractButton*>(QStringLiteral("BtSair")))
-            sair->click();
-        else
-            janela_->close();
+        sai();
     }
 
     int vezes_;
     Relogio::time_point inicio_;
+    bool completo_ = false, ativa_ = false;
     QWidget* janela_ = nullptr;
 };
 
@@ -178,18 +195,22 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    const auto inicio = Relogio::now();
-    Cenario cenario(vezes, inicio);
+    Cenario cenario(vezes);
     app.installEventFilter(&cenario);
     const auto dir = textoCurto(base::utf8ParaCp1252(dados));
     const auto lanPag = textoCurto("TbLanPag.db"), chqPag = textoCurto("TbChqPag.db"),
                lanRec = textoCurto("TbLanRec.db");
-    GeraAL(dir.data(), 1, 1, 1500.0, lanPag.data(), chqPag.data(), lanRec.data(), &seleciona, "",
-           &reserva, &libera, "", 46366.0);
+    // The first call also pays for the toolkit's one-time start; the median is of the rest.
+    for (int i = 0; i <= vezes && !falhou; ++i) {
+        cenario.inicia(i == 0);
+        GeraAL(dir.data(), 1, 1, 1500.0, lanPag.data(), chqPag.data(), lanRec.data(), &seleciona,
+               "", &reserva, &libera, "", 46366.0);
+    }
     app.removeEventFilter(&cenario);
 
-    if (falhou || cenario.inicioForm < 0) return 1;
-    std::printf("form start\t%.3f\n", cenario.inicioForm);
+    if (falhou || cenario.inicios.size() < 2) return 1;
+    cenario.inicios.erase(cenario.inicios.begin());
+    std::printf("form start\t%.3f\n", bench::mediana(cenario.inicios));
     std::printf("origin switch\t%.3f\n", bench::mediana(cenario.trocas));
     std::printf("dialog at prefix\t%.3f\n", bench::mediana(dialogos));
     std::printf("peak rss\t%.1f\n", static_cast<double>(bench::picoMemoriaKb()) / 1024.0);
