@@ -87,17 +87,11 @@ std::optional<std::string> acimaDoPrefixo(std::string p) {
 // SQLite's order of values under the BINARY collation: NULL, numbers, texts, blobs.
 int comparaValores(const Valor& a, const Valor& b) {
     auto classe = [](const Valor& v) {
-        switch (v.dado().index()) {
-        case 0:
-            return 0;
-        case 1:
-        case 2:
-            return 1;
-        case 3:
-            return 2;
-        default:
-            return 3;
-        }
+        const auto& d = v.dado();
+        if (std::holds_alternative<std::monostate>(d)) return 0;
+        if (std::holds_alternative<std::string>(d)) return 2;
+        if (std::holds_alternative<Bytes>(d)) return 3;
+        return 1; // integers, floating values and money
     };
     int ca = classe(a), cb = classe(b);
     if (ca != cb) return ca < cb ? -1 : 1;
@@ -205,6 +199,8 @@ struct Conjunto::Impl {
                     sqlite3_bind_double(s, i, x);
                 else if constexpr (std::is_same_v<T, std::string>)
                     sqlite3_bind_text64(s, i, x.data(), x.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+                else if constexpr (std::is_same_v<T, base::Dinheiro>)
+                    sqlite3_bind_double(s, i, x.emReais()); // stored as REAL reais
                 else if (x.empty())
                     sqlite3_bind_zeroblob(s, i, 0);
                 else

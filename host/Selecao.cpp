@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr int TamanhoJanela = 100; // rows read at a time
-constexpr int MargemAcima = 5;     // rows left above the current one before reading more
+constexpr int TamanhoJanela = 40; // rows read at a time: about two screens
+constexpr int MargemAcima = 5;    // rows left above the current one before reading more
 
 QString deCp1252(const std::string& s) {
     return QString::fromStdString(base::cp1252ParaUtf8(s));

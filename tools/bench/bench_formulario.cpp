@@ -209,6 +209,7 @@ int main(int argc, char** argv) {
     app.removeEventFilter(&cenario);
 
     if (falhou || cenario.inicios.size() < 2) return 1;
+    std::printf("form start, first\t%.3f\n", cenario.inicios.front());
     cenario.inicios.erase(cenario.inicios.begin());
     std::printf("form start\t%.3f\n", bench::mediana(cenario.inicios));
     std::printf("origin switch\t%.3f\n", bench::mediana(cenario.trocas));

@@ -11,8 +11,9 @@
 
 #include "db/Conjunto.h"
 #include "db/Esquema.h"
-#include "entry/Execucao.h"
-#include "posting/Registros.h"
+#include "notera/core/Execucao.h"
+#include "notera/form/TextosTransferencia.h"
+#include "notera/posting/Registros.h"
 
 #include <QGuiApplication>
 
@@ -198,7 +199,7 @@ void abrePostagem(Execucao& ex, const std::string& dados) {
 }
 
 DadosTransferencia transferencia() {
-    DadosTransferencia d;
+    TextosTransferencia d;
     auto& e = d.estado;
     e.CodEmpresa = 2;
     e.CodEmpDestino = 1;
@@ -226,7 +227,7 @@ DadosTransferencia transferencia() {
         e.GradeAux.defineCelula(1, r + 1, QStringLiteral("1"));
         e.GradeAux.defineCelula(8, r + 1, QStringLiteral("1.1.01.002"));
     }
-    return d;
+    return LeTransferencia(d);
 }
 
 struct FechaSqlite {
@@ -439,10 +440,11 @@ Postagem medePostagem(const std::string& dados, int vezes) {
     abrePostagem(ex, dados);
     Con bruta = conexaoBruta(dados);
     auto posta = [&] {
-        DadosTransferencia d = transferencia();
-        const auto operacao = NumeraAL(ex, d);
-        if (d.estado.NumeroAL <= 0 || !GravaPagar(ex, d, operacao, d.estado.NumeroAL) ||
-            !GravaReceber(ex, d, d.estado.NumeroAL))
+        const DadosTransferencia d = transferencia();
+        std::int32_t numeroAL = 0;
+        const auto operacao = NumeraAL(ex, d, numeroAL);
+        if (numeroAL <= 0 || !GravaPagar(ex, d, operacao, numeroAL) ||
+            !GravaReceber(ex, d, numeroAL))
             throw db::Erro("a transfer was not posted");
     };
     posta(); // warms the caches and shows what a posting writes
@@ -679,6 +681,7 @@ int main(int argc, char** argv) {
             };
             linhas.push_back({nome, unidade, v(pequeno), v(grande), limite, razao, {}});
         };
+        form("form start, first", "GeraAL to form shown, first call", "ms", NAN, NAN);
         form("form start", "GeraAL to form shown (offscreen)", "ms", 150, 2);
         form("origin switch", "origin switch", "ms", 150, 2);
         form("dialog at prefix", "selection dialog at a prefix's match", "ms", 150, 2);
