@@ -1,0 +1,515 @@
+// notera-dados importar / exportar: Paradox trees written here through pxlib are brought
+// into the store and read back field by field with SQL; refusals, damaged tables, a round
+// trip, and a transfer posted by the host on imported books.
+
+#include "paradox/FixturaParadox.h"
+
+#include "Host.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using apoio::sql;
+using fixtura::Campo;
+using fixtura::carimbo;
+using fixtura::dia;
+using fixtura::hora;
+using fixtura::Linha;
+
+namespace {
+
+std::string cp1252(const std::string& utf8) {
+    // The few accented letters the fixtures use, UTF-8 to code page 1252.
+    static const std::map<std::string, char> t = {
+        {"á", '\xe1'}, {"ã", '\xe3'}, {"ç", '\xe7'}, {"é", '\xe9'}, {"ê", '\xea'}, {"í", '\xed'},
+        {"ó", '\xf3'}, {"õ", '\xf5'}, {"ú", '\xfa'}, {"Á", '\xc1'}, {"Ç", '\xc7'}, {"É", '\xc9'},
+        {"Ã", '\xc3'}, {"Ê", '\xca'}, {"Ó", '\xd3'}, {"€", '\x80'}};
+    std::string r;
+    for (std::size_t i = 0; i < utf8.size();) {
+        bool achou = false;
+        for (auto& [u, c] : t)
+            if (utf8.compare(i, u.size(), u) == 0) {
+                r += c;
+                i += u.size();
+                achou = true;
+                break;
+            }
+        if (!achou) r += utf8[i++];
+    }
+    return r;
+}
+
+std::string bytes(std::initializer_list<int> b) {
+    std::string s;
+    for (int c : b)
+        s.push_back(static_cast<char>(c));
+    return s;
+}
+
+// A "logo": bytes of every value, long enough for its own blob block.
+std::string logotipo(std::size_t n, int semente) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>((i * 7 + static_cast<std::size_t>(semente)) % 256);
+    return s;
+}
+
+std::string hex(const std::string& s) {
+    static const char* d = "0123456789ABCDEF";
+    std::string r;
+    for (unsigned char c : s) {
+        r += d[c >> 4];
+        r += d[c & 15];
+    }
+    return r;
+}
+
+std::string um(const std::string& arquivo, const std::string& consulta) {
+    std::string r = sql(arquivo, consulta);
+    while (!r.empty() && r.back() == '\n')
+        r.pop_back();
+    return r;
+}
+
+std::string loja(const std::string& dados, const std::string& sub) {
+    return dados + "/Tabelas/" + sub + (sub.empty() ? "" : "/") + "tabelas.sqlite";
+}
+
+const std::string Memo = "Observação longa: " + std::string(300, 'x') + " fim çã";
+const std::string Logo1 = logotipo(5000, 1); // its own 4 kB blocks in the .MB
+const std::string Logo2 = logotipo(300, 2);  // shares a block with other small blobs
+
+// The register: two companies, the logo, a field the system does not use, and a memo.
+void escreveRegistro(const std::string& dir) {
+    fixtura::escreve(dir + "/TBEMP",
+                     {{"cod_emp", pxfLong, 4},
+                      {"nom_emp", pxfAlpha, 40},
+                      {"cid_emp", pxfAlpha, 30},
+                      {"uf_emp", pxfAlpha, 2},
+                      {"cen_emp", pxfShort, 2},
+                      {"cfg_emp", pxfAlpha, 30},
+                      {"nal_emp", pxfLong, 4},
+                      {"nos_emp", pxfLong, 4},
+                      {"imag_emp", pxfGraphic, 20},
+                      {"ins_emp", pxfAlpha, 14},
+                      {"obs_emp", pxfMemoBLOb, 30}},
+                     {{1L, cp1252("ALFA ÁGUA & CIA"), cp1252("São Paulo"), "SP", 0L,
+                       "NNNNNNNNNNNNNNNNNNNNNQNNNNNR", 124L, 0L, fixtura::grafico(Logo1),
+                       "123.456.789", cp1252(Memo)},
+                      {2L,
+                       "BETA",
+                       "Recife",
+                       "PE",
+                       0L,
+                       "NNNNNNNNNNNNNNNNNNNNNXNNNNN",
+                       0L,
+                       0L,
+                       fixtura::grafico(Logo2),
+                       {},
+                       {}}});
+}
+
+// Catalogue rows the transfer of the end-to-end case needs, in each company.
+void escreveCatalogos(const std::string& dir) {
+    fixtura::escreve(dir + "/TbFor",
+                     {{"cod_for", pxfLong, 4},
+                      {"nom_for", pxfAlpha, 40},
+                      {"ccn_for", pxfAlpha, 30},
+                      {"hpn_for", pxfLong, 4}},
+                     {{7L, "FORNECEDOR SETE", "2.1.02.001", 3L}});
+    fixtura::escreve(dir + "/TbBan",
+                     {{"cod_ban", pxfLong, 4},
+                      {"nom_ban", pxfAlpha, 40},
+                      {"ccb_ban", pxfAlpha, 30},
+                      {"ccn_ban", pxfAlpha, 30},
+                      {"hpn_ban", pxfLong, 4}},
+                     {{5L, "BANCO CINCO", "1.1.01.005", "1.1.01.005", 4L}});
+    fixtura::escreve(dir + "/tbcli",
+                     {{"COD_CLI", pxfLong, 4},
+                      {"NOM_CLI", pxfAlpha, 40},
+                      {"CCN_CLI", pxfAlpha, 30},
+                      {"HPN_CLI", pxfLong, 4}},
+                     {{8L, cp1252("CLIENTE OITO çã"), "1.1.03.001", 3L}});
+    fixtura::escreve(dir + "/TbHis", {{"cod_his", pxfLong, 4}, {"nom_his", pxfAlpha, 40}},
+                     {{3L, cp1252("TRANSFERÊNCIA")}, {4L, cp1252("DEPÓSITO")}});
+    fixtura::escreve(dir + "/TbPla",
+                     {{"cde_pla", pxfAlpha, 30},
+                      {"cdr_pla", pxfLong, 4},
+                      {"nom_pla", pxfAlpha, 40},
+                      {"plag_pla", pxfAlpha, 30}},
+                     {{"2.1.02.001", 114L, "A PAGAR", {}},
+                      {"1.1.01.005", 105L, "BANCO CINCO", {}},
+                      {"1.1.03.001", 109L, "A RECEBER", {}}});
+}
+
+// One table with every field kind, unknown to the system.
+const std::vector<Campo> CamposTudo = {
+    {"alfa", pxfAlpha, 20},        {"data", pxfDate, 4},        {"curto", pxfShort, 2},
+    {"longo", pxfLong, 4},         {"moeda", pxfCurrency, 8},   {"numero", pxfNumber, 8},
+    {"logico", pxfLogical, 1},     {"memo", pxfMemoBLOb, 15},   {"blob", pxfBLOb, 15},
+    {"memof", pxfFmtMemoBLOb, 15}, {"grafico", pxfGraphic, 15}, {"hora", pxfTime, 4},
+    {"carimbo", pxfTimestamp, 8},  {"auto", pxfAutoInc, 4},     {"bcd", pxfBCD, 17, 2},
+    {"bytes", pxfBytes, 6},        {"ole", pxfOLE, 15}};
+
+void escreveTudo(const std::string& dir) {
+    std::string todos;
+    for (int i = 0; i < 256; ++i)
+        todos.push_back(static_cast<char>(i));
+    fixtura::escreve(dir + "/TbTudo", CamposTudo,
+                     {{cp1252("Ação é €"), dia(1850, 3, 1), -7L, 2147483647L, 1234.5678, -0.1, 1L,
+                       cp1252("memória ") + std::string(3000, 'm'), todos, "{\\rtf1 x}",
+                       fixtura::grafico("GIF89a"), hora(13, 45, 30), carimbo(1850, 3, 1, 6, 30, 15),
+                       1L, "-12.34", bytes({0, 1, 2, 0xFE, 0xFF, 0x80}), std::string("OLE")},
+                      {"",
+                       dia(2050, 7, 9),
+                       32767L,
+                       -2147483647L,
+                       -0.0001,
+                       1e300,
+                       0L,
+                       {},
+                       {},
+                       {},
+                       {},
+                       hora(0, 0, 0),
+                       carimbo(2099, 12, 31, 23, 59, 59),
+                       2L,
+                       "99999.99",
+                       {},
+                       {}},
+                      Linha(CamposTudo.size(), fixtura::Valor{})});
+}
+
+// A table in code page 850: ç is 0x87, ã is 0xC6 there.
+void escreveCp850(const std::string& dir) {
+    fixtura::escreve(dir + "/TbDos", {{"nome", pxfAlpha, 10}}, {{bytes({'A', 0x87, 0xC6, 'O'})}},
+                     850);
+}
+
+void escreveArvore(const std::string& origem) {
+    fs::create_directories(origem + "/Tabelas/001");
+    fs::create_directories(origem + "/Tabelas/2");
+    escreveRegistro(origem + "/Tabelas");
+    escreveCatalogos(origem + "/Tabelas/001");
+    escreveCatalogos(origem + "/Tabelas/2");
+    escreveTudo(origem + "/Tabelas/001");
+    escreveCp850(origem + "/Tabelas/2");
+    // Not tables: left alone.
+    apoio::gravaArquivo(origem + "/Tabelas/001/TbFor.PX", "index");
+    apoio::gravaArquivo(origem + "/Tabelas/LEIAME.TXT", "x");
+}
+
+std::map<std::string, std::string> conteudo(const std::string& raiz) {
+    std::map<std::string, std::string> r;
+    for (auto& e : fs::recursive_directory_iterator(raiz))
+        if (e.is_regular_file()) r[e.path().string()] = apoio::leArquivo(e.path().string());
+    return r;
+}
+
+apoio::Resultado notera(std::vector<std::string> args) {
+    args.insert(args.begin(), apoio::binario("notera-dados"));
+    return apoio::executa(args);
+}
+
+class Importacao : public ::testing::Test {
+protected:
+    apoio::DirTemp dir;
+    std::string origem = dir / "paradox", destino = dir / "dados";
+    void SetUp() override { escreveArvore(origem); }
+};
+
+TEST_F(Importacao, TodaAArvoreCampoPorCampo) {
+    auto antes = conteudo(origem);
+    auto r = notera({"importar", origem, destino});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("Tabelas/TbEmp: 2 registros\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Tabelas/001/TbTudo: 3 registros\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Tabelas/002/TbCli: 1 registro\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("importação: 13 tabelas, 22 registros, 0 tabelas ignoradas\n"),
+              std::string::npos)
+        << r.out;
+    // The source is only read.
+    EXPECT_EQ(conteudo(origem), antes);
+
+    const std::string reg = loja(destino, "");
+    EXPECT_EQ(um(reg, "SELECT cod_emp, nom_emp, cid_emp, uf_emp, cen_emp, cfg_emp, nal_emp, "
+                      "nos_emp, ins_emp, obs_emp FROM TbEmp ORDER BY cod_emp"),
+              "1|ALFA ÁGUA & CIA|São Paulo|SP|0|NNNNNNNNNNNNNNNNNNNNNQNNNNNR|124|0|123.456.789|" +
+                  Memo + "\n2|BETA|Recife|PE|0|NNNNNNNNNNNNNNNNNNNNNXNNNNN|0|0||");
+    // The logos as bytes, the large one from its own blocks, the small one from a shared one.
+    EXPECT_EQ(um(reg, "SELECT hex(imag_emp) FROM TbEmp WHERE cod_emp = 1"), hex(Logo1));
+    EXPECT_EQ(um(reg, "SELECT hex(imag_emp) FROM TbEmp WHERE cod_emp = 2"), hex(Logo2));
+    // Columns the system does not use keep their closest kind.
+    EXPECT_EQ(um(reg, "SELECT type FROM pragma_table_info('TbEmp') WHERE name IN "
+                      "('ins_emp', 'obs_emp') ORDER BY name"),
+              "TEXT\nTEXT");
+
+    const std::string e1 = loja(destino, "001");
+    // Every kind, row by row: texts in UTF-8, dates before 1900 and after 2038, money to
+    // four decimals, logicals as 0/1, times on day zero, blobs as bytes.
+    EXPECT_EQ(um(e1, "SELECT alfa, data, curto, longo, moeda, numero, logico, hora, carimbo, "
+                     "auto, bcd, hex(bytes), typeof(moeda) FROM TbTudo ORDER BY rowid"),
+              "Ação é €|1850-03-01|-7|2147483647|1234.5678|-0.1|1|1899-12-30 13:45:30|"
+              "1850-03-01 06:30:15|1|-12.34|000102FEFF80|real\n"
+              "|2050-07-09|32767|-2147483647|-0.0001|1.0e+300|0|1899-12-30|2099-12-31 23:59:59|2|"
+              "99999.99||real\n"
+              "||||||||||||null");
+    EXPECT_EQ(
+        um(e1, "SELECT memo, memof, hex(blob), hex(grafico), hex(ole) FROM TbTudo "
+               "WHERE rowid = 1"),
+        "memória " + std::string(3000, 'm') + "|{\\rtf1 x}|" +
+            [] {
+                std::string t;
+                for (int i = 0; i < 256; ++i)
+                    t.push_back(static_cast<char>(i));
+                return hex(t);
+            }() +
+            "|" + hex("GIF89a") + "|" + hex("OLE"));
+    EXPECT_EQ(
+        um(e1, "SELECT group_concat(name || ':' || type, ' ') FROM pragma_table_info('TbTudo')"),
+        "alfa:TEXT data:DATETIME TEXT curto:INTEGER longo:INTEGER moeda:MONEY REAL "
+        "numero:REAL logico:INTEGER memo:TEXT blob:IMAGE BLOB memof:TEXT grafico:IMAGE BLOB "
+        "hora:DATETIME TEXT carimbo:DATETIME TEXT auto:INTEGER bcd:MONEY REAL bytes:IMAGE BLOB "
+        "ole:IMAGE BLOB");
+    // Names match without regard to case: tbcli with COD_CLI lands in TbCli.cod_cli.
+    EXPECT_EQ(um(e1, "SELECT cod_cli, nom_cli, ccn_cli, hpn_cli FROM TbCli"),
+              "8|CLIENTE OITO çã|1.1.03.001|3");
+    EXPECT_EQ(um(e1, "SELECT cod_his, nom_his FROM TbHis ORDER BY cod_his"),
+              "3|TRANSFERÊNCIA\n4|DEPÓSITO");
+    // Company "2" is stored as 002; its table in code page 850 reads as the same letters.
+    EXPECT_EQ(um(loja(destino, "002"), "SELECT nome FROM TbDos"), "AçãO");
+    // Tables the tree did not hold exist, empty, as everywhere else.
+    EXPECT_EQ(um(e1, "SELECT count(*) FROM TbLanPag"), "0");
+}
+
+TEST_F(Importacao, RecusaTabelaComRegistrosSemGravarNada) {
+    // A destination where one company's clients already hold a row.
+    ASSERT_EQ(notera({"criar", destino, "1", "2"}).saida, 0);
+    sql(loja(destino, "002"), "INSERT INTO TbCli (cod_cli, nom_cli) VALUES (99, 'JÁ ESTAVA')");
+    auto r = notera({"importar", origem, destino});
+    EXPECT_EQ(r.saida, 1);
+    EXPECT_NE(r.err.find("a tabela Tabelas/002/TbCli do destino já tem registros"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("nada foi gravado"), std::string::npos) << r.err;
+    EXPECT_EQ(um(loja(destino, ""), "SELECT count(*) FROM TbEmp"), "0");
+    EXPECT_EQ(um(loja(destino, "001"), "SELECT count(*) FROM TbCli"), "0");
+    EXPECT_EQ(um(loja(destino, "001"), "SELECT count(*) FROM sqlite_schema WHERE name = 'TbTudo'"),
+              "0");
+
+    // --substituir replaces the rows; importing again the same way gives the same rows.
+    for (int vez = 0; vez < 2; ++vez) {
+        r = notera({"importar", origem, destino, "--substituir"});
+        EXPECT_EQ(r.saida, 0) << r.err;
+        EXPECT_EQ(um(loja(destino, "002"), "SELECT cod_cli FROM TbCli"), "8");
+        EXPECT_EQ(um(loja(destino, ""), "SELECT count(*) FROM TbEmp"), "2");
+        EXPECT_EQ(um(loja(destino, "001"), "SELECT count(*) FROM TbTudo"), "3");
+    }
+    // Without it, a second import is refused, naming each table that holds rows.
+    r = notera({"importar", origem, destino});
+    EXPECT_EQ(r.saida, 1);
+    EXPECT_NE(r.err.find("Tabelas/TbEmp"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Tabelas/001/TbTudo"), std::string::npos) << r.err;
+    EXPECT_EQ(um(loja(destino, ""), "SELECT count(*) FROM TbEmp"), "2");
+}
+
+// A damaged table is named with its reason and skipped; the others are imported.
+struct Dano {
+    const char* nome;
+    std::function<void(const std::string& tabela)> estraga; // path without ending
+    const char* motivo;
+};
+
+void remendo(const std::string& arquivo, std::size_t pos, const std::string& b) {
+    std::fstream f(arquivo, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(pos));
+    f.write(b.data(), static_cast<std::streamsize>(b.size()));
+}
+
+TEST_F(Importacao, TabelasDanificadasSaoIgnoradas) {
+    const std::vector<Dano> casos = {
+        {"cabeçalho",
+         [](const std::string& t) { remendo(t + ".DB", 0, std::string(0x58, '\xff')); },
+         "cabeçalho danificado"},
+        {"tipo desconhecido",
+         // First field's kind: in the field table after the fixed header (0x78).
+         [](const std::string& t) { remendo(t + ".DB", 0x78, bytes({0x11})); },
+         "o campo alfa é de um tipo desconhecido (0x11)"},
+        {"truncado",
+         [](const std::string& t) { fs::resize_file(t + ".DB", fs::file_size(t + ".DB") - 700); },
+         "arquivo truncado"},
+        {"sem blobs", [](const std::string& t) { fs::remove(t + ".MB"); },
+         "arquivo de blobs ausente (TbTudo.MB)"},
+    };
+    for (auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        apoio::DirTemp d;
+        std::string o = d / "paradox", dst = d / "dados";
+        escreveArvore(o);
+        c.estraga(o + "/Tabelas/001/TbTudo");
+        auto antes = conteudo(o);
+        auto r = notera({"importar", o, dst});
+        EXPECT_EQ(r.saida, 3) << r.err;
+        EXPECT_NE(r.err.find("ignorada Tabelas/001/TbTudo: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.motivo), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find("importação: 12 tabelas, 19 registros, 1 tabela ignorada"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(um(loja(dst, "001"), "SELECT count(*) FROM sqlite_schema WHERE name = 'TbTudo'"),
+                  "0");
+        EXPECT_EQ(um(loja(dst, ""), "SELECT count(*) FROM TbEmp"), "2");
+        EXPECT_EQ(conteudo(o), antes);
+    }
+}
+
+TEST_F(Importacao, BlobTruncadoNaSegundaLinhaNaoDeixaNadaDaTabela) {
+    // The register's .MB: header, the large logo (two blocks), then one shared block with
+    // the memo at 336..665 and the small logo at 672..979. Cut inside the small logo.
+    const std::string mb = origem + "/Tabelas/TBEMP.MB";
+    ASSERT_EQ(fs::file_size(mb), 4u * 4096);
+    fs::resize_file(mb, 3 * 4096 + 700);
+    auto r = notera({"importar", origem, destino});
+    EXPECT_EQ(r.saida, 3) << r.err;
+    EXPECT_NE(r.err.find("ignorada Tabelas/TbEmp: " + origem +
+                         "/Tabelas/TBEMP.DB: registro 2, campo imag_emp: arquivo de blobs "
+                         "truncado"),
+              std::string::npos)
+        << r.err;
+    // The first row was read and written, then taken back with the rest of the table.
+    EXPECT_EQ(um(loja(destino, ""), "SELECT count(*) FROM TbEmp"), "0");
+    EXPECT_EQ(um(loja(destino, "001"), "SELECT count(*) FROM TbTudo"), "3");
+}
+
+// Every table of a store tree, row by row, as text from SQL.
+std::map<std::string, std::string> tudo(const std::string& dados) {
+    std::map<std::string, std::string> r;
+    for (auto& sub : {std::string(), std::string("001"), std::string("002")}) {
+        std::string arq = loja(dados, sub);
+        std::istringstream nomes(
+            sql(arq, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name"));
+        for (std::string t; std::getline(nomes, t);) {
+            std::string cols = um(arq, "SELECT group_concat('quote(\"' || name || '\")', ' || "
+                                       "''|'' || ') FROM pragma_table_info('" +
+                                           t + "')");
+            r[sub + "/" + t] =
+                um(arq,
+                   "SELECT group_concat(name || ':' || type) FROM pragma_table_info('" + t + "')") +
+                "\n" + sql(arq, "SELECT " + cols + " FROM \"" + t + "\" ORDER BY rowid");
+        }
+    }
+    return r;
+}
+
+TEST_F(Importacao, IdaEVoltaDaOsMesmosRegistros) {
+    ASSERT_EQ(notera({"importar", origem, destino}).saida, 0);
+    const std::string px = dir / "exportado", volta = dir / "volta";
+    auto r = notera({"exportar", destino, px});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(fs::file_size(px + "/Tabelas/TbEmp.MB") % 4096, 0u);
+    EXPECT_NE(r.out.find("Tabelas/TbEmp: 2 registros\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(apoio::existe(px + "/Tabelas/TbEmp.DB"));
+    EXPECT_TRUE(apoio::existe(px + "/Tabelas/TbEmp.MB"));
+    EXPECT_TRUE(apoio::existe(px + "/Tabelas/002/TbDos.DB"));
+    r = notera({"importar", px, volta});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    auto a = tudo(destino), b = tudo(volta);
+    EXPECT_EQ(a.size(), b.size());
+    for (auto& [t, linhas] : a) {
+        SCOPED_TRACE(t);
+        EXPECT_EQ(b[t], linhas);
+    }
+    EXPECT_NE(a["/TbEmp"].find("X'" + hex(Logo1) + "'"), std::string::npos);
+
+    // A second export over the first is refused, naming the files, unless --substituir.
+    auto antes = conteudo(px);
+    r = notera({"exportar", destino, px});
+    EXPECT_EQ(r.saida, 1);
+    EXPECT_NE(r.err.find(px + "/Tabelas/TbEmp.DB já existe"), std::string::npos) << r.err;
+    EXPECT_EQ(conteudo(px), antes);
+    r = notera({"exportar", destino, px, "--substituir"});
+    EXPECT_EQ(r.saida, 0) << r.err;
+}
+
+// The books of two companies brought in from Paradox, then a transfer with two cheques
+// posted on them by the host's robot; its records are read back with SQL.
+TEST(LivrosImportados, TransferenciaComDoisCheques) {
+    apoio::DirTemp d;
+    const std::string o = d / "paradox", dados = d / "dados";
+    fs::create_directories(o + "/Tabelas/001");
+    fs::create_directories(o + "/Tabelas/002");
+    escreveRegistro(o + "/Tabelas");
+    escreveCatalogos(o + "/Tabelas/001");
+    escreveCatalogos(o + "/Tabelas/002");
+    auto r = notera({"importar", o, dados});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    apoio::gravaArquivo(dados + "/Contabilidade.exe", "");
+    auto e = apoio::rodaHost(d,
+                             {"transferencia", "--dados", dados + "/", "--empresa", "1", "--valor",
+                              "1500", "--ref", "NF 10", "--controle", "CTL", "--contabil", "--data",
+                              "2026-03-04"},
+                             "type 2\nkey Enter\n"
+                             "type 7\nkey Enter\n"
+                             "focus Ed_Banco2\ntype 5\nkey Enter\n"
+                             "focus Ed_HistVar2\ntype \"LOTE 3\"\n"
+                             "focus GradeChq\n"
+                             "key Enter\nkey Enter\n"
+                             "type 501\nkey Enter\n"
+                             "key Backspace\ntype 1200\nkey Enter\n"
+                             "key Enter\nkey Enter\n"
+                             "key Enter\n"
+                             "key Enter\nkey Enter\n"
+                             "type 502\nkey Enter\n"
+                             "key Enter\nkey Enter\n"
+                             "key Down\nkey Down\nkey Enter\n"
+                             "type 05012027\nkey Enter\n"
+                             "key Enter\n"
+                             "key Backspace\nkey Enter\n"
+                             "answer Nao\n"
+                             "focus Ed_Cliente\ntype 8\nkey Enter\n"
+                             "focus Ed_HistVar1\ntype \"TRANSF B\"\n"
+                             "answer Nao\nclick BtOk\n");
+    ASSERT_EQ(e.r.saida, 0) << e.r.err;
+    EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+    const std::string reg = loja(dados, ""), des = loja(dados, "001"), ori = loja(dados, "002");
+    EXPECT_EQ(um(reg, "SELECT cod_emp, nal_emp, nos_emp FROM TbEmp ORDER BY cod_emp"),
+              "1|125|1\n2|0|0");
+    EXPECT_EQ(um(ori, "SELECT num_lan, dat_lan, ccf_lan, ban_lan, dup_lan, val_lan, d_c_lan, "
+                      "nal_lan, emp_lan FROM TbLanPag ORDER BY num_lan"),
+              "1|2026-03-04|7|5|AL 125|1500.0|C|125|1\n"
+              "2|2026-03-04|7|5|AL 125|1500.0|D|125|1");
+    EXPECT_EQ(um(ori, "SELECT num_chq, ban_chq, val_chq, sit_chq, dup_chq, nop_chq FROM TbChqPag "
+                      "ORDER BY lan_chq"),
+              "501|5|1200.0|P|AL 125|1\n502|5|300.0|C|AL 125|1");
+    EXPECT_EQ(um(des, "SELECT num_lan, ccf_lan, dup_lan, val_lan, ped_lan, nal_lan, emp_lan "
+                      "FROM TbLanRec ORDER BY num_lan"),
+              "1|8|AL 125|1500.0|2|125|2\n2|8|AL 125|1500.0|2|125|2");
+    EXPECT_EQ(um(des, "SELECT nal_cal, tot_cal, Ori_cal, dat_cal FROM TbCal"),
+              "125|1500.0|2|2026-03-04");
+    // The imported books around the new records are as they were.
+    EXPECT_EQ(um(reg, "SELECT nom_emp, hex(imag_emp) = '" + hex(Logo1) +
+                          "' FROM TbEmp WHERE cod_emp = 1"),
+              "ALFA ÁGUA & CIA|1");
+    EXPECT_EQ(um(des, "SELECT count(*) FROM TbPla"), "3");
+}
+
+TEST(LinhaDeComando, UsoErrado) {
+    for (auto args : std::vector<std::vector<std::string>>{
+             {"importar"}, {"importar", "a"}, {"exportar", "a", "b", "c"}}) {
+        auto r = notera(args);
+        EXPECT_EQ(r.saida, 2);
+        EXPECT_NE(r.err.find("uso: notera-dados importar ORIGEM DESTINO"), std::string::npos);
+    }
+    apoio::DirTemp d;
+    auto r = notera({"importar", d.caminho(), d / "dados"});
+    EXPECT_EQ(r.saida, 1);
+    EXPECT_NE(r.err.find("diretório Tabelas não encontrado"), std::string::npos) << r.err;
+}
+
+} // namespace
