@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 BUILD_WINDOWS ?= build-windows
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan windows demo test test-asan format clean
+.PHONY: all deps build build-asan windows demo test test-asan bench format clean
 
 all: build
 
@@ -37,6 +37,10 @@ test: build
 
 test-asan: build-asan
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j$(JOBS)
+
+# Timings on generated data trees (kept in $(BUILD)/bench-dados, made on the first run).
+bench: build
+	$(BUILD)/bin/notera-bench $(BENCH_ARGS)
 
 format:
 	find . -path ./build -prune -o -path ./build-asan -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i
