@@ -3,9 +3,9 @@
 #include "notera/notera.h"
 
 #include "Execucao.h"
-#include "form/FormAL.h"
 #include "base/BrFormat.h"
 #include "base/Cp1252.h"
+#include "form/FormAL.h"
 #include "platform/Dialogs.h"
 #include "posting/Confirma.h"
 
@@ -98,7 +98,7 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
     } catch (const std::exception& e) {
         platform::mostraErro(
             QStringLiteral("Não foi possível consultar as tabela da empresas\r\n") +
-            QString::fromStdString(e.what()));
+            falhaDaEmpresa(CodEmpDestino, ex.DirEmpDestino, ex.DirCatDestino, e.what()));
         return false;
     }
     ex.servicos = ServicosHost(SelecionaRegistro, ReservaTabelas, LiberaTabelas);

@@ -2,6 +2,8 @@
 
 #include "form/Contas.h"
 
+#include <QFileInfo>
+
 namespace notera {
 
 namespace {
@@ -60,6 +62,15 @@ TTabOrigem::TTabOrigem()
     TbChqPag.defineNome("TbChqPag.db");
     TbLctOri.defineNome("TbLct");
     TbTotOri.defineNome("TbTot");
+}
+
+QString falhaDaEmpresa(int codigo, const QString& dirEmpresa, const QString& dirCatalogo,
+                       const char* erro) {
+    QString s = QStringLiteral("empresa %1, diretório %2").arg(codigo).arg(dirEmpresa);
+    if (dirCatalogo != dirEmpresa) s += QStringLiteral(", catálogos em %1").arg(dirCatalogo);
+    for (const QString& d : {dirEmpresa, dirCatalogo})
+        if (!QFileInfo(d).isDir()) return s + QStringLiteral(": o diretório %1 não existe").arg(d);
+    return s + QStringLiteral(": ") + QString::fromStdString(erro);
 }
 
 QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo) {

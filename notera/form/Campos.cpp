@@ -509,7 +509,7 @@ void LogicaAL::trocaOrigem() {
         if (gerencial) o.QTbPlaG.abre();
     } catch (const std::exception& e) {
         mensagens().erro(QStringLiteral("Erro na consulta as tabelas da empresa indicada.\r\n") +
-                         QString::fromStdString(e.what()));
+                         falhaDaEmpresa(estado_.CodEmpresa, dirEmpresa, dirCatalogo, e.what()));
     }
 
     estado_.CodFornecedor = 0;
