@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-xkb-utils
   poppler-utils
   clang-format
+  clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 
 missing=()
