@@ -216,4 +216,65 @@ TEST_F(Hostil, TransferenciaComTextosHostisGravadaEImpressa) {
     EXPECT_EQ(v.saida, 0) << v.out << v.err;
 }
 
+// The cheque's texts come from the same catalogues: the files keep their form whatever the
+// texts hold.
+TEST_F(Hostil, ChequeComTextosHostis) {
+    const std::string porta = dir / "porta.prn";
+    apoio::gravaArquivo(dir / "respostas.txt", "answer Sim\nanswer Sim\n");
+    auto r = apoio::executa({apoio::binario("notera-host"),
+                             "cheque",
+                             "--porta",
+                             porta,
+                             "--valor",
+                             "1234.50",
+                             "--banco",
+                             "1",
+                             "--nome-banco",
+                             "Banco\r\nPRINT /D:" + marca() + " /etc/passwd\x1b",
+                             "--numero",
+                             "4321",
+                             "--data",
+                             "2003-03-05",
+                             "--portador",
+                             "A\r\n\x1b\xc2\xa3 999,99 " + shell(),
+                             "--cidade",
+                             "Rio\x1b@\r\n" + shell(),
+                             "--empresa",
+                             "Emp\tresa\r\n" + shell(),
+                             "--verso",
+                             "Pague\x1b@\r\n" + shell(),
+                             "--copia",
+                             "--script",
+                             dir / "respostas.txt",
+                             "--log",
+                             dir / "log.jsonl"},
+                            {{"QT_QPA_PLATFORM", "offscreen"},
+                             {"TMPDIR", dir.caminho()},
+                             {"XDG_RUNTIME_DIR", dir.caminho()}});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    std::string arquivo = r.out;
+    while (!arquivo.empty() && (arquivo.back() == '\n' || arquivo.back() == '\r'))
+        arquivo.pop_back();
+    ASSERT_TRUE(arquivo.ends_with(".TXT")) << r.out;
+    const std::string lote = arquivo.substr(0, arquivo.size() - 4) + ".BAT";
+    EXPECT_EQ(apoio::leArquivo(lote),
+              "MODE COM1:9600,N,8,1\r\nPRINT /D:" + porta + " " + arquivo + "\r\nEXIT\r\n");
+    // The copy, the last file written: lines end in CR LF only, escapes only open a line.
+    const std::string copia = apoio::leArquivo(arquivo);
+    ASSERT_NE(copia.find("COPIA DE CHEQUE"), std::string::npos);
+    for (std::size_t i = 0; i < copia.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(copia[i]);
+        if (c == '\r') {
+            ASSERT_TRUE(i + 1 < copia.size() && copia[i + 1] == '\n') << i;
+        } else if (c == '\n') {
+            ASSERT_TRUE(i > 0 && copia[i - 1] == '\r') << i;
+        } else if (c == 0x1b) {
+            ASSERT_EQ(i, 0u);
+        } else {
+            ASSERT_TRUE(c >= ' ' && c != 0x7f) << "byte " << int(c) << " at " << i;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(marca()));
+}
+
 } // namespace
