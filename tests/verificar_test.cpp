@@ -182,6 +182,11 @@ const Falha Falhas[] = {
     {"NumLanRepetido", 2,
      "DROP INDEX TbLanPag_num_lan; INSERT INTO TbLanPag SELECT * FROM TbLanPag WHERE num_lan = 2",
      "numero-duplicado", "TbLanPag: num_lan 2 em 2 registros"},
+    {"NumLanRepetidoAlemDaPrimeiraJanela", 2,
+     "DROP INDEX TbLanPag_num_lan; WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 "
+     "FROM n WHERE i < 9099) INSERT INTO TbLanPag (num_lan) SELECT i FROM n;"
+     "INSERT INTO TbLanPag (num_lan) VALUES (9000)",
+     "numero-duplicado", "TbLanPag: num_lan 9000 em 2 registros"},
     {"NumLanReceberRepetido", 1,
      "DROP INDEX TbLanRec_num_lan; INSERT INTO TbLanRec SELECT * FROM TbLanRec WHERE num_lan = 1",
      "numero-duplicado", "TbLanRec: num_lan 1"},
