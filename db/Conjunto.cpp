@@ -162,6 +162,8 @@ struct Conjunto::Impl {
                     sqlite3_bind_double(s, i, x);
                 else if constexpr (std::is_same_v<T, std::string>)
                     sqlite3_bind_text64(s, i, x.data(), x.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+                else if constexpr (std::is_same_v<T, base::Dinheiro>)
+                    sqlite3_bind_double(s, i, x.emReais()); // stored as REAL reais
                 else if (x.empty())
                     sqlite3_bind_zeroblob(s, i, 0);
                 else

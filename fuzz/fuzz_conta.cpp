@@ -2,7 +2,7 @@
 // structural code, the synthetic test and the displayed reduced code. The input is the
 // configuration, a NUL, then the typed text.
 
-#include "form/Contas.h"
+#include "notera/core/Contas.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Dates typed through the mask "  /  /    ": the empty test and the date reader.
 
-#include "form/Operacoes.h"
+#include "notera/form/Operacoes.h"
 
 #include <cstddef>
 #include <cstdint>

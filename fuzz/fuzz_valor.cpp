@@ -1,7 +1,7 @@
 // Amounts as typed: the amount reader, the decimal reader, the key filter and the code
 // reader, on any bytes read as UTF-8 and as Latin-1.
 
-#include "form/Operacoes.h"
+#include "notera/form/Operacoes.h"
 
 #include <cstddef>
 #include <cstdint>
