@@ -3,9 +3,10 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
 FUZZ_S     ?= 30
+BUILD_WINDOWS ?= build-windows
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan demo test test-asan fuzz format clean
+.PHONY: all deps build build-asan windows demo test test-asan fuzz format clean
 
 all: build
 
@@ -23,6 +24,12 @@ $(BUILD_ASAN)/CMakeCache.txt: | deps
 
 build-asan: deps $(BUILD_ASAN)/CMakeCache.txt
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
+
+# Cheque.dll for 32-bit Windows hosts and its Wine test host, cross-built with mingw-w64.
+windows: deps
+	cmake -S cheque/windows -B $(BUILD_WINDOWS) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+	cmake --build $(BUILD_WINDOWS) -j$(JOBS)
 
 demo: build
 	@bash scripts/demo.sh $(BUILD)
@@ -47,4 +54,4 @@ format:
 	find . -path ./build -prune -o -path ./build-asan -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) demo-out
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_WINDOWS) demo-out
