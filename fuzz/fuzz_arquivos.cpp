@@ -2,6 +2,7 @@
 // come from the input cut at NUL bytes. Every file keeps its form: lines end in CR LF, an
 // escape only opens a line, no other control character gets through.
 
+#include "FormaDosArquivos.h"
 #include "PrintFiles.h"
 
 #include <cstddef>
@@ -10,25 +11,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-
-namespace {
-
-void confere(const std::string& f) {
-    for (std::size_t i = 0; i < f.size(); ++i) {
-        const auto c = static_cast<unsigned char>(f[i]);
-        if (c == '\r') {
-            if (i + 1 >= f.size() || f[i + 1] != '\n') std::abort();
-        } else if (c == '\n') {
-            if (i == 0 || f[i - 1] != '\r') std::abort();
-        } else if (c == 0x1B) {
-            if (i != 0 && (i < 2 || f.compare(i - 2, 2, "\r\n") != 0)) std::abort();
-        } else if (c < ' ' || c == 0x7F) {
-            std::abort();
-        }
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
     std::string_view resto(reinterpret_cast<const char*>(dados), tamanho);
@@ -48,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     d.banco = static_cast<int>(tamanho);
     d.numero = static_cast<int>(tamanho * 7);
     d.data = 37685.0;
-    confere(cheque::arquivoFrente(d));
-    confere(cheque::arquivoVerso(d.verso));
-    confere(cheque::arquivoCopia(d, "UM REAL"));
+    confereFormaDoArquivo(cheque::arquivoFrente(d));
+    confereFormaDoArquivo(cheque::arquivoVerso(d.verso));
+    confereFormaDoArquivo(cheque::arquivoCopia(d, "UM REAL"));
     return 0;
 }
