@@ -857,6 +857,15 @@ std::int64_t Conjunto::proximoNumero(std::string_view campo) {
     return s->valor(0).comoInteiro() + 1;
 }
 
+void Conjunto::apagaTodos() {
+    auto& i = *impl_;
+    i.garanteNavegacao(*this);
+    if (i.ehConsulta || !i.atualizavel) i.falha("somente uma tabela pode ser esvaziada");
+    i.executa("DELETE FROM " + i.tabela);
+    i.atual.reset();
+    i.bof = i.eof = true;
+}
+
 Tabela::Tabela(std::string diretorio, std::string nome) {
     defineDiretorio(std::move(diretorio));
     defineNome(std::move(nome));

@@ -139,6 +139,9 @@ public:
     // unit commits; the field's unique key stays the backstop outside one.
     std::int64_t proximoNumero(std::string_view campo);
 
+    // Removes every record of the table (not of a query's selection only: refused there).
+    void apagaTodos();
+
 protected:
     Conjunto();
     struct Impl;

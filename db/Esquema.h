@@ -58,6 +58,16 @@ std::string tipoServidor(Tipo tipo, bool soData);
 std::vector<std::string> comandosCriacaoServidor(const TabelaEsquema& tabela,
                                                  const std::string& esquema);
 
+// Adds tables to a directory that already keeps some (its file or its schema).
+void acrescentaTabelas(const std::string& diretorio, const std::vector<TabelaEsquema>& tabelas);
+
+// Whether a directory keeps tables (its file exists; its schema holds a table).
+bool existemTabelas(const std::string& diretorio);
+// The tables a directory keeps, by their stored names.
+std::vector<std::string> tabelasDe(const std::string& diretorio);
+// Directories of the data tree |dados| that keep tables, relative to it ("Tabelas/001").
+std::vector<std::string> diretoriosDe(const std::string& dados);
+
 // The known layout of a table by name (either level), or null.
 const TabelaEsquema* tabelaConhecida(const std::string& nome);
 

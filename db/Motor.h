@@ -61,6 +61,11 @@ public:
     // A table's name as stored, matched without regard to case; empty when absent.
     virtual std::string nomeGuardado(const std::string& diretorio, const std::string& nome) = 0;
 
+    // The tables a directory holds, as stored.
+    virtual std::vector<std::string> tabelas(const std::string& diretorio) = 0;
+    // Directories of the tree that hold tables, relative to the tree's top (server only).
+    virtual std::vector<std::string> diretorios() { return {}; }
+
     // The engine's text for a table that is not there.
     virtual std::string semTabela(const std::string& nome) const = 0;
 

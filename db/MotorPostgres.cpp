@@ -291,6 +291,38 @@ public:
         return PQntuples(r.get()) ? PQgetvalue(r.get(), 0, 0) : std::string();
     }
 
+    std::vector<std::string> tabelas(const std::string& diretorio) override {
+        auto r = pergunta("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON "
+                          "n.oid = c.relnamespace WHERE n.nspname = $1 AND c.relkind = 'r' "
+                          "ORDER BY c.oid",
+                          {esquemaDe(raiz_, diretorio)});
+        std::vector<std::string> v;
+        for (int i = 0; i < PQntuples(r.get()); ++i)
+            v.push_back(PQgetvalue(r.get(), i, 0));
+        return v;
+    }
+
+    std::vector<std::string> diretorios() override {
+        // The path kept with each schema when it was made; else the schema's name.
+        auto r = pergunta("SELECT n.nspname, coalesce(obj_description(n.oid, 'pg_namespace'), "
+                          "'') FROM pg_namespace n WHERE EXISTS (SELECT 1 FROM pg_class c WHERE "
+                          "c.relnamespace = n.oid AND c.relkind = 'r') AND n.nspname NOT LIKE "
+                          "'pg\\_%' AND n.nspname <> 'information_schema' ORDER BY 1",
+                          {});
+        std::vector<std::string> v;
+        for (int i = 0; i < PQntuples(r.get()); ++i) {
+            std::string caminho = PQgetvalue(r.get(), i, 1);
+            std::string nome = PQgetvalue(r.get(), i, 0);
+            if (caminho.empty() || esquemaDe("/r", "/r/" + caminho) != nome) {
+                caminho = nome;
+                for (auto& c : caminho)
+                    if (c == '_') c = '/';
+            }
+            v.push_back(caminho);
+        }
+        return v;
+    }
+
     std::string semTabela(const std::string& nome) const override {
         return "relation \"" + sql::minusculas(nome) + "\" does not exist";
     }

@@ -215,6 +215,23 @@ public:
         return c->passo() ? c->valor(0).comoTexto() : std::string();
     }
 
+    std::vector<std::string> tabelas(const std::string& diretorio) override {
+        std::string q = usaDiretorio(diretorio);
+        std::vector<std::string> r;
+        try {
+            auto c = prepara("SELECT name FROM " + q +
+                             "sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                             "ORDER BY rowid");
+            while (c->passo())
+                r.push_back(c->valor(0).comoTexto());
+        } catch (...) {
+            largaDiretorio(diretorio);
+            throw;
+        }
+        largaDiretorio(diretorio);
+        return r;
+    }
+
     std::string semTabela(const std::string& nome) const override {
         return "no such table: " + nome;
     }
@@ -259,6 +276,14 @@ private:
     // Rollback journal kept in place (no file created and removed per commit), full sync.
     void preparaArquivo(const std::string& nome) {
         std::string q = sql::aspas(nome);
+        if (!sqlite3_get_autocommit(con_.get())) {
+            // Attached inside a transaction, where the modes cannot change: a rollback journal
+            // (the default of a file not in WAL) keeps the commit atomic, WAL would not.
+            auto modo = prepara("PRAGMA " + q + ".journal_mode");
+            if (!modo->passo() || modo->valor(0).comoTexto() == "wal")
+                throw Erro("arquivo em modo WAL aberto dentro de uma unidade de trabalho");
+            return;
+        }
         auto modo = prepara("PRAGMA " + q + ".journal_mode=PERSIST");
         if (!modo->passo() || modo->valor(0).comoTexto() != "persist")
             throw Erro("o arquivo continua em modo " + modo->valor(0).comoTexto() +

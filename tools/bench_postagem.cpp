@@ -2,19 +2,25 @@
 // receivables, ledger entries and totals) on the demo data, first as shipped and then with
 // 10^6 earlier records in each numbered table, and prints the time per transfer.
 // A benchmark, not a test: it prints figures and checks only that the records landed.
+// bench-postagem [TRANSFERS] [--banco URI]: with a server's URI the demo data tree is made
+// there (DIR/banco.conf). Each figure is taken twice: record by record as the writers post
+// outside a unit of work, and with each transfer one unit of work.
 
 #include "Dados.h"
+#include "db/Armazem.h"
 #include "entry/Execucao.h"
 #include "posting/Registros.h"
 
 #include <QGuiApplication>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -116,6 +122,37 @@ void enche(const std::string& arquivo, const char* sql) {
     sqlite3_close(c);
 }
 
+// The same on the server, in the companies' schemas.
+void cresceNoServidor(const std::string& uri, int n) {
+    PGconn* c = PQconnectdb(uri.c_str());
+    if (PQstatus(c) != CONNECTION_OK) {
+        std::fprintf(stderr, "%s", PQerrorMessage(c));
+        PQfinish(c);
+        return;
+    }
+    const std::string serie = " FROM generate_series(1000, " + std::to_string(1000 + n) + ") i";
+    for (const char* esquema : {"tabelas_001", "tabelas_002"}) {
+        const std::string e = esquema;
+        for (const std::string& sql :
+             {"INSERT INTO " + e + ".tblct (num_lct, dat_lct, val_lct) SELECT i, '2025-01-02', 1" +
+                  serie,
+              "INSERT INTO " + e +
+                  ".tblanrec (num_lan, dat_lan, val_lan) SELECT i, '2025-01-02', 1" + serie,
+              "INSERT INTO " + e +
+                  ".tblanpag (num_lan, dat_lan, val_lan) SELECT i, '2025-01-02', 1" + serie,
+              "INSERT INTO " + e +
+                  ".tbchqpag (lan_chq, ven_chq, val_chq) SELECT i, '2025-01-02', 1" + serie,
+              "ANALYZE " + e + ".tblct", "ANALYZE " + e + ".tblanrec", "ANALYZE " + e + ".tblanpag",
+              "ANALYZE " + e + ".tbchqpag"}) {
+            PGresult* r = PQexec(c, sql.c_str());
+            if (PQresultStatus(r) != PGRES_COMMAND_OK)
+                std::fprintf(stderr, "%s", PQresultErrorMessage(r));
+            PQclear(r);
+        }
+    }
+    PQfinish(c);
+}
+
 void cresce(const std::string& dados, int n) {
     const std::string serie =
         "WITH RECURSIVE n(i) AS (SELECT 1000 UNION ALL SELECT i+1 FROM n WHERE i < " +
@@ -141,19 +178,22 @@ void cresce(const std::string& dados, int n) {
     }
 }
 
-double posta(const std::string& dados, int vezes) {
+double posta(const std::string& dados, int vezes, bool emUnidade) {
     Execucao ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<SemTela>());
     ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
     abre(ex, dados);
     const auto inicio = std::chrono::steady_clock::now();
     for (int i = 0; i < vezes; ++i) {
         DadosTransferencia d = transferencia();
+        std::optional<db::UnidadeDeTrabalho> unidade;
+        if (emUnidade) unidade.emplace(u8(ex.DirTabelas));
         const auto operacao = NumeraAL(ex, d);
         if (d.estado.NumeroAL <= 0 || !GravaPagar(ex, d, operacao, d.estado.NumeroAL) ||
             !GravaReceber(ex, d, d.estado.NumeroAL)) {
             std::fprintf(stderr, "a transfer was not posted\n");
             return -1;
         }
+        if (unidade) unidade->confirma();
     }
     const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - inicio;
     return ms.count() / vezes;
@@ -164,18 +204,42 @@ double posta(const std::string& dados, int vezes) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // the demo data draws its logos
-    const int vezes = argc > 1 ? std::atoi(argv[1]) : 50;
+    int vezes = 50;
+    std::string uri;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--banco" && i + 1 < argc)
+            uri = argv[++i];
+        else if (a == "--help" || a == "-h" || (vezes = std::atoi(a.c_str())) <= 0) {
+            std::fputs("uso: bench-postagem [TRANSFERENCIAS] [--banco URI]\n", stderr);
+            return a == "--help" || a == "-h" ? 0 : 2;
+        }
+    }
     const auto base = std::filesystem::temp_directory_path() / "bench-postagem";
     std::filesystem::remove_all(base);
     const std::string dados = (base / "dados").string();
-    ::dados::demo(dados);
+    try {
+        ::dados::demo(dados, uri);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench-postagem: %s\n", e.what());
+        return 1;
+    }
 
-    std::printf(
-        "%d transfers of 2 cheques each (2 payables, 2 receivables, 2 cheques, ledger entries):\n",
-        vezes);
-    std::printf("  demo data as shipped      %8.2f ms per transfer\n", posta(dados, vezes));
-    cresce(dados, 1000000);
-    std::printf("  10^6 rows in each table   %8.2f ms per transfer\n", posta(dados, vezes));
+    std::printf("%d transfers of 2 cheques each (2 payables, 2 receivables, 2 cheques, ledger "
+                "entries), %s:\n",
+                vezes, uri.empty() ? "SQLite" : "PostgreSQL");
+    std::printf("  demo data, record by record      %8.2f ms per transfer\n",
+                posta(dados, vezes, false));
+    std::printf("  demo data, one unit of work      %8.2f ms per transfer\n",
+                posta(dados, vezes, true));
+    if (uri.empty())
+        cresce(dados, 1000000);
+    else
+        cresceNoServidor(uri, 1000000);
+    std::printf("  10^6 rows, record by record      %8.2f ms per transfer\n",
+                posta(dados, vezes, false));
+    std::printf("  10^6 rows, one unit of work      %8.2f ms per transfer\n",
+                posta(dados, vezes, true));
     std::filesystem::remove_all(base);
     return 0;
 }

@@ -78,15 +78,40 @@ std::string uriDoServidorDeTestes() {
     return leUri(arquivo);
 }
 
+namespace {
+
+std::string criaBanco() {
+    static std::atomic<int> contador{0};
+    std::string nome = "notera_t" + std::to_string(getpid()) + "_" + std::to_string(++contador);
+    PQclear(Pg(uriDoServidorDeTestes()).roda("CREATE DATABASE " + nome));
+    return nome;
+}
+
+void apagaBanco(const std::string& nome) {
+    try {
+        PQclear(
+            Pg(uriDoServidorDeTestes()).roda("DROP DATABASE IF EXISTS " + nome + " WITH (FORCE)"));
+    } catch (...) {
+        // The server goes away with the test run.
+    }
+}
+
+} // namespace
+
+BancoDeTestes::BancoDeTestes() : nome_(criaBanco()) {
+    uri_ = comBanco(uriDoServidorDeTestes(), nome_);
+}
+
+BancoDeTestes::~BancoDeTestes() {
+    apagaBanco(nome_);
+}
+
 Arvore::Arvore(Motor motor) : motor_(motor) {
     fs::create_directories(dir_.caminho() / "Tabelas" / "001");
     fs::create_directories(dir_.caminho() / "Tabelas" / "002");
     if (motor_ == Motor::Postgres) {
-        static std::atomic<int> contador{0};
-        std::string admin = uriDoServidorDeTestes();
-        banco_ = "notera_t" + std::to_string(getpid()) + "_" + std::to_string(++contador);
-        Pg(admin).roda("CREATE DATABASE " + banco_);
-        uri_ = comBanco(admin, banco_);
+        banco_ = criaBanco();
+        uri_ = comBanco(uriDoServidorDeTestes(), banco_);
         std::ofstream conf(dir_.caminho() / "banco.conf");
         conf << "# servidor de testes\n\n   " << uri_ << "  \n# fim\n";
     }

@@ -37,6 +37,19 @@ private:
     std::string uri_, banco_;
 };
 
+// An empty database of its own on the test server, dropped at the end.
+class BancoDeTestes {
+public:
+    BancoDeTestes();
+    ~BancoDeTestes();
+    BancoDeTestes(const BancoDeTestes&) = delete;
+    BancoDeTestes& operator=(const BancoDeTestes&) = delete;
+    const std::string& uri() const { return uri_; }
+
+private:
+    std::string uri_, nome_;
+};
+
 // The URI of the throw-away server that the test run started (CTest fixture), or a failure
 // naming what is missing.
 std::string uriDoServidorDeTestes();

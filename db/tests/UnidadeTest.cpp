@@ -8,9 +8,12 @@
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 
+namespace fs = std::filesystem;
 using db::Valor;
 
 namespace {
@@ -240,5 +243,52 @@ TEST_P(Unidade, ReservaNoServidorEhTravaConsultiva) {
 
 INSTANTIATE_TEST_SUITE_P(Armazens, Unidade, ::testing::Values(Motor::Sqlite, Motor::Postgres),
                          [](const auto& info) { return nomeDoMotor(info.param); });
+
+} // namespace
+
+namespace {
+
+TEST(Configuracao, UriDoBancoConf) {
+    struct Caso {
+        const char* texto;
+        const char* uri;
+    } casos[] = {
+        {"postgresql:///dados?host=/run/pg\n", "postgresql:///dados?host=/run/pg"},
+        {"# servidor da matriz\n\n  \t postgresql://u@h/db  \r\n# outro\npostgresql://x/y\n",
+         "postgresql://u@h/db"},
+        {"", ""},
+        {"# só comentário\n\n", ""},
+        {"postgresql://a/b", "postgresql://a/b"},
+    };
+    for (auto& c : casos)
+        EXPECT_EQ(db::uriDeConfiguracao(c.texto), c.uri) << c.texto;
+}
+
+TEST(Configuracao, EsquemaDeCadaDiretorio) {
+    TempDir raiz;
+    fs::create_directories(raiz.caminho() / "Tabelas" / "001");
+    { std::ofstream(raiz.caminho() / "banco.conf") << "postgresql:///x\n"; }
+    struct Caso {
+        std::string diretorio;
+        const char* esquema;
+    } casos[] = {
+        {raiz.str() + "/Tabelas", "tabelas"},
+        {raiz.str() + "/Tabelas/", "tabelas"},
+        {raiz.str() + "/Tabelas/001", "tabelas_001"},
+        {raiz.str() + "/Tabelas/001/../001//", "tabelas_001"},
+        {raiz.str() + "/Tabelas/Filial/A", "tabelas_filial_a"},
+    };
+    for (auto& c : casos) {
+        auto l = db::localDe(c.diretorio);
+        EXPECT_TRUE(l.servidor());
+        EXPECT_EQ(l.esquema, c.esquema) << c.diretorio;
+        EXPECT_EQ(l.raiz, raiz.str());
+        EXPECT_EQ(l.uri, "postgresql:///x");
+    }
+    std::ofstream(raiz.caminho() / "banco.conf") << "# nada\n";
+    EXPECT_THROW(db::localDe(raiz.str() + "/Tabelas"), db::Erro);
+    fs::remove(raiz.caminho() / "banco.conf");
+    EXPECT_FALSE(db::localDe(raiz.str() + "/Tabelas/001").servidor());
+}
 
 } // namespace
