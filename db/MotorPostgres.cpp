@@ -11,6 +11,7 @@
 #include <libpq-fe.h>
 
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -173,6 +174,16 @@ public:
                     if (x.find('\0') != std::string::npos)
                         throw Erro("texto com caractere nulo não pode ser gravado");
                     valores_[k] = x;
+                } else if constexpr (std::is_same_v<T, base::Dinheiro>) {
+                    // Exactly the count of ten-thousandths, as NUMERIC(19,4) keeps it.
+                    const std::int64_t n = x.dezMilesimos();
+                    const std::uint64_t m = n < 0 ? 0 - static_cast<std::uint64_t>(n)
+                                                  : static_cast<std::uint64_t>(n);
+                    char buf[40];
+                    std::snprintf(buf, sizeof buf, "%s%llu.%04llu", n < 0 ? "-" : "",
+                                  static_cast<unsigned long long>(m / 10000),
+                                  static_cast<unsigned long long>(m % 10000));
+                    valores_[k] = buf;
                 } else {
                     valores_[k].assign(x.begin(), x.end());
                     formatos_[k] = 1;

@@ -58,6 +58,8 @@ public:
                 else if constexpr (std::is_same_v<T, std::string>)
                     return sqlite3_bind_text64(s_, i, x.data(), x.size(), SQLITE_TRANSIENT,
                                                SQLITE_UTF8);
+                else if constexpr (std::is_same_v<T, base::Dinheiro>)
+                    return sqlite3_bind_double(s_, i, x.emReais()); // stored as REAL reais
                 else if (x.empty())
                     return sqlite3_bind_zeroblob(s_, i, 0);
                 else

@@ -77,21 +77,24 @@ std::int64_t Valor::comoInteiro() const {
                                  std::from_chars(v.data(), v.data() + v.size(), n);
                                  return n;
                              },
-                             [](const Bytes&) -> std::int64_t { return 0; }},
+                             [](const Bytes&) -> std::int64_t { return 0; },
+                             [](base::Dinheiro v) -> std::int64_t {
+                                 return v.dezMilesimos() / base::Dinheiro::Escala;
+                             }},
                       dado_);
 }
 
 double Valor::comoDouble() const {
-    return std::visit(Visita{[](std::monostate) { return 0.0; },
-                             [](std::int64_t v) { return static_cast<double>(v); },
-                             [](double v) { return v; },
-                             [](const std::string& v) {
-                                 double n = 0;
-                                 std::from_chars(v.data(), v.data() + v.size(), n);
-                                 return n;
-                             },
-                             [](const Bytes&) { return 0.0; }},
-                      dado_);
+    return std::visit(
+        Visita{[](std::monostate) { return 0.0; },
+               [](std::int64_t v) { return static_cast<double>(v); }, [](double v) { return v; },
+               [](const std::string& v) {
+                   double n = 0;
+                   std::from_chars(v.data(), v.data() + v.size(), n);
+                   return n;
+               },
+               [](const Bytes&) { return 0.0; }, [](base::Dinheiro v) { return v.emReais(); }},
+        dado_);
 }
 
 std::string Valor::comoTexto() const {
@@ -103,11 +106,18 @@ std::string Valor::comoTexto() const {
                                  return std::string(buf, r.ptr);
                              },
                              [](const std::string& v) { return v; },
-                             [](const Bytes& v) { return std::string(v.begin(), v.end()); }},
+                             [](const Bytes& v) { return std::string(v.begin(), v.end()); },
+                             [](base::Dinheiro v) {
+                                 // As the REAL it is stored as reads back.
+                                 char buf[64];
+                                 auto r = std::to_chars(buf, buf + sizeof buf, v.emReais());
+                                 return std::string(buf, r.ptr);
+                             }},
                       dado_);
 }
 
 base::Dinheiro Valor::comoDinheiro() const {
+    if (auto* d = std::get_if<base::Dinheiro>(&dado_)) return *d;
     if (auto* i = std::get_if<std::int64_t>(&dado_))
         return base::Dinheiro::deDezMilesimos(*i * base::Dinheiro::Escala);
     return base::Dinheiro::deDouble(comoDouble()).value_or(base::Dinheiro{});

@@ -25,12 +25,14 @@ enum class Tipo { Inteiro, Texto, Flutuante, Dinheiro, DataHora, Imagem, Outro }
 
 using Bytes = std::vector<unsigned char>;
 
-// Texts are UTF-8 std::string throughout the store.
-// Stored forms: integer INTEGER, floating and money REAL (reais), date-time TEXT
+// Texts are UTF-8 std::string throughout the store. Money is held exactly, as the fixed-point
+// count it was given as, so that a store with an exact decimal kind receives it unchanged.
+// Stored forms in SQLite: integer INTEGER, floating and money REAL (reais), date-time TEXT
 // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS", image BLOB. NULL reads as 0 or empty.
 class Valor {
 public:
-    using Dado = std::variant<std::monostate, std::int64_t, double, std::string, Bytes>;
+    using Dado =
+        std::variant<std::monostate, std::int64_t, double, std::string, Bytes, base::Dinheiro>;
 
     Valor() = default;
     Valor(std::int64_t v) : dado_(v) {}
@@ -39,7 +41,7 @@ public:
     Valor(std::string v) : dado_(std::move(v)) {}
     Valor(const char* v) : dado_(std::string(v)) {}
     Valor(Bytes v) : dado_(std::move(v)) {}
-    Valor(base::Dinheiro v) : dado_(v.emReais()) {}
+    Valor(base::Dinheiro v) : dado_(v) {}
     Valor(base::Data v); // a whole date
 
     // Date-time as days since 1899-12-30, the fraction being the time of day.
@@ -52,7 +54,7 @@ public:
     std::int64_t comoInteiro() const;
     double comoDouble() const;
     std::string comoTexto() const;
-    // REAL reais rounded to four decimals.
+    // Money as held; REAL reais rounded to four decimals.
     base::Dinheiro comoDinheiro() const;
     // Days since 1899-12-30; 0 for NULL or a text that is not a date.
     double comoDataHora() const;

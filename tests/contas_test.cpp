@@ -1,6 +1,6 @@
 // Chart-of-accounts code rules.
 
-#include "form/Contas.h"
+#include "notera/core/Contas.h"
 
 #include <gtest/gtest.h>
 

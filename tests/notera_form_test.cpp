@@ -1,7 +1,7 @@
 // The transfer form's behaviour driven without widgets, and its text operations.
 
-#include "form/LogicaAL.h"
-#include "form/Operacoes.h"
+#include "notera/form/LogicaAL.h"
+#include "notera/form/Operacoes.h"
 #include "platform/Memoria.h"
 
 #include <gtest/gtest.h>
@@ -332,9 +332,9 @@ TEST(AcaoOk, SegundaEntradaDuranteAAcaoERecusada) {
     logica.estado().CodEmpresa = 2;
     visao.defineTexto("Ed_Valor", "10,00");
     int postagens = 0;
-    logica.definePostagem([&] {
+    logica.definePostagem([&](const notera::DadosTransferencia&) {
         ++postagens;
-        return true;
+        return notera::ResultadoPostagem{};
     });
     visao.mensagensPendentes = [&] { logica.BtOkClick(); };
     logica.BtOkClick();

@@ -3,7 +3,7 @@
 
 #include "Apoio.h"
 #include "Host.h"
-#include "entry/Servicos.h"
+#include "notera/core/Servicos.h"
 #include "host/Reservas.h"
 #include "host/Selecao.h"
 

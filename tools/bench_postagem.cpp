@@ -8,8 +8,9 @@
 
 #include "Dados.h"
 #include "db/Armazem.h"
-#include "entry/Execucao.h"
-#include "posting/Registros.h"
+#include "notera/core/Execucao.h"
+#include "notera/form/TextosTransferencia.h"
+#include "notera/posting/Registros.h"
 
 #include <QGuiApplication>
 
@@ -76,7 +77,7 @@ void abre(Execucao& ex, const std::string& dados) {
 }
 
 DadosTransferencia transferencia() {
-    DadosTransferencia d;
+    TextosTransferencia d;
     auto& e = d.estado;
     e.CodEmpresa = 2;
     e.CodEmpDestino = 1;
@@ -105,7 +106,7 @@ DadosTransferencia transferencia() {
         e.GradeAux.defineCelula(1, r + 1, QStringLiteral("1"));
         e.GradeAux.defineCelula(8, r + 1, QStringLiteral("1.1.01.002"));
     }
-    return d;
+    return LeTransferencia(d);
 }
 
 // 10^6 earlier records in every numbered table of both companies, in one transaction each.
@@ -184,12 +185,13 @@ double posta(const std::string& dados, int vezes, bool emUnidade) {
     abre(ex, dados);
     const auto inicio = std::chrono::steady_clock::now();
     for (int i = 0; i < vezes; ++i) {
-        DadosTransferencia d = transferencia();
+        const DadosTransferencia d = transferencia();
         std::optional<db::UnidadeDeTrabalho> unidade;
         if (emUnidade) unidade.emplace(u8(ex.DirTabelas));
-        const auto operacao = NumeraAL(ex, d);
-        if (d.estado.NumeroAL <= 0 || !GravaPagar(ex, d, operacao, d.estado.NumeroAL) ||
-            !GravaReceber(ex, d, d.estado.NumeroAL)) {
+        std::int32_t numeroAL = 0;
+        const auto operacao = NumeraAL(ex, d, numeroAL);
+        if (numeroAL <= 0 || !GravaPagar(ex, d, operacao, numeroAL) ||
+            !GravaReceber(ex, d, numeroAL)) {
             std::fprintf(stderr, "a transfer was not posted\n");
             return -1;
         }

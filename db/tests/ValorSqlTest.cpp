@@ -30,6 +30,29 @@ TEST(Valor, DinheiroArredondaAQuatroCasas) {
             << c.guardado.comoTexto();
 }
 
+TEST(Valor, DinheiroGuardadoExatamente) {
+    // Counts a double cannot hold exactly keep every digit while in memory; the other
+    // readings are those of the REAL reais the amount is stored as.
+    struct Caso {
+        std::int64_t dezMilesimos;
+        std::int64_t inteiro;
+        const char* texto;
+    } casos[] = {
+        {123456789012345678, 12345678901234, "12345678901234.568"},
+        {-9007199254740993, -900719925474, "-900719925474.0992"},
+        {-15000, -1, "-1.5"},
+        {0, 0, "0"},
+    };
+    for (const auto& c : casos) {
+        const Valor v(base::Dinheiro::deDezMilesimos(c.dezMilesimos));
+        EXPECT_EQ(v.comoDinheiro().dezMilesimos(), c.dezMilesimos);
+        ASSERT_TRUE(std::holds_alternative<base::Dinheiro>(v.dado()));
+        EXPECT_EQ(v.comoInteiro(), c.inteiro) << c.dezMilesimos;
+        EXPECT_EQ(v.comoTexto(), c.texto) << c.dezMilesimos;
+        EXPECT_EQ(v.comoDouble(), static_cast<double>(c.dezMilesimos) / 10000) << c.dezMilesimos;
+    }
+}
+
 TEST(Valor, DataHoraIdaEVolta) {
     struct Caso {
         double dias;

@@ -2,12 +2,13 @@
 
 #include "notera/notera.h"
 
-#include "Execucao.h"
-#include "form/FormAL.h"
 #include "base/BrFormat.h"
 #include "base/Cp1252.h"
+#include "notera/core/Execucao.h"
+#include "notera/form/FormAL.h"
+#include "notera/notice/AvisoAL.h"
+#include "notera/posting/Confirma.h"
 #include "platform/Dialogs.h"
-#include "posting/Confirma.h"
 
 namespace notera {
 
@@ -108,7 +109,13 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
 
     FormAL form;
     form.logica().defineExecucao(&ex);
-    form.logica().definePostagem([&] { return PostaTransferencia(form.logica(), ex); });
+    // The posting writes the records; once they are confirmed the notice is printed, before
+    // the form applies the result.
+    form.logica().definePostagem([&ex](const DadosTransferencia& dados) {
+        ResultadoPostagem r = PostaTransferencia(ex, dados);
+        if (r.Concluida && r.Confirmado) ImprimeAviso(ex, dados, r.NumeroAL);
+        return r;
+    });
     auto& estado = form.logica().estado();
     estado.CodEmpDestino = CodEmpDestino;
     const bool gerencial = Contabil && configuracaoLigada(ex.TabDestino.ConfigEmpresa, 27);

@@ -1,11 +1,12 @@
 // The field handlers of the transfer form: account fields, catalogue lookups and the
 // origin company.
 
-#include "Contas.h"
 #include "LogicaAL.h"
 #include "Operacoes.h"
+#include "notera/core/Contas.h"
 
-#include "entry/Execucao.h"
+#include "notera/core/AoSair.h"
+#include "notera/core/Execucao.h"
 #include "platform/CapsLock.h"
 
 #include <QFileInfo>
@@ -468,20 +469,19 @@ void LogicaAL::trocaOrigem() {
     visao_.defineVisivel(QStringLiteral("Pn_Contabil2"), contabil);
     visao_.defineVisivel(QStringLiteral("Pn_ContabilG2"), gerencial);
 
+    // The account columns come last: the fiscal one with accounts, the managerial one too
+    // with managerial accounts.
     if (!contabil) {
-        visao_.defineColunasGrade(8);
+        visao_.defineColunasGrade(ColContaFiscal);
     } else {
-        visao_.defineColunasGrade(gerencial ? 10 : 9);
-        visao_.defineLarguraColuna(8, estado_.LarguraConta);
-        if (gerencial) visao_.defineLarguraColuna(9, estado_.LarguraConta);
+        visao_.defineColunasGrade(gerencial ? ColunasCheque : ColContaGerencial);
+        visao_.defineLarguraColuna(ColContaFiscal, estado_.LarguraConta);
+        if (gerencial) visao_.defineLarguraColuna(ColContaGerencial, estado_.LarguraConta);
         LimpaGrade();
     }
 
     visao_.cursorDeEspera(true);
-    struct Cursor {
-        VisaoAL& v;
-        ~Cursor() { v.cursorDeEspera(false); }
-    } cursor{visao_};
+    const AoSair cursor([this] { visao_.cursorDeEspera(false); });
 
     for (db::Conjunto* q :
          {static_cast<db::Conjunto*>(&o.QTbFor), static_cast<db::Conjunto*>(&o.QTbRed),

@@ -1,37 +1,14 @@
 #pragma once
-// The state of one transfer, filled by the field handlers and read by the posting.
+// The state of one transfer on the form, filled by the field handlers.
+
+#include "notera/core/TextoFixo.h"
+#include "notera/form/GradeTextos.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <vector>
 
 namespace notera {
-
-// A grid of texts that is never shown: codes kept behind what the cheque grid displays.
-struct GradeTextos {
-    int colunas = 0;
-    int linhas = 0;
-    std::vector<QString> celulas;
-
-    void redimensiona(int novasColunas, int novasLinhas);
-    QString celula(int col, int lin) const;
-    void defineCelula(int col, int lin, const QString& texto);
-};
-
-// A text field of fixed capacity: longer values are cut to it.
-template <int Capacidade> class TextoFixo {
-public:
-    TextoFixo() = default;
-    TextoFixo(const QString& s) : s_(s.left(Capacidade)) {} // NOLINT: assigned like a text
-    const QString& texto() const { return s_; }
-    operator const QString&() const { return s_; } // NOLINT
-    bool vazio() const { return s_.isEmpty(); }
-    bool operator==(const TextoFixo&) const = default;
-
-private:
-    QString s_;
-};
 
 struct EstadoAL {
     std::int32_t CodEmpresa = 0;
@@ -61,17 +38,6 @@ struct EstadoAL {
     bool Confirmado = false;
     int LarguraConta = 0;
     GradeTextos GradeAux;
-};
-
-// Everything the posting reads of a transfer: the form's state, the texts of the amount
-// and of the three variable histories, and the cheque grid as shown (row 0 holds titles).
-struct DadosTransferencia {
-    EstadoAL estado;
-    QString Valor;     // Ed_Valor
-    QString HistVar1;  // Ed_HistVar1
-    QString HistVar2;  // Ed_HistVar2
-    QString HisVarBan; // Ed_HisVarBan
-    GradeTextos Cheques;
 };
 
 } // namespace notera

@@ -176,7 +176,7 @@ void FormAL::monta() {
     lgo->addStretch(0);
 
     auto* lgc = new QVBoxLayout(gbCheques);
-    grade_ = new GradeCheques(2, 10, gbCheques);
+    grade_ = new GradeCheques(2, ColunasCheque, gbCheques);
     grade_->setObjectName(LogicaAL::GradeChq);
     grade_->verticalHeader()->setDefaultSectionSize(px(24));
     grade_->defineMascaras([this](int col) { return logica_.mascaraDaColuna(col); });

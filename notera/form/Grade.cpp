@@ -3,8 +3,8 @@
 #include "LogicaAL.h"
 #include "Operacoes.h"
 
-#include "entry/Execucao.h"
 #include "base/BrFormat.h"
+#include "notera/core/Execucao.h"
 
 namespace notera {
 
@@ -20,9 +20,6 @@ const QStringList Titulos = {"Vencimento",
                              "Quitação",
                              "Conta Fiscal a Crédito",
                              "Conta Gerencial a Crédito"};
-
-constexpr int ColunaConta = 8;
-constexpr int ColunaContaG = 9;
 
 std::int32_t comoInteiro(const QString& t) {
     return leInteiro(t).value_or(0);
@@ -48,7 +45,8 @@ namespace {
 
 void iniciaLinhaAux(GradeTextos& aux, int lin) {
     for (int c = 0; c < aux.colunas; ++c)
-        aux.defineCelula(c, lin, (c >= 1 && c <= 3) ? QStringLiteral("0") : QString());
+        aux.defineCelula(c, lin,
+                         (c >= ColBanco && c <= ColValor) ? QStringLiteral("0") : QString());
 }
 
 } // namespace
@@ -75,7 +73,7 @@ void LogicaAL::NovaLinhaCheque() {
 }
 
 bool LogicaAL::LinhaSemData(int lin) const {
-    return DataVazia(visao_.celula(0, lin));
+    return DataVazia(visao_.celula(ColVencimento, lin));
 }
 bool LogicaAL::UltimaLinha(int lin) const {
     return lin == visao_.linhasGrade() - 1;
@@ -84,9 +82,20 @@ bool LogicaAL::UltimaLinha(int lin) const {
 void LogicaAL::TotalCheques() {
     base::Dinheiro total;
     for (int l = 1; l < visao_.linhasGrade(); ++l)
-        total += ValorMonetario(visao_.celula(3, l), {});
+        total += ValorMonetario(visao_.celula(ColValor, l), {});
+    // The label shows whole cents; the remaining amount is reckoned from what it shows.
+    totalCheques_ =
+        base::Dinheiro::deDezMilesimos(total.centavos() * (base::Dinheiro::Escala / 100));
     visao_.defineTexto(QStringLiteral("Lb_ChqTotal"),
                        QString::fromStdString(base::formataMilhar0_00(total.emReais())));
+}
+
+base::Dinheiro LogicaAL::valorDaTransferencia() const {
+    return ValorMonetario(visao_.texto(QStringLiteral("Ed_Valor")), {});
+}
+
+base::Dinheiro LogicaAL::totalMostrado() const {
+    return totalCheques_;
 }
 
 void LogicaAL::vaiParaCelula(int col, int lin) {
@@ -99,63 +108,64 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
     auto& aux = estado_.GradeAux;
     const QString atual = visao_.celula(col, lin);
     switch (col) {
-    case 0:
-        if (DataVazia(atual)) visao_.defineCelula(0, lin, hoje());
+    case ColVencimento:
+        if (DataVazia(atual)) visao_.defineCelula(ColVencimento, lin, hoje());
         break;
-    case 1: {
-        const std::int32_t codigo = comoInteiro(aux.celula(1, lin));
-        visao_.defineCelula(1, lin,
-                            codigo < 1 ? QString::number(estado_.CodBanco2) : aux.celula(1, lin));
+    case ColBanco: {
+        const std::int32_t codigo = comoInteiro(aux.celula(ColBanco, lin));
+        visao_.defineCelula(ColBanco, lin,
+                            codigo < 1 ? QString::number(estado_.CodBanco2)
+                                       : aux.celula(ColBanco, lin));
         break;
     }
-    case 3: {
-        const auto restante = ValorMonetario(visao_.texto(QStringLiteral("Ed_Valor")), {}) -
-                              ValorMonetario(visao_.texto(QStringLiteral("Lb_ChqTotal")), {});
+    case ColValor: {
+        const auto restante = valorDaTransferencia() - totalMostrado();
         if (restante > base::Dinheiro{} && ValorMonetario(atual, {}) == base::Dinheiro{})
-            visao_.defineCelula(3, lin,
+            visao_.defineCelula(ColValor, lin,
                                 QString::fromStdString(base::formata0_00(restante.emReais())));
         break;
     }
-    case 4:
+    case ColHistorico:
         if (atual.trimmed().isEmpty()) {
             const QString var = visao_.texto(QStringLiteral("Ed_HistVar2"));
             auto& his = execucao_->TabOrigem.QTbHis;
             if (estado_.CodHistPad2 > 0 && his.localiza("cod_his", db::Valor(estado_.CodHistPad2)))
-                visao_.defineCelula(4, lin, texto(his, "nom_his") + ' ' + var);
+                visao_.defineCelula(ColHistorico, lin, texto(his, "nom_his") + ' ' + var);
             else
-                visao_.defineCelula(4, lin, var);
+                visao_.defineCelula(ColHistorico, lin, var);
         }
         break;
-    case ColunaConta: {
+    case ColContaFiscal: {
         auto& ban = execucao_->TabOrigem.QTbBan;
-        const std::int32_t banco = comoInteiro(aux.celula(1, lin));
-        if (aux.celula(ColunaConta, lin).trimmed().isEmpty() && banco > 0 &&
+        const std::int32_t banco = comoInteiro(aux.celula(ColBanco, lin));
+        if (aux.celula(ColContaFiscal, lin).trimmed().isEmpty() && banco > 0 &&
             ban.localiza("cod_ban", db::Valor(banco))) {
             const QString conta = texto(ban, "ccb_ban");
-            visao_.defineCelula(ColunaConta, lin, conta);
-            aux.defineCelula(ColunaConta, lin, conta);
+            visao_.defineCelula(ColContaFiscal, lin, conta);
+            aux.defineCelula(ColContaFiscal, lin, conta);
         } else {
-            visao_.defineCelula(ColunaConta, lin, aux.celula(ColunaConta, lin).trimmed());
+            visao_.defineCelula(ColContaFiscal, lin, aux.celula(ColContaFiscal, lin).trimmed());
         }
         break;
     }
-    case ColunaContaG: {
+    case ColContaGerencial: {
         auto& pla = execucao_->TabOrigem.QTbPla;
         auto& plaG = execucao_->TabOrigem.QTbPlaG;
-        const QString fiscal = aux.celula(ColunaConta, lin);
+        const QString fiscal = aux.celula(ColContaFiscal, lin);
         bool preenchida = false;
-        if (!fiscal.trimmed().isEmpty() && aux.celula(ColunaContaG, lin).trimmed().isEmpty() &&
+        if (!fiscal.trimmed().isEmpty() && aux.celula(ColContaGerencial, lin).trimmed().isEmpty() &&
             pla.localiza("cde_pla", db::Valor(u8(fiscal)))) {
             const QString plag = texto(pla, "plag_pla");
             if (!plag.trimmed().isEmpty() && plaG.localiza("cde_pla", db::Valor(u8(plag)))) {
                 const QString g = texto(plaG, "cde_pla");
-                visao_.defineCelula(ColunaContaG, lin, g);
-                aux.defineCelula(ColunaContaG, lin, g);
+                visao_.defineCelula(ColContaGerencial, lin, g);
+                aux.defineCelula(ColContaGerencial, lin, g);
                 preenchida = true;
             }
         }
         if (!preenchida)
-            visao_.defineCelula(ColunaContaG, lin, aux.celula(ColunaContaG, lin).trimmed());
+            visao_.defineCelula(ColContaGerencial, lin,
+                                aux.celula(ColContaGerencial, lin).trimmed());
         break;
     }
     default:
@@ -165,8 +175,8 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
 
 void LogicaAL::GradeChqEnter() {
     const int col = visao_.colunaAtual(), lin = visao_.linhaAtual();
-    if (col == 0 && lin >= 1 && visao_.celula(0, lin).trimmed().isEmpty())
-        visao_.defineCelula(0, lin, hoje());
+    if (col == ColVencimento && lin >= 1 && visao_.celula(ColVencimento, lin).trimmed().isEmpty())
+        visao_.defineCelula(ColVencimento, lin, hoje());
 }
 
 bool LogicaAL::ValidaCelula(int col, int lin) {
@@ -177,58 +187,58 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
         return false;
     };
     switch (col) {
-    case 0:
+    case ColVencimento:
         if (DataVazia(t)) {
             visao_.mostraPagina(PaginaDestino);
             return true;
         }
         return LeData(t) ? true : falha(QStringLiteral("Data inválida!"));
-    case 1: {
+    case ColBanco: {
         if (t.trimmed().isEmpty()) return falha(QStringLiteral("Conta bancária inválida!"));
         if (!LocalizaBanco(t)) return falha(QStringLiteral("Conta bancária não encontrada!"));
         auto& ban = execucao_->TabOrigem.QTbBan;
-        visao_.defineCelula(1, lin, texto(ban, "nom_ban"));
-        aux.defineCelula(1, lin, QString::number(ban.campo("cod_ban").comoInteiro()));
+        visao_.defineCelula(ColBanco, lin, texto(ban, "nom_ban"));
+        aux.defineCelula(ColBanco, lin, QString::number(ban.campo("cod_ban").comoInteiro()));
         return true;
     }
-    case 2: {
+    case ColNumero: {
         const std::int32_t numero = comoInteiro(t);
         if (numero == 0) return falha(QStringLiteral("Número de cheque inválido!"));
         for (int r = 1; r < visao_.linhasGrade(); ++r) {
             if (r == lin) continue;
-            if (comoInteiro(visao_.celula(2, r)) == numero &&
-                aux.celula(1, r) == aux.celula(1, lin))
+            if (comoInteiro(visao_.celula(ColNumero, r)) == numero &&
+                aux.celula(ColBanco, r) == aux.celula(ColBanco, lin))
                 return falha(QStringLiteral("Cheque deste banco já informado na linha ") +
                              QString::number(r));
         }
         return true;
     }
-    case 3: {
+    case ColValor: {
         const auto v = LeValorDecimal(t);
         if (!v || *v == base::Dinheiro{}) return falha(QStringLiteral("Valor inválido!"));
-        if (*v > ValorMonetario(visao_.texto(QStringLiteral("Ed_Valor")), {}))
+        if (*v > valorDaTransferencia())
             return falha(
                 QStringLiteral("Valor do cheque não pode ser maior que o total do lançamento!"));
         TotalCheques();
         return true;
     }
-    case 5:
+    case ColSituacao:
         return t.trimmed().isEmpty() ? falha(QStringLiteral("Situação inválida!")) : true;
-    case 6:
-        if (visao_.celula(5, lin).startsWith('V') && comoInteiro(t) == 0)
+    case ColMotivo:
+        if (visao_.celula(ColSituacao, lin).startsWith('V') && comoInteiro(t) == 0)
             return falha(QStringLiteral("Motivo inválido!"));
         return true;
-    case 7:
-        if (visao_.celula(5, lin).startsWith('C') && !LeData(t))
+    case ColQuitacao:
+        if (visao_.celula(ColSituacao, lin).startsWith('C') && !LeData(t))
             return falha(QStringLiteral("Data inválida!"));
         return true;
-    case ColunaConta:
-    case ColunaContaG: {
+    case ColContaFiscal:
+    case ColContaGerencial: {
         if (t.trimmed().isEmpty()) {
             aux.defineCelula(col, lin, QString());
             return true;
         }
-        const QChar tipo = col == ColunaConta ? 'F' : 'G';
+        const QChar tipo = col == ColContaFiscal ? 'F' : 'G';
         const QString achado = BuscaConta(estado_.CodEmpresa, t, tipo);
         visao_.defineCelula(col, lin, achado);
         auto& plano = tipo == 'F' ? execucao_->TabOrigem.QTbPla : execucao_->TabOrigem.QTbPlaG;
@@ -243,7 +253,7 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
 bool LogicaAL::ValidaCheques() {
     for (int l = 1; l < visao_.linhasGrade(); ++l) {
         for (int c = 0; c < visao_.colunasGrade(); ++c) {
-            if (c == ColunaConta || c == ColunaContaG) continue;
+            if (c == ColContaFiscal || c == ColContaGerencial) continue;
             if (!ValidaCelula(c, l)) {
                 vaiParaCelula(c, l);
                 return false;
@@ -272,7 +282,7 @@ bool LogicaAL::TrocaLinha(Tecla tecla) {
             vaiParaCelula(col, std::max(1, lin - 1));
             TotalCheques();
         } else if (tecla == Tecla::Cima) {
-            visao_.defineCelula(0, lin, QString());
+            visao_.defineCelula(ColVencimento, lin, QString());
         }
         return tecla == Tecla::Cima;
     }
@@ -290,16 +300,16 @@ bool LogicaAL::TrocaLinha(Tecla tecla) {
 void LogicaAL::NavegaGrade(Tecla tecla) {
     const int col = visao_.colunaAtual(), lin = visao_.linhaAtual();
     const int ultimaColuna = visao_.colunasGrade() - 1;
-    const bool temConta = visao_.colunasGrade() > ColunaConta;
+    const bool temConta = visao_.colunasGrade() > ColContaFiscal;
     auto mostra = [&] { MostraSituacao(visao_.colunaAtual(), visao_.linhaAtual()); };
     auto proximaLinha = [&] {
         TrocaLinha(Tecla::Baixo);
-        vaiParaCelula(0, visao_.linhaAtual());
+        vaiParaCelula(ColVencimento, visao_.linhaAtual());
         mostra();
     };
     auto contaOuProximaLinha = [&] {
         if (temConta) {
-            vaiParaCelula(ColunaConta, lin);
+            vaiParaCelula(ColContaFiscal, lin);
             mostra();
         } else {
             proximaLinha();
@@ -308,7 +318,7 @@ void LogicaAL::NavegaGrade(Tecla tecla) {
     switch (tecla) {
     case Tecla::Esquerda:
         if (LinhaSemData(lin) || ValidaCelula(col, lin)) {
-            if (col == 0) {
+            if (col == ColVencimento) {
                 TrocaLinha(Tecla::Cima);
                 vaiParaCelula(ultimaColuna, visao_.linhaAtual());
             } else {
@@ -318,26 +328,26 @@ void LogicaAL::NavegaGrade(Tecla tecla) {
         }
         break;
     case Tecla::Direita:
-        if (col == 0) {
+        if (col == ColVencimento) {
             if (UltimaLinha(lin) && LinhaSemData(lin)) {
                 TrocaLinha(Tecla::Cima);
                 visao_.mostraPagina(PaginaDestino);
                 solicitaFoco(QStringLiteral("Ed_Valor")); // cheque entry is over
-            } else if (ValidaCelula(0, lin)) {
-                vaiParaCelula(1, lin);
+            } else if (ValidaCelula(ColVencimento, lin)) {
+                vaiParaCelula(ColBanco, lin);
                 mostra();
             }
-        } else if (col == ColunaSituacao) {
-            const QString s = visao_.celula(ColunaSituacao, lin);
+        } else if (col == ColSituacao) {
+            const QString s = visao_.celula(ColSituacao, lin);
             if (s.startsWith('P') || s.startsWith('D')) {
                 contaOuProximaLinha();
             } else if (s.startsWith('V') || s.startsWith('C')) {
-                vaiParaCelula(s.startsWith('V') ? 6 : 7, lin);
+                vaiParaCelula(s.startsWith('V') ? ColMotivo : ColQuitacao, lin);
                 mostra();
             }
-        } else if (col == 6 || col == 7) {
+        } else if (col == ColMotivo || col == ColQuitacao) {
             if (ValidaCelula(col, lin)) contaOuProximaLinha();
-        } else if (col == ColunaConta || col == ColunaContaG) {
+        } else if (col == ColContaFiscal || col == ColContaGerencial) {
             if (ValidaCelula(col, lin)) proximaLinha();
         } else if (ValidaCelula(col, lin)) {
             vaiParaCelula(col + 1, lin);
@@ -367,8 +377,7 @@ void LogicaAL::NavegaGrade(Tecla tecla) {
 }
 
 void LogicaAL::MostraSituacao(int col, int lin) {
-    if (col != ColunaSituacao || visao_.paginaAtual() != PaginaOrigem ||
-        !visao_.formularioVisivel()) {
+    if (col != ColSituacao || visao_.paginaAtual() != PaginaOrigem || !visao_.formularioVisivel()) {
         visao_.escondeSeletor();
         return;
     }
@@ -407,15 +416,15 @@ std::optional<QChar> LogicaAL::gradeTeclaPressionada(QChar tecla, const QString&
     }
     const int col = visao_.colunaAtual();
     const bool digito = tecla >= '0' && tecla <= '9';
-    if (col == 3) {
+    if (col == ColValor) {
         if (digito || tecla == ',' || tecla == '.') return FiltraDecimal(textoDaCelula, tecla, 2);
         if (tecla == '\b') return tecla;
         return std::nullopt;
     }
-    if (col == 2 || col == 6) {
+    if (col == ColNumero || col == ColMotivo) {
         if (tecla == '\b') return tecla;
         if (!digito) return std::nullopt;
-        if (textoDaCelula.size() >= (col == 6 ? 3 : 10)) return std::nullopt;
+        if (textoDaCelula.size() >= (col == ColMotivo ? 3 : 10)) return std::nullopt;
         return tecla;
     }
     return tecla;
@@ -428,7 +437,8 @@ void LogicaAL::gradeClique(int col, int lin) {
 }
 
 QString LogicaAL::mascaraDaColuna(int col) const {
-    return (col == 0 || col == 7) ? QStringLiteral("!99/99/9999;1;_") : QString();
+    return (col == ColVencimento || col == ColQuitacao) ? QStringLiteral("!99/99/9999;1;_")
+                                                        : QString();
 }
 
 void LogicaAL::Cb_ChqSitChange(int item) {

@@ -1,7 +1,8 @@
 #include "LogicaAL.h"
 
 #include "Operacoes.h"
-#include "entry/Execucao.h"
+#include "notera/core/AoSair.h"
+#include "notera/core/Execucao.h"
 
 #include <QDate>
 
@@ -53,7 +54,7 @@ void LogicaAL::FormCreate() {
     estado_.GradeAux = GradeTextos{};
     estado_.OkLivre = true;
     estado_.Confirmado = false;
-    estado_.LarguraConta = visao_.larguraColuna(9);
+    estado_.LarguraConta = visao_.larguraColuna(ColContaGerencial);
     visao_.defineColunasGrade(visao_.colunasGrade() - 2);
     auto& e = estado_;
     e.CodCliente = 0;
@@ -102,14 +103,11 @@ void LogicaAL::BtOkClick() {
     if (!estado_.OkLivre) return;
     estado_.OkLivre = false;
     // However the action ends, even by an error of the store.
-    struct Fim {
-        LogicaAL& l;
-        ~Fim() {
-            l.estado_.OkLivre = true;
-            l.visao_.botaoOkPressionado(false);
-            l.visao_.cursorDeEspera(false);
-        }
-    } fim{*this};
+    const AoSair fim([this] {
+        estado_.OkLivre = true;
+        visao_.botaoOkPressionado(false);
+        visao_.cursorDeEspera(false);
+    });
     visao_.botaoOkPressionado(true);
     visao_.processaMensagens();
     visao_.fechaEdicao();
@@ -147,7 +145,12 @@ void LogicaAL::BtOkClick() {
         }
         if (!ValidaCheques()) return;
     }
-    if (!postagem_ || !postagem_()) return;
+    if (!postagem_) return;
+    const ResultadoPostagem r = postagem_(dadosDaTransferencia());
+    estado_.NumeroAL = r.NumeroAL;
+    estado_.Confirmado = r.Confirmado;
+    if (!r.Mensagem.isEmpty()) mensagens().mensagem(r.Mensagem);
+    if (!r.Concluida) return;
     if (estado_.Confirmado) visao_.fecha();
 }
 
@@ -179,10 +182,7 @@ void LogicaAL::solicitaFoco(const QString& destino) {
         const unsigned antes = geracaoFoco_;
         const QString saindo = ativo_;
         emSaida_ = saindo;
-        struct Fim {
-            QString& s;
-            ~Fim() { s.clear(); }
-        } fim{emSaida_};
+        const AoSair fim([this] { emSaida_.clear(); });
         executa(saidas_, saindo);
         if (geracaoFoco_ != antes) return; // the exit handler sent the focus elsewhere
     }
@@ -268,7 +268,11 @@ bool LogicaAL::teclaAbaixada(const QString& controle, Tecla tecla) {
 }
 
 DadosTransferencia LogicaAL::dadosDaTransferencia() const {
-    DadosTransferencia d;
+    return LeTransferencia(textosDaTransferencia());
+}
+
+TextosTransferencia LogicaAL::textosDaTransferencia() const {
+    TextosTransferencia d;
     d.estado = estado_;
     d.Valor = visao_.texto(QStringLiteral("Ed_Valor"));
     d.HistVar1 = visao_.texto(QStringLiteral("Ed_HistVar1"));

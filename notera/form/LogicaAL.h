@@ -4,7 +4,10 @@
 // the origin company. The window forwards its events here and shows what this asks of it
 // through VisaoAL, so tests can drive it without any widget.
 
-#include "EstadoAL.h"
+#include "notera/core/ResultadoPostagem.h"
+#include "notera/core/Transferencia.h"
+#include "notera/form/EstadoAL.h"
+#include "notera/form/TextosTransferencia.h"
 
 #include <QString>
 #include <QStringList>
@@ -78,7 +81,6 @@ public:
     static const QString GradeChq;
     static constexpr int PaginaOrigem = 0;
     static constexpr int PaginaDestino = 1;
-    static constexpr int ColunaSituacao = 5;
     static const QStringList ItensSituacao;
 
     explicit LogicaAL(VisaoAL& visao);
@@ -97,9 +99,10 @@ public:
     void defineSaida(const QString& controle, Handler h) { saidas_[controle] = std::move(h); }
     // Replaces the whole OK action (tests of the keyboard rules).
     void defineAcaoOk(Handler h) { acaoOk_ = std::move(h); }
-    // The posting steps of the OK action, after the entry checks: answers false when the
-    // action ends there (the form stays open), true when it goes on to its normal end.
-    using Postagem = std::function<bool()>;
+    // The posting steps of the OK action, after the entry checks: given the transfer as a
+    // value, they answer the result the form applies (AL number, confirmation, a message,
+    // whether the action goes on to its normal end).
+    using Postagem = std::function<ResultadoPostagem(const DadosTransferencia&)>;
     void definePostagem(Postagem p) { postagem_ = std::move(p); }
     // Binds the handlers of the lookups, accounts and origin company.
     void ligaHandlers();
@@ -173,7 +176,8 @@ public:
     bool seletorTeclaAbaixada(Tecla tecla, bool comModificador);
     bool seletorTeclaPressionada(QChar tecla);
 
-    // A copy of what the posting needs, read from the state and the window.
+    // The transfer as the form holds it, and read into a value for the posting.
+    TextosTransferencia textosDaTransferencia() const;
     DadosTransferencia dadosDaTransferencia() const;
 
     // The controls of a page in tab order, the page control first.
@@ -186,6 +190,9 @@ private:
     Mensagens& mensagens();
     void saiDoSeletor();
     QString hoje() const;
+    // Ed_Valor read as an amount, and the cheque total as Lb_ChqTotal shows it.
+    base::Dinheiro valorDaTransferencia() const;
+    base::Dinheiro totalMostrado() const;
 
     VisaoAL& visao_;
     Execucao* execucao_ = nullptr;
@@ -197,6 +204,7 @@ private:
     std::map<QString, Handler> entradas_, saidas_;
     Handler acaoOk_;
     Postagem postagem_;
+    base::Dinheiro totalCheques_;
 };
 
 } // namespace notera

@@ -1,9 +1,8 @@
 #include "AvisoAL.h"
 
-#include "entry/Execucao.h"
-#include "form/EstadoAL.h"
-#include "form/Operacoes.h"
 #include "base/BrFormat.h"
+#include "notera/core/Execucao.h"
+#include "notera/core/Transferencia.h"
 
 #include <QApplication>
 
@@ -176,10 +175,10 @@ void AvisoAL::defineDuasVias(bool duas) {
     ppAL.em<report::Regiao>(QStringLiteral("ppRegiao2Via")).visivel = duas;
 }
 
-void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados) {
-    codEmpDestino_ = dados.estado.CodEmpDestino;
-    numeroAL_ = dados.estado.NumeroAL;
-    valor_ = ValorMonetario(dados.Valor, {}).emReais();
+void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL) {
+    codEmpDestino_ = dados.CodEmpDestino;
+    numeroAL_ = NumeroAL;
+    valor_ = dados.Valor;
 
     auto par = [this](const char* um, const char* outro, const QString& t) {
         ppAL.em<report::Rotulo>(QString::fromUtf8(um)).texto = t;
@@ -189,8 +188,7 @@ void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados) {
     // A code the register does not hold leaves it where it stands, as both were resolved before.
     emp.localiza("cod_emp", db::Valor(codEmpDestino_));
     par("ppLbData1", "ppLbData2",
-        QString::fromStdString(
-            base::formataDataLonga(base::Data::deDiasDelphi(ex.DataMovimento))));
+        QString::fromStdString(base::formataDataLonga(base::Data::deDiasDelphi(ex.DataMovimento))));
     par("ppLb_Emp11", "ppLb_Emp211", texto(emp, "nom_emp"));
     par("ppLb_Emp12", "ppLb_Emp212",
         texto(emp, "end_emp") + ' ' + texto(emp, "nro_emp") + ' ' + QStringLiteral("FONE: ") +
@@ -198,10 +196,10 @@ void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados) {
     par("ppLb_Emp13", "ppLb_Emp213",
         QStringLiteral("CEP: ") + texto(emp, "cep_emp") + ' ' + texto(emp, "cid_emp") +
             QStringLiteral(" - ") + texto(emp, "uf_emp"));
-    emp.localiza("cod_emp", db::Valor(dados.estado.CodEmpresa));
+    emp.localiza("cod_emp", db::Valor(dados.CodEmpresa));
     par("ppLb_Emp21", "ppLb_Emp221", texto(emp, "nom_emp"));
 
-    Extenso1.Valor = valor_;
+    Extenso1.Valor = valor_.emReais(); // the words are rounded to cents
     auto& historico = ppAL.em<report::Memo>(QStringLiteral("ppHistorico"));
     historico.linhas.clear();
     historico.linhas << QStringLiteral("REF. PAGAMENTOS: ") + ex.RefPagamentos +
@@ -219,16 +217,17 @@ void AvisoAL::ppHeaderBand1BeforePrint() {
     numero.valor = numeroAL_;
     ppAL.em<report::Valor>(QStringLiteral("ppNumero2")).valor = numero.valor;
     auto& valor = ppAL.em<report::Valor>(QStringLiteral("ppValor"));
-    valor.valor = valor_;
+    valor.valor = valor_.emReais(); // shown with two decimals
     ppAL.em<report::Valor>(QStringLiteral("ppValor2")).valor = valor.valor;
 }
 
-void ImprimeAviso(Execucao& ex, DadosTransferencia& dados) {
+void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL) {
     AvisoAL aviso;
-    ImprimeAviso(ex, dados, aviso);
+    ImprimeAviso(ex, dados, NumeroAL, aviso);
 }
 
-void ImprimeAviso(Execucao& ex, DadosTransferencia& dados, AvisoAL& aviso) {
+void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL,
+                  AvisoAL& aviso) {
     auto& m = *ex.mensagens;
     if (!m.confirma(QStringLiteral("Imprimir \"Aviso de Lançamento\" ?"))) return;
     aviso.defineDuasVias(m.confirma(QStringLiteral("Imprimir em 2 vias?")));
@@ -246,7 +245,7 @@ void ImprimeAviso(Execucao& ex, DadosTransferencia& dados, AvisoAL& aviso) {
     // The transfer is posted already: a failure of the register or the printer is shown and
     // the OK action goes on.
     try {
-        aviso.preenche(ex, dados);
+        aviso.preenche(ex, dados, NumeroAL);
         aviso.ppAL.imprime(QApplication::activeWindow());
     } catch (const std::exception& e) {
         m.erro(QString::fromStdString(e.what()));

@@ -1,33 +1,28 @@
 #include "Confirma.h"
 
 #include "Registros.h"
-#include "entry/Execucao.h"
-#include "form/LogicaAL.h"
-#include "form/Operacoes.h"
-#include "notice/AvisoAL.h"
+#include "notera/core/Execucao.h"
+#include "notera/core/Numeracao.h"
+#include "notera/core/ReservaDeTabelas.h"
 
 namespace notera {
 
 namespace {
 
 // The AL register record, numbered under the reservation of TbCal and on disk at once.
-void gravaRegistroAL(Execucao& ex, const DadosTransferencia& d) {
+void gravaRegistroAL(Execucao& ex, const DadosTransferencia& d, std::int32_t NumeroAL) {
     auto& cal = ex.TabPadroes.TbCal;
     if (!cal.aberto()) {
         cal.defineDiretorio(ex.DirEmpDestino.toStdString());
         cal.abre();
     }
-    cal.ordena("num_cal");
-    cal.releia();
-    cal.ultimo();
-    const std::int64_t numero = cal.vazio() ? 1 : cal.campo("num_cal").comoInteiro() + 1;
+    const std::int64_t numero = ProximoNumero(cal, "num_cal");
     cal.acrescenta();
     try {
         cal.define("num_cal", db::Valor(numero));
-        cal.define("nal_cal", db::Valor(d.estado.NumeroAL));
-        const auto total = LeValorDecimal(d.Valor).value_or(base::Dinheiro{});
-        cal.define("tot_cal", db::Valor(total.emReais()));
-        cal.define("Ori_cal", db::Valor(d.estado.CodEmpresa));
+        cal.define("nal_cal", db::Valor(NumeroAL));
+        cal.define("tot_cal", db::Valor(d.Valor));
+        cal.define("Ori_cal", db::Valor(d.CodEmpresa));
         cal.define("dat_cal", db::Valor::dataHora(ex.DataMovimento));
         cal.define("his_cal", db::Valor(d.HistVar1.toStdString()));
         cal.define("las_cal", db::Valor(ex.TextoControle.toStdString()));
@@ -41,36 +36,25 @@ void gravaRegistroAL(Execucao& ex, const DadosTransferencia& d) {
 
 } // namespace
 
-bool PostaTransferencia(LogicaAL& logica, Execucao& ex) {
-    auto& estado = logica.estado();
-    DadosTransferencia d = logica.dadosDaTransferencia();
-    estado.NumeroAL = 0;
-    d.estado.NumeroAL = 0;
-    const std::int32_t operacao = NumeraAL(ex, d);
-    estado.NumeroAL = d.estado.NumeroAL;
-    if (estado.NumeroAL > 0)
-        estado.Confirmado = GravaPagar(ex, d, operacao, estado.NumeroAL);
-    else
-        estado.Confirmado = false;
-    if (estado.Confirmado) estado.Confirmado = GravaReceber(ex, d, estado.NumeroAL);
+ResultadoPostagem PostaTransferencia(Execucao& ex, const DadosTransferencia& d) {
+    ResultadoPostagem r;
+    const std::int32_t operacao = NumeraAL(ex, d, r.NumeroAL);
+    if (r.NumeroAL > 0) r.Confirmado = GravaPagar(ex, d, operacao, r.NumeroAL);
+    if (r.Confirmado) r.Confirmado = GravaReceber(ex, d, r.NumeroAL);
 
     const QStringList tabela{QStringLiteral("TbCal")};
-    if (!ex.servicos.ReservaTabelas(tabela)) return false;
+    ReservaDeTabelas reserva(ex.servicos, tabela);
+    if (!reserva) {
+        r.Concluida = false;
+        return r;
+    }
     try {
-        gravaRegistroAL(ex, d);
+        gravaRegistroAL(ex, d, r.NumeroAL);
     } catch (const std::exception&) {
-        // The granted reservation is given back on this path too.
-        ex.servicos.LiberaTabelas(tabela);
-        ex.mensagens->mensagem(QStringLiteral("Erro ao tentar gravar AL!"));
-        return false;
+        r.Concluida = false;
+        r.Mensagem = QStringLiteral("Erro ao tentar gravar AL!");
     }
-    ex.servicos.LiberaTabelas(tabela);
-
-    if (estado.Confirmado) {
-        d.estado = estado;
-        ImprimeAviso(ex, d);
-    }
-    return true;
+    return r;
 }
 
 } // namespace notera

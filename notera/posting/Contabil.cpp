@@ -1,8 +1,11 @@
 #include "Contabil.h"
 
 #include "Pendencia.h"
-#include "notera/entry/Execucao.h"
 #include "base/BrFormat.h"
+#include "notera/core/AoSair.h"
+#include "notera/core/Execucao.h"
+#include "notera/core/Numeracao.h"
+#include "notera/core/ReservaDeTabelas.h"
 #include "platform/System.h"
 
 #include <QStringList>
@@ -104,19 +107,11 @@ LotePeriodo LoteDoPeriodo(Execucao& ex, double data, const QString& diretorio) {
 
 void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& l, db::Tabela& TbLct) {
     if (l.ContaDebito.trimmed().isEmpty() && l.ContaCredito.trimmed().isEmpty()) return;
-    TbLct.ordena("num_lct");
-    const QStringList tabelas{QStringLiteral("TbLct")};
-    if (!ex.servicos.ReservaTabelas(tabelas)) return;
-    struct Liberacao {
-        Execucao& ex;
-        const QStringList& tabelas;
-        ~Liberacao() { ex.servicos.LiberaTabelas(tabelas); }
-    } liberacao{ex, tabelas};
+    const ReservaDeTabelas reserva(ex.servicos, {QStringLiteral("TbLct")});
+    if (!reserva) return;
 
     semPendencia(TbLct, [&] {
-        TbLct.releia();
-        TbLct.ultimo();
-        const std::int64_t numero = TbLct.vazio() ? 1 : TbLct.campo("num_lct").comoInteiro() + 1;
+        const std::int64_t numero = ProximoNumero(TbLct, "num_lct");
         TbLct.acrescenta();
         TbLct.define("num_lct", db::Valor(numero));
         const LotePeriodo lote =
@@ -149,10 +144,7 @@ bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, base::Dinheiro valor, dou
     TbCtl.fecha();
     TbCtl.defineDiretorio(TbLct.diretorio());
     TbCtl.abre();
-    struct Fechamento {
-        db::Tabela& t;
-        ~Fechamento() { t.fecha(); }
-    } fechamento{TbCtl};
+    const AoSair fechamento([&TbCtl] { TbCtl.fecha(); });
 
     if (!TbTot.localiza("cod_tot", TotalGeral)) {
         try {

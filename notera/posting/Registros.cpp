@@ -2,12 +2,11 @@
 
 #include "Contabil.h"
 #include "Pendencia.h"
-#include "notera/entry/Execucao.h"
-#include "notera/form/Operacoes.h"
 #include "base/BrFormat.h"
+#include "notera/core/Execucao.h"
+#include "notera/core/Numeracao.h"
 
 #include <QDate>
-#include <QRegularExpression>
 
 #include <stdexcept>
 #include <utility>
@@ -26,49 +25,8 @@ const QString FalhaNumeroOperacao =
     QStringLiteral("Não foi possível atualizar o número de operação na tabela de empresas. "
                    "Inclusão de cheques não será possível!");
 
-// Cheque grid columns read here.
-enum ColunaCheque {
-    ColVencimento = 0,
-    ColBanco = 1,
-    ColNumero = 2,
-    ColValor = 3,
-    ColHistorico = 4,
-    ColSituacao = 5,
-    ColMotivo = 6,
-    ColQuitacao = 7,
-    ColContaFiscal = 8,
-    ColContaGerencial = 9,
-};
-
 db::Valor texto(const QString& s) {
     return db::Valor(s.toStdString());
-}
-
-// A whole number written in decimal, 0 when the text is not one.
-std::int32_t inteiroOuZero(const QString& s) {
-    static const QRegularExpression forma(QStringLiteral("^[+-]?[0-9]+$"));
-    const QString t = s.trimmed();
-    if (!forma.match(t).hasMatch()) return 0;
-    bool ok = false;
-    const int v = t.toInt(&ok);
-    return ok ? v : 0;
-}
-
-// A date cell as the grid checked it; anything else is an error, as a bad cell was.
-double dataDaCelula(const QString& s) {
-    if (const auto d = LeData(s)) return d->emDiasDelphi();
-    throw std::runtime_error("'" + s.toStdString() + "' não é uma data válida");
-}
-
-// An amount cell as the grid checked it: no thousands marks.
-base::Dinheiro valorDaCelula(const QString& s) {
-    if (const auto v = LeValorDecimal(s)) return *v;
-    throw std::runtime_error("'" + s.toStdString() + "' não é um valor válido");
-}
-
-// A row counts as not entered when its due date is empty.
-bool LinhaSemData(const GradeTextos& grade, int linha) {
-    return DataVazia(grade.celula(ColVencimento, linha));
 }
 
 // Position p (from 1) of a configuration text, blanks removed; empty beyond its end.
@@ -82,14 +40,6 @@ QString configuracaoDa(Execucao& ex, std::int32_t empresa) {
     auto& emp = ex.TabPadroes.QTbEmp;
     if (!emp.localiza("cod_emp", db::Valor(empresa))) return {};
     return QString::fromStdString(emp.campo("cfg_emp").comoTexto());
-}
-
-// The highest number of an ordered numbered table, 0 when it is empty.
-std::int64_t ultimoNumero(db::Tabela& t, const char* campo) {
-    t.ordena(campo);
-    t.releia();
-    t.ultimo();
-    return t.vazio() ? 0 : t.campo(campo).comoInteiro();
 }
 
 void acrescenta(db::Tabela& t, const Campos& campos) {
@@ -121,14 +71,12 @@ QString historicoAL(const Execucao& ex, std::int32_t NumeroAL, const QString& hi
            QStringLiteral(" - ") + historico;
 }
 
-// The ledger entry of the record just posted in |lancamentos|, then its totals change
-// when its side's fiscal account is set.
-void lancaNoRazao(Execucao& ex, const db::Tabela& lancamentos, LancamentoContabil l, QChar lado,
+// The ledger entry of the record numbered |documento| just posted, then its totals change
+// when its side's fiscal account is set. What the entry takes of the record comes from the
+// transfer, not from a re-read of the record.
+void lancaNoRazao(Execucao& ex, std::int64_t documento, LancamentoContabil l, QChar lado,
                   db::Tabela& TbLct, db::Tabela& TbTot) {
-    l.Documento = static_cast<std::int32_t>(lancamentos.campo("num_lan").comoInteiro());
-    l.CentroCusto = QString::fromStdString(lancamentos.campo("cen_lan").comoTexto());
-    l.Categoria = static_cast<std::int32_t>(lancamentos.campo("red_lan").comoInteiro());
-    l.Valor = lancamentos.campo("val_lan").comoDinheiro();
+    l.Documento = static_cast<std::int32_t>(documento);
     l.Data = ex.DataMovimento;
     GravaLancamentoContabil(ex, l, TbLct);
     const QString& conta = lado == 'D' ? l.ContaDebito : l.ContaCredito;
@@ -142,19 +90,16 @@ QString DocumentoAL(std::int32_t NumeroAL) {
     return QStringLiteral("AL ") + QString::number(NumeroAL);
 }
 
-std::int32_t NumeraAL(Execucao& ex, DadosTransferencia& dados) {
-    auto& e = dados.estado;
+std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_t& NumeroAL) {
     auto& emp = ex.TabPadroes.QTbEmp;
     // A destination missing from the register must not take another company's number.
-    if (!emp.localiza("cod_emp", db::Valor(e.CodEmpDestino)) ||
-        !incrementa(emp, "nal_emp", e.NumeroAL)) {
-        e.NumeroAL = 0;
+    if (!emp.localiza("cod_emp", db::Valor(dados.CodEmpDestino)) ||
+        !incrementa(emp, "nal_emp", NumeroAL)) {
+        NumeroAL = 0;
         ex.mensagens->mensagem(FalhaNumeroAL);
         return 0;
     }
-
-    const GradeTextos& grade = dados.Cheques;
-    if (grade.linhas < 3 && LinhaSemData(grade, 1)) return 0;
+    if (dados.Cheques.empty()) return 0;
 
     std::int32_t NumeroOperacao = 0;
     if (!incrementa(emp, "nos_emp", NumeroOperacao)) {
@@ -163,57 +108,55 @@ std::int32_t NumeraAL(Execucao& ex, DadosTransferencia& dados) {
     }
 
     auto& chq = ex.TabOrigem.TbChqPag;
-    std::int64_t ultimo = ultimoNumero(chq, "lan_chq");
-    const GradeTextos& aux = e.GradeAux;
+    std::int64_t numero = ProximoNumero(chq, "lan_chq");
     const QDate hoje = QDate::currentDate();
     const db::Valor dataHoje(base::Data{hoje.year(), hoje.month(), hoje.day()});
-    for (int r = 1; r < grade.linhas; ++r) {
-        const QString situacao = grade.celula(ColSituacao, r).left(1);
+    for (const ChequeTransferencia& cheque : dados.Cheques) {
+        if (!cheque.Invalida.isEmpty()) throw std::runtime_error(cheque.Invalida.toStdString());
         Campos c = {
-            {"lan_chq", db::Valor(ultimo + 1)},
-            {"num_chq", db::Valor(inteiroOuZero(grade.celula(ColNumero, r)))},
-            {"ban_chq", db::Valor(inteiroOuZero(aux.celula(ColBanco, r)))},
+            {"lan_chq", db::Valor(numero)},
+            {"num_chq", db::Valor(cheque.Numero)},
+            {"ban_chq", db::Valor(cheque.Banco)},
             {"dat_Chq", dataHoje},
-            {"ven_chq", db::Valor::dataHora(dataDaCelula(grade.celula(ColVencimento, r)))},
+            {"ven_chq", db::Valor(cheque.Vencimento)},
         };
-        if (situacao == QStringLiteral("C"))
-            c.emplace_back("qui_chq",
-                           db::Valor::dataHora(dataDaCelula(grade.celula(ColQuitacao, r))));
+        if (cheque.Situacao == QStringLiteral("C") && cheque.Quitacao)
+            c.emplace_back("qui_chq", db::Valor(*cheque.Quitacao));
         Campos resto = {
-            {"ccf_chq", db::Valor(e.CodFornecedor)},
-            {"his_chq", texto(grade.celula(ColHistorico, r))},
-            {"val_chq", db::Valor(valorDaCelula(grade.celula(ColValor, r)))},
-            {"sit_chq", texto(situacao)},
-            {"mot_chq", db::Valor(inteiroOuZero(grade.celula(ColMotivo, r)))},
-            {"cen_chq", texto(e.CodCusto2)},
-            {"dup_chq", texto(DocumentoAL(e.NumeroAL))},
+            {"ccf_chq", db::Valor(dados.CodFornecedor)},
+            {"his_chq", texto(cheque.Historico)},
+            {"val_chq", db::Valor(cheque.Valor)},
+            {"sit_chq", texto(cheque.Situacao)},
+            {"mot_chq", db::Valor(cheque.Motivo)},
+            {"cen_chq", texto(dados.CodCusto2)},
+            {"dup_chq", texto(DocumentoAL(NumeroAL))},
             {"lot_chq", db::Valor(0)},
             {"rcm_chq", db::Valor(0)},
             {"ass_opr", db::Valor(0)},
             {"nop_chq", db::Valor(NumeroOperacao)},
-            {"cct_chq", texto(grade.colunas >= 9 ? aux.celula(ColContaFiscal, r) : QString())},
-            {"ccg_chq", texto(grade.colunas >= 10 ? aux.celula(ColContaGerencial, r) : QString())},
+            {"cct_chq", texto(cheque.ContaFiscal)},
+            {"ccg_chq", texto(cheque.ContaGerencial)},
         };
         c.insert(c.end(), resto.begin(), resto.end());
         acrescenta(chq, c);
-        ++ultimo;
+        ++numero;
     }
     return NumeroOperacao;
 }
 
 bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroOperacao,
                 std::int32_t NumeroAL) {
-    const auto& e = dados.estado;
+    const auto& e = dados;
     const QString cfg = configuracaoDa(ex, e.CodEmpresa);
     auto& pag = ex.TabOrigem.TbLanPag;
-    const std::int64_t ultimo = ultimoNumero(pag, "num_lan");
+    const std::int64_t primeiro = ProximoNumero(pag, "num_lan");
     const db::Valor data = db::Valor::dataHora(ex.DataMovimento);
-    const db::Valor valor(ValorMonetario(dados.Valor, {}).emReais());
+    const db::Valor valor(dados.Valor);
     const bool comCheques = NumeroOperacao > 0;
 
     for (int k = 1; k <= 2; ++k) {
         Campos c = {
-            {"num_lan", db::Valor(ultimo + k)},
+            {"num_lan", db::Valor(primeiro + k - 1)},
             {"dat_lan", data},
             {"ven_lan", data},
             {"ccf_lan", db::Valor(e.CodFornecedor)},
@@ -264,22 +207,26 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
             l.Historico = dados.HisVarBan;
             l.HistoricoPadrao = e.CodHisPadBan;
         }
-        lancaNoRazao(ex, pag, l, k == 1 ? 'D' : 'C', ex.TabOrigem.TbLctOri, ex.TabOrigem.TbTotOri);
+        l.CentroCusto = e.CodCusto2;
+        l.Categoria = e.CodDespesa;
+        l.Valor = dados.Valor;
+        lancaNoRazao(ex, primeiro + k - 1, l, k == 1 ? 'D' : 'C', ex.TabOrigem.TbLctOri,
+                     ex.TabOrigem.TbTotOri);
     }
     return true;
 }
 
 bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL) {
-    const auto& e = dados.estado;
+    const auto& e = dados;
     const QString cfg = configuracaoDa(ex, e.CodEmpDestino);
     auto& rec = ex.TabDestino.TbLanRec;
-    const std::int64_t ultimo = ultimoNumero(rec, "num_lan");
+    const std::int64_t primeiro = ProximoNumero(rec, "num_lan");
     const db::Valor data = db::Valor::dataHora(ex.DataMovimento);
-    const db::Valor valor(ValorMonetario(dados.Valor, {}).emReais());
+    const db::Valor valor(dados.Valor);
 
     for (int k = 1; k <= 2; ++k) {
         Campos c = {
-            {"num_lan", db::Valor(ultimo + k)},
+            {"num_lan", db::Valor(primeiro + k - 1)},
             {"dat_lan", data},
             {"ven_lan", data},
             {"ccf_lan", db::Valor(e.CodCliente)},
@@ -325,8 +272,11 @@ bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
         l.ContaCredito = e.ContaCred1;
         l.ContaCreditoG = e.ContaCredG1;
         l.Historico = historicoAL(ex, NumeroAL, dados.HistVar1);
-        l.HistoricoPadrao = static_cast<std::int32_t>(rec.campo("con_lan").comoInteiro());
-        lancaNoRazao(ex, rec, l, 'C', lct, ex.TabDestino.TbTotDes);
+        l.HistoricoPadrao = e.CodHistPad1;
+        l.CentroCusto = e.CodCusto1;
+        l.Categoria = e.CodReceita;
+        l.Valor = dados.Valor;
+        lancaNoRazao(ex, primeiro + 1, l, 'C', lct, ex.TabDestino.TbTotDes);
     }
     return true;
 }

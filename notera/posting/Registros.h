@@ -1,5 +1,5 @@
 #pragma once
-// The record writers of one transfer, called in this order by the OK action: the AL and
+// The record writers of one transfer, called in this order by the posting: the AL and
 // operation numbers with the cheques, the origin's payables, the destination's receivables,
 // each with its ledger entries when the origin keeps accounts. They read the transfer as a
 // plain value, so they run without a window.
@@ -12,7 +12,9 @@
 //                 TabDestino.TbLctDes and TbTotDes when the destination keeps accounts
 // Store errors that a writer does not catch go on to the caller with the store's text.
 
-#include "notera/form/EstadoAL.h"
+#include "notera/core/Transferencia.h"
+
+#include <QString>
 
 #include <cstdint>
 
@@ -20,10 +22,10 @@ namespace notera {
 
 struct Execucao;
 
-// Issues the AL number into dados.estado.NumeroAL (0 when it could not be issued) and, with
-// cheques, the operation number, then writes one TbChqPag record per cheque row. Returns
-// the operation number: 0 without cheques or when it could not be issued.
-std::int32_t NumeraAL(Execucao& ex, DadosTransferencia& dados);
+// Issues the AL number into |NumeroAL| (0 when it could not be issued) and, with cheques,
+// the operation number, then writes one TbChqPag record per cheque. Returns the operation
+// number: 0 without cheques or when it could not be issued.
+std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_t& NumeroAL);
 
 // The origin's two payables, each followed by its ledger entry when the origin keeps
 // accounts. True whenever it returns.

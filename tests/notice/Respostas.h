@@ -2,7 +2,7 @@
 // Scripted answers for the notice's questions and its print dialog. A question or dialog
 // without an answer fails the test and is dismissed, so nothing waits for a user.
 
-#include "entry/Mensagens.h"
+#include "notera/core/Mensagens.h"
 
 #include <QString>
 #include <QStringList>

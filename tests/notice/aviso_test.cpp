@@ -6,9 +6,10 @@
 #include "Pdf.h"
 #include "Respostas.h"
 
-#include "entry/Execucao.h"
-#include "form/EstadoAL.h"
-#include "notice/AvisoAL.h"
+#include "notera/core/Execucao.h"
+#include "notera/core/Transferencia.h"
+#include "notera/form/Operacoes.h"
+#include "notera/notice/AvisoAL.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -96,17 +97,16 @@ Saida imprime(const Dados& d, const Pedido& p, const QString& arquivo) {
     ex.DataMovimento = base::Data{2024, 3, 15}.emDiasDelphi();
 
     notera::DadosTransferencia t;
-    t.estado.CodEmpresa = 2;
-    t.estado.CodEmpDestino = p.destino;
-    t.estado.NumeroAL = 42;
-    t.Valor = p.valor;
+    t.CodEmpresa = 2;
+    t.CodEmpDestino = p.destino;
+    t.Valor = notera::ValorMonetario(p.valor, {});
     t.HistVar1 = QStringLiteral("TRANSFERENCIA MENSAL");
 
     std::vector<QString> impressoes;
     for (const auto& i : p.impressoes)
         impressoes.push_back(i == QLatin1String("@") ? arquivo : i);
     apoio::RespondeImpressao responde(impressoes);
-    notera::ImprimeAviso(ex, t);
+    notera::ImprimeAviso(ex, t, 42);
     s.dialogos = responde.dialogos();
     s.pdf = QFile::exists(arquivo);
     return s;

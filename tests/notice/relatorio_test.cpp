@@ -4,8 +4,8 @@
 #include "Apoio.h"
 #include "Pdf.h"
 
-#include "report/DialogoImpressao.h"
-#include "report/Relatorio.h"
+#include "notera/report/DialogoImpressao.h"
+#include "notera/report/Relatorio.h"
 
 #include <QPrinter>
 

@@ -4,7 +4,7 @@
 
 #include "Apoio.h"
 #include "Host.h"
-#include "notera/entry/Execucao.h"
+#include "notera/core/Execucao.h"
 #include "base/BrFormat.h"
 
 #include <gtest/gtest.h>

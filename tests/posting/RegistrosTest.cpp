@@ -3,6 +3,7 @@
 
 #include "notera/posting/Registros.h"
 #include "Cenario.h"
+#include "notera/form/TextosTransferencia.h"
 
 #include <QDate>
 
@@ -61,7 +62,7 @@ protected:
     // A transfer of 1234,56 with the given cheque rows in a grid of |colunas| columns.
     static notera::DadosTransferencia dados(const std::vector<Cheque>& cheques, int colunas,
                                             bool contabil) {
-        notera::DadosTransferencia d;
+        notera::TextosTransferencia d;
         auto& e = d.estado;
         e.CodEmpresa = 1;
         e.CodEmpDestino = 2;
@@ -104,18 +105,24 @@ protected:
             e.GradeAux.defineCelula(8, r, QStringLiteral("1.1.0%1").arg(r));
             e.GradeAux.defineCelula(9, r, QStringLiteral("G1.%1").arg(r));
         }
-        return d;
+        return notera::LeTransferencia(d);
     }
 
     // The three writers in the order of the OK action; the operation number.
-    std::int32_t posta(notera::DadosTransferencia& d) {
-        const std::int32_t operacao = notera::NumeraAL(*ex_, d);
-        if (d.estado.NumeroAL > 0) {
-            EXPECT_TRUE(notera::GravaPagar(*ex_, d, operacao, d.estado.NumeroAL));
-            EXPECT_TRUE(notera::GravaReceber(*ex_, d, d.estado.NumeroAL));
+    std::int32_t posta(const notera::DadosTransferencia& d) {
+        const std::int32_t operacao = numera(d);
+        if (numeroAL_ > 0) {
+            EXPECT_TRUE(notera::GravaPagar(*ex_, d, operacao, numeroAL_));
+            EXPECT_TRUE(notera::GravaReceber(*ex_, d, numeroAL_));
         }
         return operacao;
     }
+
+    // NumeraAL; the AL number it issued is kept in numeroAL_.
+    std::int32_t numera(const notera::DadosTransferencia& d) {
+        return notera::NumeraAL(*ex_, d, numeroAL_);
+    }
+    std::int32_t numeroAL_ = 0;
 
     std::string numeros(int empresa) const {
         return valor(0, "SELECT nal_emp || '|' || nos_emp FROM TbEmp WHERE cod_emp = " +
@@ -194,7 +201,7 @@ TEST_P(TransferenciaCasos, RegistrosDaTransferencia) {
     const std::string depois = hoje();
 
     // Register: the destination's AL number, and its operation number only with cheques.
-    EXPECT_EQ(d.estado.NumeroAL, 42);
+    EXPECT_EQ(numeroAL_, 42);
     EXPECT_EQ(operacao, c.cheques ? 18 : 0);
     EXPECT_EQ(numeros(2), c.cheques ? "42|18" : "42|17");
     EXPECT_EQ(numeros(1), "7|3");
@@ -288,7 +295,7 @@ TEST_F(Transferencia, SituacaoDoChequeDecideAQuitacao) {
                     {"01/03/2004", "1", "13", "3", "C", "V - Devolvido", "12", "27/01/2004"},
                     {"01/03/2004", "1", "", "-4,25", "D", "P - Pré-Datado", "x", "  /  /    "}},
                    8, false);
-    ASSERT_EQ(notera::NumeraAL(*ex_, d), 18);
+    ASSERT_EQ(numera(d), 18);
     EXPECT_EQ(
         linhas(1,
                "SELECT num_chq, printf('%.4f', val_chq), sit_chq, mot_chq, ifnull(qui_chq, 'NULL') "
@@ -315,7 +322,7 @@ TEST_F(Transferencia, CelulaInvalidaLevaErroEMantemChequesAnteriores) {
         SCOPED_TRACE(c.nome);
         const auto antes = std::stoi(valor(1, "SELECT count(*) FROM TbChqPag"));
         auto d = dados({bom, c.segundo}, 8, false);
-        EXPECT_THROW(notera::NumeraAL(*ex_, d), std::exception);
+        EXPECT_THROW(numera(d), std::exception);
         EXPECT_EQ(std::stoi(valor(1, "SELECT count(*) FROM TbChqPag")), antes + 1);
         EXPECT_EQ(ex_->TabOrigem.TbChqPag.estado(), db::Estado::Navegando);
     }
@@ -367,9 +374,9 @@ TEST_P(NumeracaoCasos, NumeroRecusado) {
     abreOrigem(false);
     if (*c.preparo) sql(0, c.preparo);
     auto d = dados({ChequeCompensado, ChequePreDatado}, 8, false);
-    d.estado.CodEmpDestino = c.destino;
-    EXPECT_EQ(notera::NumeraAL(*ex_, d), 0);
-    EXPECT_EQ(d.estado.NumeroAL, c.numeroAL);
+    d.CodEmpDestino = c.destino;
+    EXPECT_EQ(numera(d), 0);
+    EXPECT_EQ(numeroAL_, c.numeroAL);
     EXPECT_EQ(caixas(), (std::vector<Caixa>{Caixa{platform::Icone::Nenhum, c.mensagem}}));
     EXPECT_EQ(numeros(2), c.numerosDestino);
     EXPECT_EQ(numeros(1), "7|3");

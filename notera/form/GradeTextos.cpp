@@ -1,4 +1,4 @@
-#include "EstadoAL.h"
+#include "GradeTextos.h"
 
 namespace notera {
 

@@ -1,6 +1,5 @@
 #include "Contas.h"
 
-#include "Operacoes.h"
 
 namespace notera {
 

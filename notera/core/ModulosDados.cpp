@@ -1,6 +1,6 @@
 #include "ModulosDados.h"
 
-#include "form/Contas.h"
+#include "notera/core/Contas.h"
 
 namespace notera {
 
