@@ -115,7 +115,7 @@ std::shared_ptr<Conexao> conexaoPara(const std::string& diretorio) {
     std::string chave = (l.servidor() ? "pg:" : "sqlite:") + l.raiz;
     auto& c = conexoes();
     std::lock_guard<std::mutex> g(c.trava);
-    if (auto viva = c.abertas[chave].lock()) return viva;
+    if (auto viva = c.abertas[chave].lock(); viva && viva->viva()) return viva;
     auto nova = l.servidor() ? abrePostgres(l.uri, l.raiz) : abreSqlite(l.raiz);
     c.abertas[chave] = nova;
     return nova;

@@ -96,6 +96,10 @@ public:
     }
     virtual void libera(const std::string& /*diretorio*/, const std::string& /*tabela*/) {}
 
+    // False once the connection is lost for good (a server gone away): the next data set
+    // opened gets a new one.
+    virtual bool viva() const { return true; }
+
     // Unit-of-work bookkeeping kept with the connection.
     int profundidade = 0;
     bool condenada = false;

@@ -177,8 +177,8 @@ public:
                 } else if constexpr (std::is_same_v<T, base::Dinheiro>) {
                     // Exactly the count of ten-thousandths, as NUMERIC(19,4) keeps it.
                     const std::int64_t n = x.dezMilesimos();
-                    const std::uint64_t m = n < 0 ? 0 - static_cast<std::uint64_t>(n)
-                                                  : static_cast<std::uint64_t>(n);
+                    const std::uint64_t m =
+                        n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
                     char buf[40];
                     std::snprintf(buf, sizeof buf, "%s%llu.%04llu", n < 0 ? "-" : "",
                                   static_cast<unsigned long long>(m / 10000),
@@ -386,6 +386,8 @@ public:
         if (PQtransactionStatus(con_) != PQTRANS_IDLE) roda("ROLLBACK");
         descartaPendentes();
     }
+
+    bool viva() const override { return PQstatus(con_) == CONNECTION_OK; }
 
     bool temReservas() const override { return true; }
     bool tentaReservar(const std::string& diretorio, const std::string& tabela) override {

@@ -3,6 +3,7 @@
 # DIR (initdb, Unix socket in DIR/sock, no TCP) and writes its URI to DIR/uri;
 # `pg-teste.sh stop DIR` stops it and removes DIR. The server never runs as root: as root it
 # runs as the postgres user of Debian's package.
+# PG_TESTE_FSYNC=on keeps the server durable (for benchmarks); the tests run without.
 set -euo pipefail
 
 acao=${1:?start ou stop}
@@ -38,7 +39,7 @@ start)
     echo "pg-teste: initdb falhou:" >&2; cat "$dir/initdb.log" >&2; exit 1
   fi
   if ! como "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-      -o "-c listen_addresses='' -k $dir/sock -c fsync=off -c max_connections=200" start \
+      -o "-c listen_addresses='' -k $dir/sock -c fsync=${PG_TESTE_FSYNC:-off} -c max_connections=200" start \
       >/dev/null; then
     echo "pg-teste: o servidor não subiu:" >&2; cat "$dir/server.log" >&2; exit 1
   fi

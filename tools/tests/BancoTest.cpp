@@ -159,4 +159,84 @@ TEST(NoteraDadosBanco, DemoECopiaIdaEVolta) {
     EXPECT_EQ(conteudo(volta.str()), antes);
 }
 
+// The demo's scripted transfer through notera-host, on a data tree kept on the server.
+TEST(NoteraDadosBanco, TransferenciaPeloHostNoServidor) {
+    BancoDeTestes banco;
+    TempDir dir;
+    const std::string dados = dir.str() + "/dados";
+    ASSERT_EQ(roda("demo " + dados + " --banco " + aspas(banco.uri())), 0);
+    std::string roteiro =
+        "# origin company 2, its supplier, cost centre, bank account and expense category\n"
+        "type 2\n"
+        "key Enter\n"
+        "type 1\n"
+        "key Enter\n"
+        "type ADM\n"
+        "key Enter\n"
+        "type 1\n"
+        "key Enter\n"
+        "type 3\n"
+        "key Enter\n"
+        "focus Ed_HistVar2\n"
+        "type \"TRANSFERENCIA PARA BOM SABOR\"\n"
+        "# two cheques: 1.000,00 and the 500,00 that the grid proposes\n"
+        "focus GradeChq\n"
+        "key Enter Enter\n"
+        "type 850301\n"
+        "key Enter Backspace\n"
+        "type 1000\n"
+        "key Enter Enter Enter Enter\n"
+        "key Enter Enter\n"
+        "type 850302\n"
+        "key Enter Enter Enter Enter Enter\n"
+        "# a new row was proposed: erase its date and leave the grid\n"
+        "key Backspace Enter\n"
+        "# destination page: client, cost centre, bank, revenue, history\n"
+        "key Enter\n"
+        "type 3\n"
+        "key Enter\n"
+        "type ADM\n"
+        "key Enter\n"
+        "type 1\n"
+        "key Enter\n"
+        "type 2\n"
+        "key Enter Enter\n"
+        "type \"APORTE PARA PAGAMENTOS DE DEZEMBRO\"\n"
+        "# post it, print the notice once into a PDF\n"
+        "answer Sim\n"
+        "answer Nao\n"
+        "print @PDF@\n"
+        "click BtOk\n";
+    const std::string pdf = dir.str() + "/aviso.pdf";
+    roteiro.replace(roteiro.find("@PDF@"), 5, pdf);
+    std::ofstream(dir.caminho() / "t.script") << roteiro;
+    fs::create_directories(dir.caminho() / "run");
+    fs::permissions(dir.caminho() / "run", fs::perms::owner_all);
+    const std::string ambiente = "QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" + dir.str() +
+                                 "/cfg XDG_RUNTIME_DIR=" + dir.str() + "/run ";
+    const int st =
+        std::system((ambiente + NOTERA_HOST + " transferencia --dados " + dados +
+                     "/ --empresa 1 --contabil --valor 1500.00 --ref 'NF 1' "
+                     "--controle DEMO --script " +
+                     dir.str() + "/t.script --log " + dir.str() + "/log.jsonl 2>/dev/null")
+                        .c_str());
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 0);
+    auto conta = [&](const std::string& d, const char* t) {
+        db::Tabela x(dados + "/Tabelas/" + d, t);
+        x.abre();
+        return x.conta();
+    };
+    EXPECT_EQ(conta("002", "TbLanPag"), 5);
+    EXPECT_EQ(conta("002", "TbChqPag"), 3);
+    EXPECT_EQ(conta("001", "TbLanRec"), 4);
+    db::Tabela cal(dados + "/Tabelas/001", "TbCal");
+    cal.abre();
+    ASSERT_EQ(cal.conta(), 1);
+    EXPECT_EQ(cal.campo("num_cal").comoInteiro(), 1);
+    EXPECT_EQ(cal.campo("nal_cal").comoInteiro(), 42);
+    EXPECT_EQ(cal.campo("tot_cal").comoDouble(), 1500.0);
+    EXPECT_TRUE(fs::exists(pdf));
+}
+
 } // namespace
