@@ -1,9 +1,10 @@
 # Quick start: `make demo` runs the main job on the demo data, `make test` runs every test.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_WINDOWS ?= build-windows
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan demo test test-asan format clean
+.PHONY: all deps build build-asan windows demo test test-asan format clean
 
 all: build
 
@@ -22,6 +23,12 @@ $(BUILD_ASAN)/CMakeCache.txt: | deps
 build-asan: deps $(BUILD_ASAN)/CMakeCache.txt
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
 
+# Cheque.dll for 32-bit Windows hosts and its Wine test host, cross-built with mingw-w64.
+windows: deps
+	cmake -S cheque/windows -B $(BUILD_WINDOWS) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+	cmake --build $(BUILD_WINDOWS) -j$(JOBS)
+
 demo: build
 	@bash scripts/demo.sh $(BUILD)
 
@@ -35,4 +42,4 @@ format:
 	find . -path ./build -prune -o -path ./build-asan -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) demo-out
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WINDOWS) demo-out

@@ -2,15 +2,10 @@
 
 #include "cheque/cheque.h"
 
-#include "Extenso.h"
-#include "PrintFiles.h"
-#include "base/Cp1252.h"
-#include "platform/Dialogs.h"
-#include "platform/System.h"
+#include "Trabalho.h"
 
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <stdexcept>
 #include <string>
 
 namespace {
@@ -37,64 +32,6 @@ std::string textoCurto(const unsigned char* p) {
     return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
 }
 
-struct ErroCheque : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-std::string erroCriacao(const std::string& caminho) {
-    return base::utf8ParaCp1252("Erro na criação do arquivo: ") + caminho;
-}
-
-void grava(const std::string& caminho, const std::string& bytes) {
-    if (!platform::gravaArquivoPrivado(caminho, bytes)) throw ErroCheque(erroCriacao(caminho));
-}
-
-// The spooler reads the print file before it returns, so the next step may rewrite it.
-void lanca(const std::string& arquivoLote) {
-    const std::string dir = platform::diretorioDoModulo(reinterpret_cast<const void*>(&lanca));
-    for (const char* rel : {"/cheque-spool", "/../bin/cheque-spool"}) {
-        std::string spool = dir + rel;
-        if (std::filesystem::exists(spool)) {
-            platform::executaEEspera(spool, {arquivoLote});
-            return;
-        }
-    }
-}
-
-QString qt(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-std::string executa(const std::string& porta, const cheque::DadosCheque& d, bool imprimeCopia) {
-    std::string dir = platform::diretorioTemporario();
-    if (dir.empty() || dir.size() > 259)
-        throw ErroCheque(base::utf8ParaCp1252("Não foi possível ler diretório temporário!"));
-    if (dir.back() != '/') dir += '/';
-    if (!std::filesystem::is_directory(dir)) platform::criaDiretorios(dir);
-
-    const std::string arquivo = dir + platform::horaAtualHHNNSS() + ".TXT";
-    const std::string lote = arquivo.substr(0, arquivo.size() - 4) + ".BAT";
-
-    grava(lote, cheque::arquivoLote(arquivo, porta));
-    grava(arquivo, cheque::arquivoFrente(d));
-    lanca(lote);
-
-    if (d.verso.empty() && !imprimeCopia) return arquivo;
-    platform::AplicacaoQt app;
-
-    if (!d.verso.empty() && platform::confirma(qt("Confirma a impressão do verso do cheque?"))) {
-        grava(arquivo, cheque::arquivoVerso(d.verso));
-        lanca(lote);
-    }
-    if (imprimeCopia && platform::confirma(qt("Confirma a impressão da cópia do cheque?"))) {
-        TExtenso extenso;
-        extenso.Valor = d.valor;
-        grava(arquivo, cheque::arquivoCopia(d, extenso.PorExtenso()));
-        lanca(lote);
-    }
-    return arquivo;
-}
-
 } // namespace
 
 extern "C" CHEQUE_EXPORT void CHEQUE_CALL fCheque_Morvane(
@@ -114,7 +51,9 @@ extern "C" CHEQUE_EXPORT void CHEQUE_CALL fCheque_Morvane(
         d.cidade = textoDeBuffer(Cidade);
         d.verso = textoDeBuffer(Verso);
         d.empresa = textoCurto(Empresa);
-        const std::string caminho = executa(textoDeBuffer(Porta), d, ImprimeCopia != 0);
+        auto sistema = cheque::sistemaLocal();
+        const std::string caminho =
+            cheque::executaCheque(*sistema, textoDeBuffer(Porta), d, ImprimeCopia != 0);
         if (Arquivo)
             std::memcpy(Arquivo, caminho.data(), std::min(caminho.size(), TamanhoBuffer - 1));
     } catch (const std::exception& e) {

@@ -102,7 +102,12 @@ std::string arquivoVerso(std::string_view verso) {
 
 std::string arquivoCopia(const DadosCheque& d, std::string_view porExtenso) {
     const auto data = base::Data::deDiasDelphi(d.data);
-    const int nomeAparado = static_cast<int>(apara(d.nomeBanco).size());
+    // The bank name has a column of 30 before "Cheque No: ", and the city the front's field
+    // of 30: longer texts are cut there instead of running off the sheet.
+    const std::string nomeBanco =
+        d.nomeBanco.substr(0, std::min<std::size_t>(d.nomeBanco.size(), 30));
+    const std::string cidade(apara(d.cidade).substr(0, 30));
+    const int nomeAparado = static_cast<int>(apara(nomeBanco).size());
     const std::string enchimento = nomeAparado < 30 ? Espacos(30 - nomeAparado) : "";
 
     std::string out;
@@ -111,14 +116,14 @@ std::string arquivoCopia(const DadosCheque& d, std::string_view porExtenso) {
     linha(out, Espacos(3) + "Empresa: " + Alinha(d.empresa, 60, 'L'));
     linha(out, " ");
     linha(out, Espacos(3) + "Banco : " + Alinha(std::to_string(d.banco), 3, 'R') + "  " +
-                   d.nomeBanco + enchimento + "Cheque No: " + std::to_string(d.numero));
+                   nomeBanco + enchimento + "Cheque No: " + std::to_string(d.numero));
     linha(out, Espacos(46) + "Valor    : " + Alinha(base::formata0_00(d.valor), 15, 'R'));
     linha(out, " ");
     linha(out, " ");
     linha(out, Espacos(9) + std::string(porExtenso));
     linha(out, Espacos(3) + "Portador: " + Alinha(d.portador, 40, 'L'));
     linha(out, " ");
-    linha(out, Espacos(20) + "Local e Data: " + std::string(apara(d.cidade)) + ", " +
+    linha(out, Espacos(20) + "Local e Data: " + cidade + ", " +
                    Alinha(std::to_string(data.dia), 2, 'R') + " de " + Meses[data.mes - 1] +
                    " de " + Alinha(std::to_string(data.ano), 4, 'R'));
     linha(out, " ");
@@ -126,13 +131,36 @@ std::string arquivoCopia(const DadosCheque& d, std::string_view porExtenso) {
     return out;
 }
 
-std::string arquivoLote(std::string_view arquivoImpressao, std::string_view porta) {
+std::string arquivoLote(std::string_view arquivoImpressao, std::string_view porta, Familia familia,
+                        std::string_view diretorioDoMode) {
     std::string out;
-    // No Windows directory here, so no MODE.COM to find: the mode line stands alone.
-    linha(out, "MODE COM1:9600,N,8,1");
-    linha(out, "PRINT /D:" + std::string(porta) + " " + std::string(arquivoImpressao));
+    linha(out, std::string(diretorioDoMode) + "MODE COM1:9600,N,8,1");
+    if (familia == Familia::Win9x)
+        linha(out, "TYPE " + std::string(arquivoImpressao) + " >" + std::string(porta));
+    else
+        linha(out, "PRINT /D:" + std::string(porta) + " " + std::string(arquivoImpressao));
     linha(out, "EXIT");
     return out;
+}
+
+std::string arquivoLote(std::string_view arquivoImpressao, std::string_view porta) {
+    return arquivoLote(arquivoImpressao, porta, Familia::NT, {});
+}
+
+std::string recusaPorta(std::string_view porta, bool interpretadorDeComandos) {
+    bool recusada = false;
+    std::string mostrada;
+    for (char c : porta) {
+        const auto u = static_cast<unsigned char>(c);
+        bool ruim = u < 32 || u == 127;
+        if (interpretadorDeComandos &&
+            std::string_view("&|<>^\"'%").find(c) != std::string_view::npos)
+            ruim = true;
+        recusada = recusada || ruim;
+        mostrada += (u < 32 || u == 127) ? '?' : c;
+    }
+    if (!recusada) return {};
+    return "Porta de impress\xE3o inv\xE1lida: " + mostrada;
 }
 
 } // namespace cheque

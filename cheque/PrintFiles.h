@@ -28,6 +28,19 @@ std::vector<std::string> linhasDoVerso(std::string_view verso);
 std::string arquivoFrente(const DadosCheque& d);
 std::string arquivoVerso(std::string_view verso);
 std::string arquivoCopia(const DadosCheque& d, std::string_view porExtenso);
+// The two command interpreter families: TYPE through COMMAND.COM, or PRINT /D: run directly.
+enum class Familia { Win9x, NT };
+
+// The batch file: mode line (with the command directory when it holds MODE.COM), the print
+// command for the family, EXIT.
+std::string arquivoLote(std::string_view arquivoImpressao, std::string_view porta, Familia familia,
+                        std::string_view diretorioDoMode);
+// Where there is no Windows directory: the NT family, the mode line alone.
 std::string arquivoLote(std::string_view arquivoImpressao, std::string_view porta);
+
+// Why a port text cannot go into the batch file, or empty when it can. Control characters
+// would add lines; with a command interpreter, separators, redirections, quotes and
+// variables would run commands.
+std::string recusaPorta(std::string_view porta, bool interpretadorDeComandos);
 
 } // namespace cheque

@@ -2,16 +2,16 @@
 
 #include "platform/System.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace cheque {
 
@@ -22,6 +22,16 @@ bool comecaSemCaixa(std::string_view s, std::string_view prefixo) {
     for (std::size_t i = 0; i < prefixo.size(); ++i)
         if (std::toupper(static_cast<unsigned char>(s[i])) != prefixo[i]) return false;
     return true;
+}
+
+bool terminaCom(std::string_view s, std::string_view sufixo) {
+    return s.size() >= sufixo.size() && s.substr(s.size() - sufixo.size()) == sufixo;
+}
+
+bool temControle(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) < 32 || c == 127) return true;
+    return false;
 }
 
 // "COM1", "com1:" -> 1 for prefix "COM"; 0 when the text is not such a name.
@@ -51,111 +61,90 @@ bool escreveTudo(int fd, const std::string& bytes) {
     return true;
 }
 
-bool ajustaSerial(const std::string& porta) {
+void ajustaSerial(const std::string& porta) {
     Destino d = resolvePorta(porta);
-    if (d.tipo != Destino::Tipo::Dispositivo) return true;
+    if (d.tipo != Destino::Tipo::Dispositivo) return;
     for (const auto& dev : d.candidatos) {
         int fd = ::open(dev.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         termios t{};
-        bool ok = ::tcgetattr(fd, &t) == 0;
-        if (ok) {
+        if (::tcgetattr(fd, &t) == 0) {
             ::cfsetispeed(&t, B9600);
             ::cfsetospeed(&t, B9600);
             t.c_cflag &= ~static_cast<tcflag_t>(PARENB | CSTOPB | CSIZE);
             t.c_cflag |= CS8 | CLOCAL | CREAD;
-            ok = ::tcsetattr(fd, TCSANOW, &t) == 0;
+            ::tcsetattr(fd, TCSANOW, &t);
         }
         ::close(fd);
-        return ok;
+        return;
     }
-    return true; // no such device here: nothing to set
 }
 
-bool enviaAFila(const std::string& fila, const std::string& bytes) {
-    // A private copy: the library may rewrite the print file as soon as we have read it.
+std::string naPorta(const std::string& porta, const std::string& motivo) {
+    return "porta " + porta + ": " + motivo;
+}
+
+std::string enviaAFila(const std::string& fila, const std::string& bytes) {
+    const char* lp = "/usr/bin/lp";
+    if (::access(lp, X_OK) != 0) return "fila " + fila + ": " + lp + " n\xE3o encontrado";
+    // A private copy: the library may rewrite the print file as soon as we have accepted.
     std::string modelo = platform::diretorioTemporario() + "/cheque-spool-XXXXXX";
     std::vector<char> nome(modelo.begin(), modelo.end());
     nome.push_back('\0');
     int fd = ::mkstemp(nome.data());
-    if (fd < 0) return false;
+    if (fd < 0) return "fila " + fila + ": " + std::strerror(errno);
     bool ok = escreveTudo(fd, bytes);
     ::close(fd);
     const std::string copia(nome.data());
-    if (ok) ok = platform::executaEEspera("/usr/bin/lp", {"-d", fila, "-o", "raw", copia}) == 0;
+    int r = ok ? platform::executaEEspera(lp, {"-d", fila, "-o", "raw", copia}) : -2;
     ::unlink(copia.c_str());
-    return ok;
-}
-
-bool imprime(const std::string& porta, const std::string& bytes) {
-    Destino d = resolvePorta(porta);
-    switch (d.tipo) {
-    case Destino::Tipo::Dispositivo:
-        for (const auto& dev : d.candidatos) {
-            if (!std::filesystem::exists(dev)) continue;
-            int fd = ::open(dev.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-            if (fd < 0) return false;
-            bool ok = escreveTudo(fd, bytes);
-            return ::close(fd) == 0 && ok;
-        }
-        return false;
-    case Destino::Tipo::Arquivo: {
-        int fd = ::open(d.nome.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_CLOEXEC, 0600);
-        if (fd < 0) return false;
-        bool ok = escreveTudo(fd, bytes);
-        return ::close(fd) == 0 && ok;
-    }
-    case Destino::Tipo::Fila:
-        return enviaAFila(d.nome, bytes);
-    }
-    return false;
+    if (r == -2) return "fila " + fila + ": c\xF3pia tempor\xE1ria n\xE3o gravada";
+    if (r != 0) return "fila " + fila + ": lp recusou o trabalho (" + std::to_string(r) + ")";
+    return {};
 }
 
 } // namespace
 
-std::vector<ComandoLote> interpretaLote(std::string_view conteudo,
-                                        std::string_view arquivoEsperado) {
-    std::vector<ComandoLote> cmds;
+Lote interpretaLote(std::string_view conteudo, std::string_view arquivoEsperado) {
+    std::vector<std::string_view> linhas;
     std::size_t pos = 0;
     while (pos < conteudo.size()) {
-        std::size_t fim = conteudo.find('\n', pos);
-        std::string_view l = conteudo.substr(
-            pos, fim == std::string_view::npos ? std::string_view::npos : fim - pos);
-        pos = fim == std::string_view::npos ? conteudo.size() : fim + 1;
-        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-
-        // The mode line may carry a command directory before "MODE ".
-        auto m = l.find("MODE ");
-        if (m != std::string_view::npos) {
-            std::string_view arg = l.substr(m + 5);
-            cmds.push_back(
-                {ComandoLote::Tipo::Modo, std::string(arg.substr(0, arg.find(':'))), {}});
-        } else if (comecaSemCaixa(l, "PRINT /D:")) {
-            std::string_view resto = l.substr(9);
-            ComandoLote c{ComandoLote::Tipo::Imprime, {}, {}};
-            std::string sufixo = " " + std::string(arquivoEsperado);
-            if (!arquivoEsperado.empty() && resto.size() > sufixo.size() &&
-                resto.substr(resto.size() - sufixo.size()) == sufixo) {
-                c.porta = resto.substr(0, resto.size() - sufixo.size());
-                c.arquivo = arquivoEsperado;
-            } else {
-                auto b = resto.rfind(' ');
-                if (b == std::string_view::npos) continue;
-                c.porta = resto.substr(0, b);
-                c.arquivo = resto.substr(b + 1);
-            }
-            cmds.push_back(std::move(c));
-        } else if (comecaSemCaixa(l, "TYPE ")) {
-            std::string_view resto = l.substr(5);
-            auto gt = resto.rfind(" >");
-            if (gt == std::string_view::npos) continue;
-            cmds.push_back({ComandoLote::Tipo::Imprime, std::string(resto.substr(gt + 2)),
-                            std::string(resto.substr(0, gt))});
-        } else if (comecaSemCaixa(l, "EXIT")) {
-            cmds.push_back({ComandoLote::Tipo::Sair, {}, {}});
-        }
+        std::size_t fim = conteudo.find("\r\n", pos);
+        if (fim == std::string_view::npos) return {{}, "lote sem CR LF no fim da linha"};
+        linhas.push_back(conteudo.substr(pos, fim - pos));
+        pos = fim + 2;
     }
-    return cmds;
+    auto recusa = [](std::size_t n, const char* porque) {
+        return Lote{{}, "lote recusado, linha " + std::to_string(n) + ": " + porque};
+    };
+    if (linhas.size() != 3) return {{}, "lote recusado: esperadas 3 linhas"};
+    if (arquivoEsperado.empty()) return {{}, "lote recusado: sem arquivo de impress\xE3o"};
+
+    // 1: the mode line, alone or after the command directory.
+    constexpr std::string_view Modo = "MODE COM1:9600,N,8,1";
+    std::string_view l1 = linhas[0];
+    if (!terminaCom(l1, Modo) || temControle(l1)) return recusa(1, "esperado MODE");
+    std::string_view dir = l1.substr(0, l1.size() - Modo.size());
+    if (!dir.empty() && dir.back() != '\\') return recusa(1, "esperado MODE");
+
+    // 2: the print line for this job's own print file.
+    ComandoLote imprime{ComandoLote::Tipo::Imprime, {}, std::string(arquivoEsperado)};
+    std::string_view l2 = linhas[1];
+    const std::string sufixo = " " + std::string(arquivoEsperado);
+    const std::string prefixoTipo = "TYPE " + std::string(arquivoEsperado) + " >";
+    if (comecaSemCaixa(l2, "PRINT /D:") && terminaCom(l2, sufixo))
+        imprime.porta = l2.substr(9, l2.size() - 9 - sufixo.size());
+    else if (l2.substr(0, std::min(l2.size(), prefixoTipo.size())) == prefixoTipo)
+        imprime.porta = l2.substr(prefixoTipo.size());
+    else
+        return recusa(2, "esperado PRINT ou TYPE do arquivo do trabalho");
+    if (imprime.porta.empty() || temControle(imprime.porta)) return recusa(2, "porta inv\xE1lida");
+
+    // 3: EXIT.
+    if (!comecaSemCaixa(linhas[2], "EXIT") || linhas[2].size() != 4)
+        return recusa(3, "esperado EXIT");
+
+    return {{{ComandoLote::Tipo::Modo, "COM1", {}}, std::move(imprime), {}}, {}};
 }
 
 Destino resolvePorta(std::string_view porta) {
@@ -176,37 +165,75 @@ Destino resolvePorta(std::string_view porta) {
     return d;
 }
 
-std::map<std::string, std::string> lePendentes(const std::vector<ComandoLote>& comandos) {
-    std::map<std::string, std::string> conteudos;
+std::string lePendentes(const std::vector<ComandoLote>& comandos,
+                        std::map<std::string, std::string>& conteudos) {
     for (const auto& c : comandos) {
         if (c.tipo != ComandoLote::Tipo::Imprime || conteudos.count(c.arquivo)) continue;
-        std::ifstream in(c.arquivo, std::ios::binary);
-        if (!in) continue;
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        conteudos[c.arquivo] = ss.str();
+        int fd = ::open(c.arquivo.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return c.arquivo + ": " + std::strerror(errno);
+        std::string s;
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
+            if (n > 0) s.append(buf, static_cast<std::size_t>(n));
+        int erro = n < 0 ? errno : 0;
+        ::close(fd);
+        if (erro) return c.arquivo + ": " + std::strerror(erro);
+        conteudos[c.arquivo] = std::move(s);
     }
-    return conteudos;
+    return {};
 }
 
-bool executaLote(const std::vector<ComandoLote>& comandos,
-                 const std::map<std::string, std::string>& conteudos) {
-    bool ok = true;
+Entrega::~Entrega() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+Entrega::Entrega(Entrega&& o) noexcept
+    : fd_(std::exchange(o.fd_, -1)), bytes_(std::move(o.bytes_)), porta_(std::move(o.porta_)) {}
+
+std::string Entrega::prepara(const std::vector<ComandoLote>& comandos,
+                             const std::map<std::string, std::string>& conteudos) {
     for (const auto& c : comandos) {
-        switch (c.tipo) {
-        case ComandoLote::Tipo::Modo:
-            ajustaSerial(c.porta);
-            break;
-        case ComandoLote::Tipo::Imprime: {
-            auto it = conteudos.find(c.arquivo);
-            if (it == conteudos.end() || !imprime(c.porta, it->second)) ok = false;
+        if (c.tipo == ComandoLote::Tipo::Modo) ajustaSerial(c.porta);
+        if (c.tipo != ComandoLote::Tipo::Imprime) continue;
+        auto it = conteudos.find(c.arquivo);
+        if (it == conteudos.end()) return c.arquivo + ": n\xE3o lido";
+        Destino d = resolvePorta(c.porta);
+        switch (d.tipo) {
+        case Destino::Tipo::Dispositivo: {
+            std::string achado;
+            for (const auto& dev : d.candidatos)
+                if (std::filesystem::exists(dev)) {
+                    achado = dev;
+                    break;
+                }
+            if (achado.empty()) return naPorta(c.porta, d.candidatos.front() + " n\xE3o existe");
+            fd_ = ::open(achado.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            if (fd_ < 0) return naPorta(c.porta, achado + ": " + std::strerror(errno));
             break;
         }
-        case ComandoLote::Tipo::Sair:
-            return ok;
+        case Destino::Tipo::Arquivo:
+            fd_ =
+                ::open(d.nome.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_CLOEXEC, 0600);
+            if (fd_ < 0) return naPorta(c.porta, std::strerror(errno));
+            break;
+        case Destino::Tipo::Fila:
+            if (std::string e = enviaAFila(d.nome, it->second); !e.empty()) return e;
+            continue;
         }
+        bytes_ = it->second;
+        porta_ = c.porta;
+        return {}; // the library writes one print line per batch
     }
-    return ok;
+    return {};
+}
+
+std::string Entrega::conclui() {
+    if (fd_ < 0) return {};
+    bool ok = escreveTudo(fd_, bytes_);
+    if (::close(fd_) != 0) ok = false;
+    fd_ = -1;
+    return ok ? std::string() : naPorta(porta_, "falha ao enviar os bytes");
 }
 
 } // namespace cheque

@@ -2,7 +2,6 @@
 // Carries out a cheque batch file without a command interpreter.
 
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,11 +15,16 @@ struct ComandoLote {
     std::string arquivo; // Imprime: the print file
 };
 
-// Reads the batch lines MODE, PRINT /D:, TYPE ... > and EXIT; other lines are skipped.
-// The port text may hold blanks, so a print line is split at the expected print file
-// (the batch file's path with ".TXT") when it ends with it.
-std::vector<ComandoLote> interpretaLote(std::string_view conteudo,
-                                        std::string_view arquivoEsperado);
+struct Lote {
+    std::vector<ComandoLote> comandos;
+    std::string erro; // why the batch was refused; then there are no commands
+};
+
+// Accepts only the three lines the cheque library writes: the mode line, one print line
+// (PRINT /D:port FILE or TYPE FILE >port) for the expected print file (the batch file's path
+// with ".TXT"), and EXIT. The port text may hold blanks but no control characters. Anything
+// else refuses the whole batch.
+Lote interpretaLote(std::string_view conteudo, std::string_view arquivoEsperado);
 
 struct Destino {
     enum class Tipo { Dispositivo, Arquivo, Fila };
@@ -33,11 +37,32 @@ struct Destino {
 // that file; any other text is a printer queue name.
 Destino resolvePorta(std::string_view porta);
 
-// Reads every print file named by the batch before anything is sent.
-std::map<std::string, std::string> lePendentes(const std::vector<ComandoLote>& comandos);
+// Reads the print file a batch names (never through a symbolic link). Empty on success,
+// otherwise why not.
+std::string lePendentes(const std::vector<ComandoLote>& comandos,
+                        std::map<std::string, std::string>& conteudos);
 
-// Runs the commands in order; false when any print could not be delivered.
-bool executaLote(const std::vector<ComandoLote>& comandos,
-                 const std::map<std::string, std::string>& conteudos);
+// A print job whose port is open (or whose queue already took it).
+class Entrega {
+public:
+    Entrega() = default;
+    ~Entrega();
+    Entrega(const Entrega&) = delete;
+    Entrega& operator=(const Entrega&) = delete;
+    Entrega(Entrega&& o) noexcept;
+
+    // Sets the serial line, then opens the port or hands the bytes to the queue. Empty
+    // when the job was accepted, otherwise why not (the port is named).
+    std::string prepara(const std::vector<ComandoLote>& comandos,
+                        const std::map<std::string, std::string>& conteudos);
+    // Sends what is left to the open port. Empty on success, otherwise why not.
+    std::string conclui();
+    bool temEnvio() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+    std::string bytes_;
+    std::string porta_;
+};
 
 } // namespace cheque

@@ -1,6 +1,8 @@
 // cheque-spool BATCHFILE: carries out a cheque batch file the way the command interpreter
-// did on Windows. It reads the print file, then detaches and sends it to the port, so the
-// caller may rewrite the print file as soon as this process has exited.
+// did on Windows. Before it exits it has read the print file and opened the port (or handed
+// the job to the queue), so its exit status tells the library whether the job was accepted,
+// and the library may rewrite the print file at once. Writing to a slow device goes on
+// detached.
 
 #include "Spool.h"
 
@@ -8,9 +10,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sstream>
+#include <map>
 #include <string>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -19,6 +22,11 @@ namespace {
 int uso() {
     std::fprintf(stderr, "uso: cheque-spool [--foreground] ARQUIVO.BAT\n");
     return 2;
+}
+
+int falha(const std::string& motivo) {
+    std::fprintf(stderr, "%s\n", motivo.c_str());
+    return 1;
 }
 
 std::string leTudo(int fd) {
@@ -61,22 +69,46 @@ int main(int argc, char** argv) {
     const std::string lote = argv[i];
 
     int fd = ::open(lote.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        std::perror(lote.c_str());
-        return 1;
-    }
-    std::string esperado = lote;
-    if (esperado.size() > 4) esperado = esperado.substr(0, esperado.size() - 4) + ".TXT";
-    const auto comandos = cheque::interpretaLote(leTudo(fd), esperado);
-    const auto conteudos = cheque::lePendentes(comandos);
+    if (fd < 0) return falha(lote + ": " + std::strerror(errno));
+    // Only this job's own print file: the batch file's path with ".TXT".
+    std::string esperado;
+    if (lote.size() > 4 && lote.compare(lote.size() - 4, 4, ".BAT") == 0)
+        esperado = lote.substr(0, lote.size() - 4) + ".TXT";
+    const auto l = cheque::interpretaLote(leTudo(fd), esperado);
+    if (!l.erro.empty()) return falha(lote + ": " + l.erro);
+    std::map<std::string, std::string> conteudos;
+    if (auto e = cheque::lePendentes(l.comandos, conteudos); !e.empty()) return falha(e);
     aguardaVez(fd);
 
-    if (primeiroPlano) return cheque::executaLote(comandos, conteudos) ? 0 : 1;
+    cheque::Entrega entrega;
+    if (auto e = entrega.prepara(l.comandos, conteudos); !e.empty()) return falha(e);
+    if (primeiroPlano || !entrega.temEnvio()) {
+        auto e = entrega.conclui();
+        return e.empty() ? 0 : falha(e);
+    }
 
     pid_t pid = ::fork();
-    if (pid < 0) return cheque::executaLote(comandos, conteudos) ? 0 : 1;
-    if (pid > 0) return 0;
-    ::setsid();
-    soltaTerminal();
-    _exit(cheque::executaLote(comandos, conteudos) ? 0 : 1);
+    if (pid < 0) {
+        auto e = entrega.conclui();
+        return e.empty() ? 0 : falha(e);
+    }
+    if (pid == 0) {
+        ::setsid();
+        soltaTerminal();
+        _exit(entrega.conclui().empty() ? 0 : 1);
+    }
+    // Most ports take the bytes at once: then a failure still reaches the caller. A device
+    // that is slower goes on by itself.
+    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    int status = 0;
+    while (std::chrono::steady_clock::now() < limite) {
+        pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0
+                       ? 0
+                       : falha("porta: falha ao enviar os bytes");
+        if (r < 0) return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return 0;
 }

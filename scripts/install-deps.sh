@@ -13,6 +13,8 @@ packages=(
   xvfb xauth x11-xkb-utils
   poppler-utils
   clang-format
+  g++-mingw-w64-i686
+  wine wine32:i386
 )
 
 missing=()
@@ -28,5 +30,9 @@ echo "Installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
+# wine32 is a package of the i386 architecture.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -131,8 +131,29 @@ TEST(ArquivoCopia, NomeDoBancoCidadeEVersoVazio) {
     d.nomeBanco = std::string(30, 'N');
     c = arquivoCopia(d, "X");
     EXPECT_NE(c.find(std::string(30, 'N') + "Cheque No: 123"), std::string::npos);
+    // Longer names are cut to their column instead of pushing the line off the sheet.
     d.nomeBanco = std::string(31, 'N');
-    EXPECT_NE(arquivoCopia(d, "X").find(std::string(31, 'N') + "Cheque No: "), std::string::npos);
+    EXPECT_NE(arquivoCopia(d, "X").find("  " + std::string(30, 'N') + "Cheque No: "),
+              std::string::npos);
+}
+
+TEST(ArquivoCopia, TextosLongosCabemNoSeuEspaco) {
+    DadosCheque d = exemplo();
+    d.nomeBanco = std::string(5000, 'B');
+    d.cidade = "  " + std::string(1000, 'C') + "  ";
+    d.portador = std::string(1024, 'P');
+    d.empresa = std::string(255, 'E');
+    const std::string c = arquivoCopia(d, "X");
+    EXPECT_NE(c.find("   Banco :   1  " + std::string(30, 'B') + "Cheque No: 123\r\n"),
+              std::string::npos);
+    EXPECT_NE(c.find(b(20) + "Local e Data: " + std::string(30, 'C') + ", "), std::string::npos);
+    EXPECT_NE(c.find("   Portador: " + std::string(40, 'P') + "\r\n"), std::string::npos);
+    EXPECT_NE(c.find("   Empresa: " + std::string(60, 'E') + "\r\n"), std::string::npos);
+    // No line of the copy is longer than its widest field allows.
+    std::size_t maior = 0, inicio = 0;
+    for (std::size_t fim; (fim = c.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2)
+        maior = std::max(maior, fim - inicio);
+    EXPECT_LE(maior, 100u);
 }
 
 TEST(ArquivoLote, TresLinhas) {

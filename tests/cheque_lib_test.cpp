@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -91,25 +95,122 @@ TEST_F(ChequeSemQt, DiretorioTemporarioIlegivel) {
     EXPECT_TRUE(std::all_of(arquivo, arquivo + 1024, [](char c) { return c == 0; }));
 }
 
-TEST_F(ChequeSemQt, NuncaEscreveAtravesDeLigacaoSimbolica) {
-    // Plant links under the names of the next few seconds, so the call meets one.
+// Links planted under the names of the next seconds are never written through: the job
+// takes the first name that is free.
+TEST_F(ChequeSemQt, NuncaEscreveAtravesDeLigacoes) {
     const std::string alvo = dir / "alvo";
     apoio::gravaArquivo(alvo, "intacto");
     const std::string tmp = dir / "t";
     std::filesystem::create_directory(tmp);
     ::setenv("TMPDIR", tmp.c_str(), 1);
     std::time_t agora = std::time(nullptr);
-    for (int s = 0; s < 5; ++s)
-        for (const char* ext : {".BAT", ".TXT"})
-            std::filesystem::create_symlink(alvo, tmp + "/" + hhnnss(agora + s) + ext);
+    std::set<std::string> plantados;
+    for (int s = 0; s < 6; ++s) {
+        const std::string stem = tmp + "/" + hhnnss(agora + s);
+        // Symbolic links, hard links and a plain file left by someone else.
+        if (s % 3 == 0) std::filesystem::create_symlink(alvo, stem + ".BAT");
+        if (s % 3 == 1) std::filesystem::create_hard_link(alvo, stem + ".TXT");
+        if (s % 3 == 2) apoio::gravaArquivo(stem + ".TXT", "de outro");
+        plantados.insert(stem + ".TXT");
+    }
 
     char arquivo[1024];
     chama(arquivo);
-    const std::string msg = erro();
-    EXPECT_EQ(msg.rfind("Erro na cria\xE7\xE3o do arquivo: " + tmp + "/", 0), 0u) << msg;
-    EXPECT_EQ(msg.substr(msg.size() - 4), ".BAT");
-    EXPECT_TRUE(std::all_of(arquivo, arquivo + 1024, [](char c) { return c == 0; }));
+    EXPECT_STREQ(erro(), "");
+    const std::string caminho(arquivo);
+    ASSERT_EQ(caminho.rfind(tmp + "/", 0), 0u) << caminho;
+    EXPECT_EQ(plantados.count(caminho), 0u) << caminho;
+    EXPECT_EQ(caminho.size(), tmp.size() + 1 + 6 + 4) << caminho; // HHMMSS.TXT
     EXPECT_EQ(apoio::leArquivo(alvo), "intacto");
+    EXPECT_NE(apoio::leArquivo(caminho).find("\x1B\xA6"
+                                             "Fulano"),
+              std::string::npos);
+    for (int s = 0; s < 6; s += 3)
+        EXPECT_TRUE(std::filesystem::is_symlink(tmp + "/" + hhnnss(agora + s) + ".BAT"));
+    EXPECT_EQ(apoio::leArquivo(tmp + "/" + hhnnss(agora + 2) + ".TXT"), "de outro");
+}
+
+// Two jobs in the same second each print their own cheque under their own names.
+TEST_F(ChequeSemQt, DoisTrabalhosNoMesmoSegundo) {
+    for (int rodada = 0; rodada < 5; ++rodada) {
+        const std::string tmp = dir / ("r" + std::to_string(rodada));
+        std::filesystem::create_directory(tmp);
+        ::setenv("TMPDIR", tmp.c_str(), 1);
+        const std::string portaArq = tmp + "/porta.prn";
+        std::string p[2];
+        char portas[2][1024] = {};
+        for (int i = 0; i < 2; ++i)
+            std::memcpy(portas[i], portaArq.data(), portaArq.size());
+        char arquivos[2][1024];
+        std::string erros[2];
+        const char* portadores[2] = {"Primeiro Portador", "Segundo Portador"};
+        std::atomic<int> prontos{0};
+        auto trabalho = [&](int i) {
+            alignas(4) char nome[4 + 2] = {1, 0, 0, 0, 'B', 0};
+            unsigned char empresa[] = {1, 'E'};
+            ++prontos;
+            while (prontos < 2) {
+            }
+            fn(arquivos[i], portas[i], 10.0 + i, 1, nome + 4, 7, 37685, portadores[i], "Recife", 0,
+               "", empresa);
+            erros[i] = erro();
+        };
+        std::thread a(trabalho, 0), b(trabalho, 1);
+        a.join();
+        b.join();
+        ASSERT_EQ(erros[0], "");
+        ASSERT_EQ(erros[1], "");
+        ASSERT_NE(std::string(arquivos[0]), std::string(arquivos[1]));
+        for (int i = 0; i < 2; ++i)
+            EXPECT_NE(apoio::leArquivo(arquivos[i]).find(portadores[i]), std::string::npos);
+        // Both fronts reach the port, each once.
+        const std::string saida = apoio::esperaConteudo(portaArq, 2 * 120);
+        for (const char* q : portadores) {
+            auto pos = saida.find(q);
+            EXPECT_NE(pos, std::string::npos) << q;
+            EXPECT_EQ(saida.find(q, pos + 1), std::string::npos) << q;
+        }
+    }
+}
+
+// A port text with control characters would add lines to the batch file: refused, nothing
+// written.
+TEST_F(ChequeSemQt, PortaComCaracteresDeControleERecusada) {
+    const std::string tmp = dir / "t";
+    std::filesystem::create_directory(tmp);
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    const std::string copia = dir / "copia";
+    for (std::string texto :
+         {std::string(porta) + " x\r\nPRINT /D:" + copia + " /etc/passwd",
+          std::string("LPT1\nEXIT"), std::string("LPT1\t"), std::string("LP\x7FT1")}) {
+        std::fill(std::begin(porta), std::end(porta), '\0');
+        std::memcpy(porta, texto.data(), texto.size());
+        char arquivo[1024];
+        std::memset(arquivo, 'x', sizeof arquivo);
+        chama(arquivo);
+        const std::string msg = erro();
+        EXPECT_EQ(msg.rfind("Porta de impress\xE3o inv\xE1lida: ", 0), 0u) << msg;
+        EXPECT_EQ(msg.find_first_of("\r\n\t\x7F"), std::string::npos) << msg;
+        EXPECT_TRUE(std::all_of(arquivo, arquivo + 1024, [](char c) { return c == 0; }));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
+    EXPECT_FALSE(apoio::existe(copia));
+}
+
+// A job the spooler could not hand to the port is not reported as printed.
+TEST_F(ChequeSemQt, FalhaNaPortaChegaAoChamador) {
+    for (std::string texto :
+         {std::string("FilaQueNaoExiste"), std::string("COM77"), dir / "sem/diretorio.prn"}) {
+        std::fill(std::begin(porta), std::end(porta), '\0');
+        std::memcpy(porta, texto.data(), texto.size());
+        char arquivo[1024];
+        std::memset(arquivo, 'x', sizeof arquivo);
+        chama(arquivo);
+        const std::string msg = erro();
+        EXPECT_EQ(msg.rfind("N\xE3o foi poss\xEDvel imprimir o cheque: ", 0), 0u) << msg;
+        EXPECT_NE(msg.find(texto), std::string::npos) << msg;
+        EXPECT_TRUE(std::all_of(arquivo, arquivo + 1024, [](char c) { return c == 0; }));
+    }
 }
 
 TEST_F(ChequeSemQt, ErroSeApagaNaChamadaSeguinte) {
@@ -121,4 +222,24 @@ TEST_F(ChequeSemQt, ErroSeApagaNaChamadaSeguinte) {
     chama(arquivo);
     EXPECT_STREQ(erro(), "");
     EXPECT_NE(arquivo[0], '\0');
+}
+
+// A host that ignores SIGCHLD leaves no exit status to read: the spooler's words decide.
+TEST_F(ChequeSemQt, HospedeQueIgnoraSIGCHLD) {
+    struct Restaura {
+        void (*antes)(int) = std::signal(SIGCHLD, SIG_IGN);
+        ~Restaura() { std::signal(SIGCHLD, antes); }
+    } restaura;
+    char arquivo[1024];
+    chama(arquivo);
+    EXPECT_STREQ(erro(), "");
+    EXPECT_NE(arquivo[0], '\0');
+    EXPECT_NE(apoio::esperaConteudo(std::string(porta), 10).find("\x1B\xA3"), std::string::npos);
+
+    std::fill(std::begin(porta), std::end(porta), '\0');
+    std::memcpy(porta, "COM77", 5);
+    chama(arquivo);
+    EXPECT_EQ(std::string(erro()).rfind("N\xE3o foi poss\xEDvel imprimir o cheque: porta COM77", 0),
+              0u)
+        << erro();
 }

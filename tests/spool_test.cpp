@@ -10,7 +10,9 @@ using namespace cheque;
 
 TEST(Lote, InterpretaPortasComBrancos) {
     const std::string texto = arquivoLote("/t/d x/101010.TXT", "LPT1 & rm -rf ~");
-    auto cmds = interpretaLote(texto, "/t/d x/101010.TXT");
+    auto l = interpretaLote(texto, "/t/d x/101010.TXT");
+    ASSERT_EQ(l.erro, "");
+    const auto& cmds = l.comandos;
     ASSERT_EQ(cmds.size(), 3u);
     EXPECT_EQ(cmds[0].tipo, ComandoLote::Tipo::Modo);
     EXPECT_EQ(cmds[0].porta, "COM1");
@@ -20,10 +22,42 @@ TEST(Lote, InterpretaPortasComBrancos) {
     EXPECT_EQ(cmds[2].tipo, ComandoLote::Tipo::Sair);
 
     auto tipo = interpretaLote(
-        "C:\\WINDOWS\\COMMAND\\MODE COM1:9600,N,8,1\r\nTYPE C:\\T\\1.TXT >LPT2\r\n", "");
-    ASSERT_EQ(tipo.size(), 2u);
-    EXPECT_EQ(tipo[1].porta, "LPT2");
-    EXPECT_EQ(tipo[1].arquivo, "C:\\T\\1.TXT");
+        "C:\\WINDOWS\\COMMAND\\MODE COM1:9600,N,8,1\r\nTYPE C:\\T\\1.TXT >LPT2\r\nEXIT\r\n",
+        "C:\\T\\1.TXT");
+    ASSERT_EQ(tipo.erro, "");
+    ASSERT_EQ(tipo.comandos.size(), 3u);
+    EXPECT_EQ(tipo.comandos[1].porta, "LPT2");
+    EXPECT_EQ(tipo.comandos[1].arquivo, "C:\\T\\1.TXT");
+}
+
+// Only the three lines the library writes, for the job's own print file, are carried out:
+// anything else refuses the whole batch.
+TEST(Lote, RecusaLinhasQueABibliotecaNaoEscreve) {
+    const std::string txt = "/t/101010.TXT";
+    const std::string bom = arquivoLote(txt, "LPT1");
+    const std::string casos[] = {
+        // A port text with a line break that adds a second print line.
+        arquivoLote(txt, "LPT1 " + txt + "\r\nPRINT /D:/tmp/copia /etc/passwd"),
+        bom + "PRINT /D:/tmp/copia /etc/passwd\r\n",
+        "MODE COM1:9600,N,8,1\r\nPRINT /D:/tmp/copia /etc/passwd\r\nEXIT\r\n",
+        "MODE COM1:9600,N,8,1\r\nTYPE /etc/passwd >/tmp/copia\r\nEXIT\r\n",
+        "MODE COM1:9600,N,8,1\r\nPRINT /D:LPT1 " + txt + "\r\n",
+        "MODE COM1:9600,N,8,1\r\nPRINT /D:LPT1 " + txt + "\r\nEXIT",
+        "MODE COM1:9600,N,8,1\nPRINT /D:LPT1 " + txt + "\nEXIT\n",
+        "rm -rf / MODE COM1:9600,N,8,1\r\nPRINT /D:LPT1 " + txt + "\r\nEXIT\r\n",
+        "MODE COM1:9600,N,8,1\r\nPRINT /D:LPT1\t" + txt + "\r\nEXIT\r\n",
+        "MODE COM1:9600,N,8,1\r\nPRINT /D: " + txt + "\r\nEXIT\r\n",
+        "MODE COM1:9600,N,8,1\r\nPRINT /D:L\x1BPT1 " + txt + "\r\nEXIT\r\n",
+        "MODE COM1:9600,N,8,1\r\nPRINT /D:LPT1 " + txt + "\r\nEXIT now\r\n",
+        "",
+    };
+    EXPECT_EQ(interpretaLote(bom, txt).erro, "");
+    for (const auto& c : casos) {
+        auto l = interpretaLote(c, txt);
+        EXPECT_NE(l.erro, "") << c;
+        EXPECT_TRUE(l.comandos.empty()) << c;
+    }
+    EXPECT_NE(interpretaLote(bom, "").erro, "");
 }
 
 TEST(Lote, Portas) {
@@ -62,6 +96,48 @@ TEST(Spool, ArquivoDePortaRecebeOsBytesEmAcrescimo) {
     auto r = apoio::executa({apoio::binario("cheque-spool"), "--foreground", bat});
     EXPECT_EQ(r.saida, 0) << r.err;
     EXPECT_EQ(apoio::leArquivo(porta), "antes|\x1B@\r\nconteudo\r\n");
+}
+
+TEST(Spool, LoteComOutroArquivoNaoCopiaNada) {
+    apoio::DirTemp dir;
+    const std::string txt = dir / "101010.TXT", bat = dir / "101010.BAT";
+    const std::string segredo = dir / "segredo", copia = dir / "copia";
+    apoio::gravaArquivo(txt, "x\r\n");
+    apoio::gravaArquivo(segredo, "senha");
+    apoio::gravaArquivo(bat,
+                        arquivoLote(txt, "LPT1 " + txt + "\r\nPRINT /D:" + copia + " " + segredo));
+    auto r = apoio::executa({apoio::binario("cheque-spool"), "--foreground", bat});
+    EXPECT_EQ(r.saida, 1);
+    EXPECT_NE(r.err.find("lote recusado"), std::string::npos) << r.err;
+    EXPECT_FALSE(apoio::existe(copia));
+    apoio::gravaArquivo(bat, arquivoLote(segredo, copia));
+    r = apoio::executa({apoio::binario("cheque-spool"), "--foreground", bat});
+    EXPECT_EQ(r.saida, 1);
+    EXPECT_FALSE(apoio::existe(copia));
+}
+
+// The spooler tells why a job was not taken, before it detaches, so the library can say so.
+TEST(Spool, FalhaDeEntregaVoltaAoChamador) {
+    apoio::DirTemp dir;
+    const std::string txt = dir / "101010.TXT", bat = dir / "101010.BAT";
+    apoio::gravaArquivo(txt, "x\r\n");
+    struct Caso {
+        std::string porta, motivo;
+    };
+    const Caso casos[] = {
+        {"COM77", "porta COM77: /dev/ttyS76 n\xE3o existe"},
+        {dir / "sem/diretorio.prn", "porta " + (dir / "sem/diretorio.prn") + ": No such file"},
+        {"FilaQueNaoExiste", "fila FilaQueNaoExiste: "},
+    };
+    for (const auto& c : casos)
+        for (bool primeiroPlano : {true, false}) {
+            apoio::gravaArquivo(bat, arquivoLote(txt, c.porta));
+            std::vector<std::string> argv = {apoio::binario("cheque-spool"), bat};
+            if (primeiroPlano) argv.insert(argv.begin() + 1, "--foreground");
+            auto r = apoio::executa(argv);
+            EXPECT_EQ(r.saida, 1) << c.porta;
+            EXPECT_EQ(r.err.rfind(c.motivo, 0), 0u) << r.err;
+        }
 }
 
 TEST(Spool, APortaNuncaChegaAUmShell) {
