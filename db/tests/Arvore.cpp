@@ -54,9 +54,8 @@ struct Pg {
     PGconn* c;
 };
 
-std::string esquema(const std::string& dados, const std::string& diretorio) {
+std::string esquema(const std::string& diretorio) {
     return db::localDe(diretorio).esquema;
-    (void)dados;
 }
 
 } // namespace
@@ -140,7 +139,7 @@ std::string Arvore::empresa(int n) const {
 void Arvore::executa(const std::string& diretorio, const std::string& texto) {
     if (motor_ == Motor::Postgres) {
         Pg pg(uri_);
-        PQclear(pg.roda("SET search_path TO " + esquema(dados(), diretorio)));
+        PQclear(pg.roda("SET search_path TO " + esquema(diretorio)));
         PQclear(pg.roda(texto));
         return;
     }
@@ -158,7 +157,7 @@ void Arvore::executa(const std::string& diretorio, const std::string& texto) {
 std::string Arvore::valor(const std::string& diretorio, const std::string& texto) {
     if (motor_ == Motor::Postgres) {
         Pg pg(uri_);
-        PQclear(pg.roda("SET search_path TO " + esquema(dados(), diretorio)));
+        PQclear(pg.roda("SET search_path TO " + esquema(diretorio)));
         PGresult* r = pg.roda(texto);
         std::string v = PQntuples(r) == 0      ? "<none>"
                         : PQgetisnull(r, 0, 0) ? "<null>"

@@ -57,7 +57,9 @@ protected:
     void confereLivros(int esperado = -1) {
         const int emitidos =
             std::stoi(v(reg(), "SELECT nal_emp FROM TbEmp WHERE cod_emp = 2")) - 20;
-        if (esperado >= 0) EXPECT_EQ(emitidos, esperado);
+        if (esperado >= 0) {
+            EXPECT_EQ(emitidos, esperado);
+        }
         const std::string n = std::to_string(emitidos);
         for (auto [dir, tabela, campo] :
              {std::tuple{e1(), "TbLanPag", "num_lan"}, std::tuple{e2(), "TbLanRec", "num_lan"},
@@ -73,9 +75,11 @@ protected:
         EXPECT_EQ(v(e2(), "SELECT count(*) FROM TbLanRec r WHERE EXISTS (SELECT 1 FROM TbCal c "
                           "WHERE c.nal_cal = r.nal_lan)"),
                   n);
-        if (GetParam() == Motor::Sqlite)
-            for (auto& d : {reg(), e1(), e2()})
+        if (GetParam() == Motor::Sqlite) {
+            for (auto& d : {reg(), e1(), e2()}) {
                 EXPECT_EQ(v(d, "PRAGMA integrity_check"), "ok") << d;
+            }
+        }
     }
 
     std::unique_ptr<Arvore> arvore;
