@@ -292,3 +292,26 @@ TEST(Configuracao, EsquemaDeCadaDiretorio) {
 }
 
 } // namespace
+
+namespace {
+
+// A server that is not there: the data set and the unit say so with libpq's own text.
+TEST(Configuracao, ServidorAusenteDaOTextoDaConexao) {
+    TempDir raiz;
+    fs::create_directories(raiz.caminho() / "Tabelas");
+    std::ofstream(raiz.caminho() / "banco.conf")
+        << "postgresql:///nenhum?host=" << raiz.str() << "/sem-servidor\n";
+    db::Tabela t(raiz.str() + "/Tabelas", "TbEmp");
+    try {
+        t.abre();
+        ADD_FAILURE() << "opened a table on no server";
+    } catch (const db::Erro& e) {
+        const std::string texto = e.what();
+        EXPECT_NE(texto.find("connection to server"), std::string::npos) << texto;
+        EXPECT_NE(texto.find(raiz.str() + "/Tabelas"), std::string::npos) << texto;
+    }
+    EXPECT_FALSE(t.aberto());
+    EXPECT_THROW(db::UnidadeDeTrabalho u(raiz.str() + "/Tabelas"), db::Erro);
+}
+
+} // namespace
