@@ -234,6 +234,24 @@ protected:
         return l;
     }
 
+    // Every row of the posting tables of both companies and of the register, in key order.
+    std::vector<std::string> conteudo(int destino, int origem, const std::string& base = {}) {
+        const std::string b = base.empty() ? dados() : base;
+        std::vector<std::string> l;
+        for (const char* t : {"TbLanPag", "TbChqPag", "TbLct", "TbTot"})
+            for (auto& r :
+                 linhas(dirEmpresa(b, origem), std::string("SELECT * FROM ") + t + " ORDER BY 1"))
+                l.push_back(std::string("ori ") + t + ": " + r);
+        for (const char* t : {"TbLanRec", "TbLct", "TbTot", "TbCal"})
+            for (auto& r :
+                 linhas(dirEmpresa(b, destino), std::string("SELECT * FROM ") + t + " ORDER BY 1"))
+                l.push_back(std::string("des ") + t + ": " + r);
+        for (auto& r : linhas(b + "/Tabelas/tabelas.sqlite",
+                              "SELECT cod_emp, nal_emp, nos_emp FROM TbEmp ORDER BY 1"))
+            l.push_back("TbEmp: " + r);
+        return l;
+    }
+
     void confere(const Caso& c, const std::string& base) {
         const std::string ori = dirEmpresa(base, c.origem), des = dirEmpresa(base, c.destino);
         const std::string reg = base + "/Tabelas/tabelas.sqlite";
@@ -674,45 +692,39 @@ TEST_F(Lancamento, LoteDoPeriodoNasDuasEmpresas) {
 }
 
 TEST_F(Lancamento, ReservaRecusada) {
-    // ["TbLct"] refused for the first entry: it is not written, its totals still change.
+    // ["TbCal"] is asked for before anything is written: refused, the transfer is not
+    // posted at all and no other reservation is asked for.
     {
-        auto e = roda(1, Simples + "reserve refuse\nanswer Nao\nclick BtOk\n",
+        const auto antes = conteudo(1, 2);
+        auto e = roda(1, Simples + "reserve refuse\nclick BtOk\nclick BtSair\n",
                       {"--contabil", "--data", "2025-06-15"});
-        EXPECT_EQ(e.r.saida, 0) << e.r.err;
+        EXPECT_EQ(e.r.saida, 1) << e.r.err;
         EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
-        QStringList pedidos, respostas, liberadas;
+        EXPECT_TRUE(e.eventos("message").isEmpty()) << mensagens(e).join(" | ").toStdString();
+        QStringList pedidos, respostas;
         for (const auto& r : e.eventos("reserve")) {
             pedidos << tabelas(r).join(',');
             respostas << (r["answer"].toBool() ? "sim" : "nao");
         }
-        for (const auto& r : e.eventos("release"))
-            liberadas << tabelas(r).join(',');
-        EXPECT_EQ(pedidos, (QStringList{"TbLct", "TbLct", "TbLct", "TbCal"}));
-        EXPECT_EQ(respostas, (QStringList{"nao", "sim", "sim", "sim"}));
-        EXPECT_EQ(liberadas, (QStringList{"TbLct", "TbLct", "TbCal"}));
-        EXPECT_EQ(
-            linhas(empresa(2), "SELECT num_lct, cfd_lct, cfc_lct, orl_lct, cor_lct FROM TbLct"),
-            std::vector<std::string>{"1||1.1.01.002|FPA|5"});
-        EXPECT_EQ(linhas(empresa(2), "SELECT * FROM TbTot ORDER BY cod_tot"),
-                  (std::vector<std::string>{"|1500.0|1500.0", "006/2025|1500.0|1500.0"}));
-        EXPECT_EQ(linhas(empresa(1), "SELECT num_lct, orl_lct, cor_lct FROM TbLct"),
-                  std::vector<std::string>{"1|FRE|4"});
-        EXPECT_EQ(linhas(empresa(1), "SELECT num_cal, nal_cal FROM TbCal"),
-                  std::vector<std::string>{"1|42"});
+        EXPECT_EQ(pedidos, QStringList{"TbCal"});
+        EXPECT_EQ(respostas, QStringList{"nao"});
+        EXPECT_TRUE(e.eventos("release").isEmpty());
+        EXPECT_EQ(conteudo(1, 2), antes);
     }
-    // ["TbCal"] refused (no accounting program: it is the first reservation): the transfer
-    // stands, the register gets nothing, no notice is offered and the form stays open.
+    // ["TbCal"] refused without an accounting program: nothing of the transfer is stored, no
+    // notice is offered and the form stays open.
     {
         const std::string base = dir / "cal";
         copiaDemo(base);
         semContabilidade(base);
+        const std::string nalAntes =
+            um(base + "/Tabelas/tabelas.sqlite", "SELECT nal_emp FROM TbEmp WHERE cod_emp = 1");
         auto e = roda(1,
                       SemContas + Destino +
                           "focus Ed_HistVar1\ntype TRANSF\n"
                           "reserve refuse\nclick BtOk\ndump focus\nclose\n",
                       {"--contabil", "--data", "2025-06-15"}, base);
-        EXPECT_EQ(e.r.saida, 0)
-            << e.r.err; // closed from the title bar: the posting's answer stands
+        EXPECT_EQ(e.r.saida, 1) << e.r.err; // closed from the title bar: nothing was posted
         EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
         EXPECT_TRUE(e.eventos("message").isEmpty()) << mensagens(e).join(" | ").toStdString();
         ASSERT_EQ(e.eventos("reserve").size(), 1);
@@ -721,18 +733,14 @@ TEST_F(Lancamento, ReservaRecusada) {
         EXPECT_TRUE(e.eventos("release").isEmpty());
         EXPECT_EQ(e.dumps("focus").size(), 1); // the form was still there
         EXPECT_EQ(um(dirEmpresa(base, 1), "SELECT count(*) FROM TbCal"), "0");
-        EXPECT_EQ(
-            linhas(dirEmpresa(base, 2), "SELECT num_lan, nal_lan FROM TbLanPag WHERE num_lan > 3"),
-            (std::vector<std::string>{"4|42", "5|42"}));
-        EXPECT_EQ(
-            linhas(dirEmpresa(base, 1), "SELECT num_lan, nal_lan FROM TbLanRec WHERE num_lan > 2"),
-            (std::vector<std::string>{"3|42", "4|42"}));
+        EXPECT_EQ(um(dirEmpresa(base, 2), "SELECT count(*) FROM TbLanPag WHERE num_lan > 3"), "0");
+        EXPECT_EQ(um(dirEmpresa(base, 1), "SELECT count(*) FROM TbLanRec WHERE num_lan > 2"), "0");
         EXPECT_EQ(
             um(base + "/Tabelas/tabelas.sqlite", "SELECT nal_emp FROM TbEmp WHERE cod_emp = 1"),
-            "42");
+            nalAntes);
     }
     // ["TbCal"] granted, then the record cannot be written: the message, the reservation
-    // given back all the same, no notice, the form open.
+    // given back all the same, no notice, the form open, and nothing of the transfer kept.
     {
         const std::string base = dir / "cal-falha";
         copiaDemo(base);
@@ -753,6 +761,8 @@ TEST_F(Lancamento, ReservaRecusada) {
         EXPECT_EQ(tabelas(e.eventos("release")[0]), QStringList{"TbCal"});
         EXPECT_EQ(e.dumps("focus").size(), 1); // the form was still there
         EXPECT_EQ(um(dirEmpresa(base, 1), "SELECT count(*) FROM TbCal"), "0");
+        EXPECT_EQ(um(dirEmpresa(base, 2), "SELECT count(*) FROM TbLanPag WHERE num_lan > 3"), "0");
+        EXPECT_EQ(um(dirEmpresa(base, 1), "SELECT count(*) FROM TbLanRec WHERE num_lan > 2"), "0");
     }
 }
 
@@ -810,8 +820,9 @@ TEST_F(Lancamento, ConferenciasDaEntradaNaoGravamNada) {
 TEST_F(Lancamento, NumeroDeALQueNaoSeAtualiza) {
     sql(registro(),
         "CREATE TRIGGER trava BEFORE UPDATE ON TbEmp BEGIN SELECT RAISE(ABORT, 'travado'); END");
-    const auto antes = retrato(1, 2);
-    // Twice: each OK action appends a register record with AL number 0.
+    const auto antes = conteudo(1, 2);
+    // Twice: without an AL number the transfer is not posted and nothing of it is kept, not
+    // even a register record.
     auto e = roda(1, Simples + "answer OK\nclick BtOk\nanswer OK\nclick BtOk\nclick BtSair\n",
                   {"--contabil", "--data", "2025-06-15"});
     EXPECT_EQ(e.r.saida, 1) << e.r.err;
@@ -820,13 +831,7 @@ TEST_F(Lancamento, NumeroDeALQueNaoSeAtualiza) {
     EXPECT_EQ(mensagens(e), (QStringList{falha, falha})); // and no notice
     for (const auto& m : e.eventos("message"))
         EXPECT_EQ(m["icon"].toString(), "none");
-    EXPECT_EQ(linhas(empresa(1), "SELECT * FROM TbCal ORDER BY num_cal"),
-              (std::vector<std::string>{"1|0|1500.0|2|2025-06-15|TRANSF|CTL",
-                                        "2|0|1500.0|2|2025-06-15|TRANSF|CTL"}));
-    auto depois = retrato(1, 2);
-    EXPECT_EQ(depois[7], "2");
-    depois[7] = antes[7];
-    EXPECT_EQ(depois, antes); // no payable, cheque, receivable or ledger row; numbers unchanged
+    EXPECT_EQ(conteudo(1, 2), antes);
 }
 
 namespace {
@@ -935,4 +940,80 @@ TEST_F(Lancamento, CelulaEmEdicaoAoClicarOk) {
     EXPECT_EQ(mensagens(f), QStringList{"Imprimir \"Aviso de Lançamento\" ?"});
     EXPECT_EQ(linhas(empresa(2), "SELECT lan_chq, num_chq FROM TbChqPag WHERE lan_chq > 1"),
               std::vector<std::string>{"2|123"});
+}
+
+// A transfer is stored whole or not at all: a write refused by the engine at each step of the
+// posting in turn leaves no record of it anywhere (both companies and the register), the
+// user is told, and the OK action run again once the fault is gone stores exactly what one
+// posting on untouched data stores.
+TEST_F(Lancamento, FalhaEmCadaPassoNaoDeixaNadaGravado) {
+    struct Caso {
+        const char* nome;
+        int empresa; // whose file holds the table
+        const char* tabela;
+        bool tambemAlteracao; // refuse updates too
+        QString mensagem;     // what the user is told
+    };
+    const QString totais = "Não foi possível atualizar os totais!";
+    const Caso casos[] = {
+        {"pagar", 2, "TbLanPag", false, "recusado"},
+        {"razao origem", 2, "TbLct", false, "recusado"},
+        {"totais origem", 2, "TbTot", true, totais},
+        {"receber", 1, "TbLanRec", false, "recusado"},
+        {"razao destino", 1, "TbLct", false, "recusado"},
+        {"totais destino", 1, "TbTot", true, totais},
+        {"registro AL", 1, "TbCal", false, "Erro ao tentar gravar AL!"},
+    };
+    const std::string& roteiro = Simples;
+    const std::vector<std::string> args = {"--contabil", "--data", "2025-06-15"};
+
+    const std::string ref = dir / "referencia";
+    copiaDemo(ref);
+    const auto antes = conteudo(1, 2, ref);
+    auto r = roda(1, roteiro + "answer Nao\nclick BtOk\n", args, ref);
+    ASSERT_EQ(r.r.saida, 0) << r.r.err << r.erros().join(" | ").toStdString()
+                            << mensagens(r).join(" | ").toStdString();
+    const auto umaVez = conteudo(1, 2, ref);
+
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        const std::string base = dir / (std::string("f-") + c.tabela + std::to_string(c.empresa));
+        copiaDemo(base);
+        std::string gatilhos = std::string("CREATE TRIGGER falha_i BEFORE INSERT ON ") + c.tabela +
+                               " BEGIN SELECT RAISE(ABORT, 'recusado'); END;";
+        if (c.tambemAlteracao)
+            gatilhos += std::string("CREATE TRIGGER falha_u BEFORE UPDATE ON ") + c.tabela +
+                        " BEGIN SELECT RAISE(ABORT, 'recusado'); END;";
+        sql(dirEmpresa(base, c.empresa), gatilhos);
+
+        auto e = roda(1, roteiro + "answer OK\nclick BtOk\nclick BtSair\n", args, base);
+        EXPECT_EQ(e.r.saida, 1) << e.r.err; // the form stayed open
+        EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+        const auto msgs = mensagens(e);
+        ASSERT_EQ(msgs.size(), 1) << msgs.join(" | ").toStdString();
+        EXPECT_TRUE(msgs[0].contains(c.mensagem)) << msgs[0].toStdString();
+        EXPECT_EQ(conteudo(1, 2, base), antes);
+
+        sql(dirEmpresa(base, c.empresa),
+            "DROP TRIGGER IF EXISTS falha_i; DROP TRIGGER IF EXISTS falha_u");
+        auto f = roda(1, roteiro + "answer Nao\nclick BtOk\n", args, base);
+        EXPECT_EQ(f.r.saida, 0) << f.r.err;
+        EXPECT_TRUE(f.erros().isEmpty()) << f.erros().join(" | ").toStdString();
+        EXPECT_EQ(conteudo(1, 2, base), umaVez);
+    }
+}
+
+// A refused reservation stores nothing; the OK action run again in the same session stores
+// exactly what one posting stores.
+TEST_F(Lancamento, ReservaRecusadaDepoisOkDeNovoPostaUmaVez) {
+    const std::vector<std::string> args = {"--contabil", "--data", "2025-06-15"};
+    const std::string ref = dir / "referencia";
+    copiaDemo(ref);
+    auto r = roda(1, Simples + "answer Nao\nclick BtOk\n", args, ref);
+    ASSERT_EQ(r.r.saida, 0) << r.r.err;
+
+    auto e = roda(1, Simples + "reserve refuse\nclick BtOk\nanswer Nao\nclick BtOk\n", args);
+    EXPECT_EQ(e.r.saida, 0) << e.r.err;
+    EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+    EXPECT_EQ(conteudo(1, 2), conteudo(1, 2, ref));
 }

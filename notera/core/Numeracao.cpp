@@ -3,10 +3,7 @@
 namespace notera {
 
 std::int64_t ProximoNumero(db::Tabela& tabela, const char* campo) {
-    tabela.ordena(campo);
-    tabela.releia();
-    tabela.ultimo();
-    return tabela.vazio() ? 1 : tabela.campo(campo).comoInteiro() + 1;
+    return tabela.proximoNumero(campo);
 }
 
 } // namespace notera

@@ -7,9 +7,9 @@
 
 namespace notera {
 
-// The next number of |campo| in |tabela| (1 for an empty table): the table is ordered by that
-// field, re-read and left on its last record. Callers that share the table with other
-// workstations hold its reservation.
+// The next number of |campo| in |tabela| (1 for an empty table), read by the store. Inside a
+// unit of work it is read under the store's write lock, so no other workstation takes it
+// before the unit commits; the field's unique key is the backstop outside one.
 std::int64_t ProximoNumero(db::Tabela& tabela, const char* campo);
 
 } // namespace notera

@@ -73,15 +73,16 @@ QString historicoAL(const Execucao& ex, std::int32_t NumeroAL, const QString& hi
 
 // The ledger entry of the record numbered |documento| just posted, then its totals change
 // when its side's fiscal account is set. What the entry takes of the record comes from the
-// transfer, not from a re-read of the record.
-void lancaNoRazao(Execucao& ex, std::int64_t documento, LancamentoContabil l, QChar lado,
+// transfer, not from a re-read of the record. False when the totals could not be changed
+// (already told to the user): the transfer must not be kept without them.
+bool lancaNoRazao(Execucao& ex, std::int64_t documento, LancamentoContabil l, QChar lado,
                   db::Tabela& TbLct, db::Tabela& TbTot) {
     l.Documento = static_cast<std::int32_t>(documento);
     l.Data = ex.DataMovimento;
     GravaLancamentoContabil(ex, l, TbLct);
     const QString& conta = lado == 'D' ? l.ContaDebito : l.ContaCredito;
-    if (!conta.trimmed().isEmpty())
-        AtualizaTotaisContabeis(ex, lado, l.Valor, ex.DataMovimento, TbTot, TbLct);
+    if (conta.trimmed().isEmpty()) return true;
+    return AtualizaTotaisContabeis(ex, lado, l.Valor, ex.DataMovimento, TbTot, TbLct);
 }
 
 } // namespace
@@ -209,8 +210,9 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
         l.CentroCusto = dados.CodCusto2;
         l.Categoria = dados.CodDespesa;
         l.Valor = dados.Valor;
-        lancaNoRazao(ex, primeiro + k - 1, l, k == 1 ? 'D' : 'C', ex.TabOrigem.TbLctOri,
-                     ex.TabOrigem.TbTotOri);
+        if (!lancaNoRazao(ex, primeiro + k - 1, l, k == 1 ? 'D' : 'C', ex.TabOrigem.TbLctOri,
+                          ex.TabOrigem.TbTotOri))
+            return false;
     }
     return true;
 }
@@ -274,7 +276,7 @@ bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
         l.CentroCusto = dados.CodCusto1;
         l.Categoria = dados.CodReceita;
         l.Valor = dados.Valor;
-        lancaNoRazao(ex, primeiro + 1, l, 'C', lct, ex.TabDestino.TbTotDes);
+        return lancaNoRazao(ex, primeiro + 1, l, 'C', lct, ex.TabDestino.TbTotDes);
     }
     return true;
 }

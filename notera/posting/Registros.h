@@ -28,12 +28,13 @@ struct Execucao;
 std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_t& NumeroAL);
 
 // The origin's two payables, each followed by its ledger entry when the origin keeps
-// accounts. True whenever it returns.
+// accounts. False when a ledger total could not be changed (the user was told).
 bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroOperacao,
                 std::int32_t NumeroAL);
 
 // The destination's two receivables, the second followed by its ledger entry when the
-// origin keeps accounts and the destination's ledger is open. True whenever it returns.
+// origin keeps accounts and the destination's ledger is open. False when a ledger total could
+// not be changed (the user was told).
 bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL);
 
 // "AL " followed by the AL number, the document reference of every record of a transfer.
