@@ -1,34 +1,17 @@
 #include "Carga.h"
 
+#include "Armazem.h"
+#include "Motor.h"
 #include "Sql.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <type_traits>
-#include <variant>
+#include <optional>
 
 namespace db {
 
-namespace {
-
-constexpr int EsperaOcupadoMs = 15000;
-
-struct FechaConexao {
-    void operator()(sqlite3* c) const { sqlite3_close_v2(c); }
-};
-struct Finaliza {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Conexao = std::unique_ptr<sqlite3, FechaConexao>;
-using Comando = std::unique_ptr<sqlite3_stmt, Finaliza>;
-
-} // namespace
-
 bool temArmazem(const std::string& diretorio) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(caminhoArquivo(diretorio), ec);
+    return existemTabelas(diretorio);
 }
 
 bool noServidor(const std::string& diretorio) {
@@ -43,25 +26,10 @@ bool noServidor(const std::string& diretorio) {
 }
 
 std::vector<std::string> tabelas(const std::string& diretorio) {
-    std::string caminho = caminhoArquivo(diretorio);
-    sqlite3* bruto = nullptr;
-    int rc = sqlite3_open_v2(caminho.c_str(), &bruto, SQLITE_OPEN_READONLY, nullptr);
-    Conexao con(bruto);
-    if (rc != SQLITE_OK)
-        throw Erro(caminho + ": " + (bruto ? sqlite3_errmsg(bruto) : sqlite3_errstr(rc)));
-    sqlite3_busy_timeout(con.get(), EsperaOcupadoMs);
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(
-            con.get(),
-            "SELECT name FROM sqlite_schema WHERE type = 'table' "
-            "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name COLLATE NOCASE",
-            -1, &s, nullptr) != SQLITE_OK)
-        throw Erro(caminho + ": " + sqlite3_errmsg(con.get()));
-    Comando cmd(s);
-    std::vector<std::string> r;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-        r.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-    if (rc != SQLITE_DONE) throw Erro(caminho + ": " + sqlite3_errmsg(con.get()));
+    auto r = tabelasDe(diretorio);
+    std::sort(r.begin(), r.end(), [](const std::string& a, const std::string& b) {
+        return sql::minusculas(a) < sql::minusculas(b);
+    });
     return r;
 }
 
@@ -74,148 +42,129 @@ std::vector<Campo> camposDaTabela(const std::string& diretorio, const std::strin
 }
 
 struct Carga::Impl {
-    std::string caminho;
-    Conexao con;
-    Comando insercao;
-    std::size_t colunas = 0;
-    bool aberta = false;
+    std::string diretorio; // normalised
+    std::shared_ptr<motor::Conexao> con;
+    std::optional<UnidadeDeTrabalho> unidade;
+    std::string qualificador; // where the directory's tables are on the connection
+    std::string esquema;      // server schema; empty on SQLite
+    std::unique_ptr<motor::Comando> insercao;
+    bool usando = false;
 
-    [[noreturn]] void falha() const { throw Erro(caminho + ": " + sqlite3_errmsg(con.get())); }
+    bool servidor() const { return !esquema.empty(); }
 
-    void executa(const std::string& texto) {
-        char* erro = nullptr;
-        if (sqlite3_exec(con.get(), texto.c_str(), nullptr, nullptr, &erro) != SQLITE_OK) {
-            std::string msg = erro ? erro : sqlite3_errmsg(con.get());
-            sqlite3_free(erro);
-            throw Erro(caminho + ": " + msg);
+    [[noreturn]] void falha(const std::exception& e) const {
+        throw Erro(con->descricao(diretorio) + ": " + e.what());
+    }
+
+    template <class F> auto protege(F f) {
+        try {
+            return f();
+        } catch (const Erro& e) {
+            falha(e);
         }
     }
 
-    // Name of the table as stored (names match without regard to case).
-    std::string nomeGuardado(const std::string& nome) {
-        sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(con.get(),
-                               "SELECT name FROM sqlite_schema WHERE type = 'table' "
-                               "AND name = ?1 COLLATE NOCASE",
-                               -1, &s, nullptr) != SQLITE_OK)
-            falha();
-        Comando cmd(s);
+    // A field's name as the store keeps it.
+    std::string campo(const std::string& nome) const {
+        return servidor() ? sql::minusculas(nome) : nome;
+    }
+
+    // Name of the table as stored (names match without regard to case), qualified.
+    std::string alvo(const std::string& nome) {
         std::string semDb = sql::semSufixoDb(nome);
-        sqlite3_bind_text(s, 1, semDb.c_str(), -1, SQLITE_TRANSIENT);
-        int rc = sqlite3_step(s);
-        if (rc == SQLITE_ROW) return reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-        if (rc != SQLITE_DONE) falha();
-        throw Erro(caminho + ": no such table: " + semDb);
+        std::string guardado = protege([&] { return con->nomeGuardado(diretorio, semDb); });
+        if (guardado.empty()) throw Erro(con->descricao(diretorio) + ": " + con->semTabela(semDb));
+        return qualificador + sql::aspas(guardado);
     }
 };
 
 Carga::Carga(const std::string& diretorio) : impl_(std::make_unique<Impl>()) {
     auto& i = *impl_;
-    i.caminho = caminhoArquivo(diretorio);
-    sqlite3* bruto = nullptr;
-    // Never creates the file: a missing store is an error, as for every data set.
-    int rc = sqlite3_open_v2(i.caminho.c_str(), &bruto, SQLITE_OPEN_READWRITE, nullptr);
-    i.con.reset(bruto);
-    if (rc != SQLITE_OK)
-        throw Erro(i.caminho + ": " + (bruto ? sqlite3_errmsg(bruto) : sqlite3_errstr(rc)));
-    sqlite3_extended_result_codes(i.con.get(), 1);
-    sqlite3_busy_timeout(i.con.get(), EsperaOcupadoMs);
-    // The file keeps the journal mode it was made with; only durability is asked here.
-    i.executa("PRAGMA synchronous=FULL; BEGIN IMMEDIATE");
-    i.aberta = true;
+    i.diretorio = motor::normaliza(diretorio);
+    Local l = localDe(i.diretorio);
+    if (l.servidor()) i.esquema = l.esquema;
+    i.con = motor::conexaoPara(i.diretorio);
+    // Never creates the file or schema: a missing store is an error, as for every data set.
+    i.qualificador = i.protege([&] { return i.con->usaDiretorio(i.diretorio); });
+    i.usando = true;
+    i.unidade.emplace(i.diretorio);
 }
 
 Carga::~Carga() {
-    if (!impl_ || !impl_->aberta) return;
+    if (!impl_) return;
     impl_->insercao.reset();
-    sqlite3_exec(impl_->con.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    impl_->unidade.reset(); // rolls back when not confirmed
+    if (impl_->usando) impl_->con->largaDiretorio(impl_->diretorio);
 }
 
 void Carga::criaTabela(const TabelaEsquema& tabela) {
-    for (auto& c : comandosCriacao(tabela))
-        impl_->executa(c);
+    auto& i = *impl_;
+    auto cmds = i.servidor() ? comandosCriacaoServidor(tabela, i.esquema)
+                             : comandosCriacao(tabela, i.qualificador);
+    i.protege([&] {
+        for (auto& c : cmds)
+            i.con->executa(c);
+    });
 }
 
 void Carga::acrescentaCampo(const std::string& tabela, const CampoEsquema& campo) {
     auto& i = *impl_;
-    i.executa("ALTER TABLE " + sql::aspas(i.nomeGuardado(tabela)) + " ADD COLUMN " +
-              sql::aspas(campo.nome) + " " + tipoSql(campo.tipo));
+    std::string tipo = i.servidor() ? tipoServidor(campo.tipo, campo.soData) : tipoSql(campo.tipo);
+    std::string texto = "ALTER TABLE " + i.alvo(tabela) + " ADD COLUMN " +
+                        sql::aspas(i.campo(campo.nome)) + " " + tipo;
+    i.protege([&] { i.con->executa(texto); });
 }
 
 std::int64_t Carga::conta(const std::string& tabela) {
     auto& i = *impl_;
-    std::string texto = "SELECT count(*) FROM " + sql::aspas(i.nomeGuardado(tabela));
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(i.con.get(), texto.c_str(), -1, &s, nullptr) != SQLITE_OK) i.falha();
-    Comando cmd(s);
-    if (sqlite3_step(s) != SQLITE_ROW) i.falha();
-    return sqlite3_column_int64(s, 0);
+    std::string texto = "SELECT count(*) FROM " + i.alvo(tabela);
+    return i.protege([&] {
+        auto c = i.con->prepara(texto);
+        if (!c->passo()) throw Erro("count(*) sem resultado");
+        return c->valor(0).comoInteiro();
+    });
 }
 
 void Carga::esvazia(const std::string& tabela) {
     auto& i = *impl_;
-    i.executa("DELETE FROM " + sql::aspas(i.nomeGuardado(tabela)));
+    std::string texto = "DELETE FROM " + i.alvo(tabela);
+    i.protege([&] { i.con->executa(texto); });
 }
 
 void Carga::preparaInsercao(const std::string& tabela, const std::vector<std::string>& campos) {
     auto& i = *impl_;
     std::string cols, vals;
     for (std::size_t k = 0; k < campos.size(); ++k) {
-        cols += (k ? ", " : "") + sql::aspas(campos[k]);
-        vals += (k ? ", ?" : "?") + std::to_string(k + 1);
+        cols += (k ? ", " : "") + sql::aspas(i.campo(campos[k]));
+        vals += (k ? ", :c" : ":c") + std::to_string(k);
     }
     std::string texto =
-        "INSERT INTO " + sql::aspas(i.nomeGuardado(tabela)) +
+        "INSERT INTO " + i.alvo(tabela) +
         (campos.empty() ? " DEFAULT VALUES" : " (" + cols + ") VALUES (" + vals + ")");
-    sqlite3_stmt* s = nullptr;
     i.insercao.reset();
-    if (sqlite3_prepare_v2(i.con.get(), texto.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(s);
-        i.falha();
-    }
-    i.insercao.reset(s);
-    i.colunas = campos.size();
+    i.insercao = i.protege([&] { return i.con->prepara(texto); });
+    if (i.insercao->parametros().size() != campos.size())
+        throw Erro(i.con->descricao(i.diretorio) + ": parâmetros da inserção não conferem");
 }
 
 void Carga::insere(const std::vector<Valor>& valores) {
     auto& i = *impl_;
-    sqlite3_stmt* s = i.insercao.get();
-    if (!s) throw Erro(i.caminho + ": inserção não preparada");
-    if (valores.size() != i.colunas)
-        throw Erro(i.caminho + ": número de valores diferente do de campos");
-    sqlite3_reset(s);
-    for (std::size_t k = 0; k < valores.size(); ++k) {
-        int n = static_cast<int>(k + 1);
-        int rc = std::visit(
-            [&](const auto& x) {
-                using T = std::decay_t<decltype(x)>;
-                if constexpr (std::is_same_v<T, std::monostate>)
-                    return sqlite3_bind_null(s, n);
-                else if constexpr (std::is_same_v<T, std::int64_t>)
-                    return sqlite3_bind_int64(s, n, x);
-                else if constexpr (std::is_same_v<T, double>)
-                    return sqlite3_bind_double(s, n, x);
-                else if constexpr (std::is_same_v<T, std::string>)
-                    return sqlite3_bind_text64(s, n, x.data(), x.size(), SQLITE_TRANSIENT,
-                                               SQLITE_UTF8);
-                else if constexpr (std::is_same_v<T, base::Dinheiro>)
-                    return sqlite3_bind_double(s, n, x.emReais()); // stored as REAL reais
-                else if (x.empty())
-                    return sqlite3_bind_zeroblob(s, n, 0);
-                else
-                    return sqlite3_bind_blob64(s, n, x.data(), x.size(), SQLITE_TRANSIENT);
-            },
-            valores[k].dado());
-        if (rc != SQLITE_OK) i.falha();
-    }
-    if (sqlite3_step(s) != SQLITE_DONE) i.falha();
+    motor::Comando* c = i.insercao.get();
+    if (!c) throw Erro(i.con->descricao(i.diretorio) + ": inserção não preparada");
+    if (valores.size() != c->parametros().size())
+        throw Erro(i.con->descricao(i.diretorio) + ": número de valores diferente do de campos");
+    i.protege([&] {
+        c->limpa();
+        for (std::size_t k = 0; k < valores.size(); ++k)
+            c->liga(k, valores[k]);
+        c->passo();
+    });
 }
 
 void Carga::confirma() {
     auto& i = *impl_;
     i.insercao.reset();
-    i.executa("COMMIT");
-    i.aberta = false;
+    i.protege([&] { i.unidade->confirma(); });
 }
 
 } // namespace db

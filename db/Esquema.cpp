@@ -179,17 +179,18 @@ std::string tipoSql(Tipo tipo) {
     return "";
 }
 
-std::vector<std::string> comandosCriacao(const TabelaEsquema& t) {
-    std::string cria = "CREATE TABLE " + sql::aspas(t.nome) + " (";
+std::vector<std::string> comandosCriacao(const TabelaEsquema& t, const std::string& q) {
+    std::string cria = "CREATE TABLE " + q + sql::aspas(t.nome) + " (";
     for (std::size_t i = 0; i < t.campos.size(); ++i)
         cria += (i ? ", " : "") + sql::aspas(t.campos[i].nome) + " " + tipoSql(t.campos[i].tipo);
     std::vector<std::string> r{cria + ")"};
+    // SQLite qualifies the index, not the table it is on.
     for (auto& c : t.unicos)
-        r.push_back("CREATE UNIQUE INDEX " + sql::aspas(t.nome + "_" + c) + " ON " +
+        r.push_back("CREATE UNIQUE INDEX " + q + sql::aspas(t.nome + "_" + c) + " ON " +
                     sql::aspas(t.nome) + " (" + sql::aspas(c) + ")");
     for (auto& c : t.indices)
-        r.push_back("CREATE INDEX " + sql::aspas(t.nome + "_" + c) + " ON " + sql::aspas(t.nome) +
-                    " (" + sql::aspas(c) + ")");
+        r.push_back("CREATE INDEX " + q + sql::aspas(t.nome + "_" + c) + " ON " +
+                    sql::aspas(t.nome) + " (" + sql::aspas(c) + ")");
     return r;
 }
 

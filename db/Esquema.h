@@ -36,8 +36,10 @@ const std::vector<TabelaEsquema>& esquema(Nivel nivel);
 // Declared SQL type of a field kind.
 std::string tipoSql(Tipo tipo);
 
-// CREATE TABLE and CREATE INDEX statements of one table.
-std::vector<std::string> comandosCriacao(const TabelaEsquema& tabela);
+// CREATE TABLE and CREATE INDEX statements of one table; |qualificador| ("\"d1\".") names
+// the attached file that receives it.
+std::vector<std::string> comandosCriacao(const TabelaEsquema& tabela,
+                                         const std::string& qualificador = {});
 
 // Creates DIRETORIO/tabelas.sqlite with the tables of |nivel|, all empty. The directory
 // must exist; an existing file is never touched (Erro).

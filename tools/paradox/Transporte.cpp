@@ -2,6 +2,7 @@
 
 #include "Paradox.h"
 
+#include "db/Armazem.h"
 #include "db/Carga.h"
 #include "db/Conjunto.h"
 #include "db/Esquema.h"
@@ -78,6 +79,31 @@ std::vector<Diretorio> arvore(const fs::path& origem, const fs::path& destino, A
     return r;
 }
 
+// The same on a server: the directories that have a schema there, by their kept paths.
+std::vector<Diretorio> arvoreNoServidor(const fs::path& origem, const fs::path& destino) {
+    std::vector<Diretorio> r;
+    std::vector<std::pair<long, Diretorio>> empresas;
+    for (auto& rel : db::diretoriosDe(origem.string())) {
+        std::vector<std::string> partes;
+        for (auto& p : fs::path(rel))
+            partes.push_back(p.string());
+        if (partes.empty() || !mesmoNome(partes[0], "Tabelas")) continue;
+        if (partes.size() == 1) {
+            r.push_back({origem / rel, destino / "Tabelas", "Tabelas", db::Nivel::Registro});
+        } else if (partes.size() == 2) {
+            if (auto c = codigoDeEmpresa(partes[1]))
+                empresas.emplace_back(*c,
+                                      Diretorio{origem / rel, destino / "Tabelas" / nomeEmpresa(*c),
+                                                "Tabelas/" + nomeEmpresa(*c), db::Nivel::Empresa});
+        }
+    }
+    if (r.empty()) throw Erro(origem.string() + ": diretório Tabelas não encontrado");
+    std::sort(empresas.begin(), empresas.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    for (auto& e : empresas)
+        r.push_back(std::move(e.second));
+    return r;
+}
+
 bool terminaCom(const std::string& s, std::string_view fim) {
     return s.size() >= fim.size() &&
            mesmoNome(std::string_view(s).substr(s.size() - fim.size()), fim);
@@ -124,7 +150,8 @@ long long importaTabela(const Entrada& e, bool substituir) {
             colunas.push_back(g->nome);
         } else {
             colunas.push_back(c.nome);
-            novos.push_back({c.nome, tipoNoArmazem(c)});
+            // A day without time is a DATE on a server.
+            novos.push_back({c.nome, tipoNoArmazem(c), c.tipo == Tipo::Data});
         }
     }
     if (!existe) {
@@ -250,10 +277,18 @@ std::vector<fs::path> arquivosDaTabela(const fs::path& dir, const std::string& b
     return r;
 }
 
-long long exportaTabela(const Diretorio& d, const std::string& tabela) {
-    db::Tabela t(d.origem.string(), tabela);
+long long exportaTabela(const Diretorio& d, const std::string& guardada) {
+    db::Tabela t(d.origem.string(), guardada);
     t.abre();
     auto campos = camposParaExportar(t);
+    // A server keeps names in lower case: the files get the known tables' own spelling.
+    std::string tabela = guardada;
+    if (auto* k = db::tabelaConhecida(guardada)) {
+        tabela = k->nome;
+        for (auto& c : campos)
+            for (auto& kc : k->campos)
+                if (mesmoNome(kc.nome, c.nome)) c.nome = kc.nome;
+    }
     for (auto& velho : arquivosDaTabela(d.destino, tabela))
         fs::remove(velho);
     fs::path arquivo = d.destino / (tabela + ".DB");
@@ -341,7 +376,7 @@ Resumo importar(const std::string& origem, const std::string& destino, bool subs
         std::string dir = d.destino.string();
         if (!db::temArmazem(dir)) {
             fs::create_directories(d.destino);
-            db::criaArquivo(dir, d.nivel);
+            db::criaTabelas(dir, d.nivel);
         }
         for (auto& e : entradas) {
             if (e.dir != &d) continue;
@@ -366,7 +401,9 @@ Resumo exportar(const std::string& origem, const std::string& destino, bool subs
                 std::ostream& saida, std::ostream& erros) {
     Resumo r;
     auto dirs =
-        arvore(origem, destino, [](const fs::path& p) { return db::temArmazem(p.string()); });
+        db::emServidor(origem)
+            ? arvoreNoServidor(origem, destino)
+            : arvore(origem, destino, [](const fs::path& p) { return db::temArmazem(p.string()); });
     std::vector<std::string> recusas;
     std::vector<std::vector<std::string>> tabelas;
     for (auto& d : dirs) {
@@ -419,9 +456,6 @@ int comando(const std::vector<std::string>& args) {
         return 2;
     }
     try {
-        for (auto& d : pos)
-            if (db::noServidor(d))
-                throw Erro(d + ": dados num servidor (banco.conf) ainda não são atendidos aqui");
         Resumo r = args[0] == "importar"
                        ? importar(pos[0], pos[1], substituir, std::cout, std::cerr)
                        : exportar(pos[0], pos[1], substituir, std::cout, std::cerr);
