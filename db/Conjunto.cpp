@@ -418,8 +418,9 @@ void Conjunto::adicionaCalculado(std::string nome, Tipo tipo, Calculo calculo,
 
 void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     dir = motor::normaliza(diretorio);
-    std::string nomeBase = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
-    contexto = dir + ", " + nomeBase;
+    // What the messages name; not the base table (a member of that name).
+    std::string oque = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
+    contexto = dir + ", " + oque;
     materializada = false;
 
     std::string texto;
@@ -440,7 +441,7 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
             // Read through its own connection, where its table names are this directory's.
             con = con->conexaoPropria(dir);
         } else {
-            contexto = con->descricao(dir) + ", " + nomeBase;
+            contexto = con->descricao(dir) + ", " + oque;
             tabela = con->usaDiretorio(dir);
             qualificador = tabela;
             usaDir = true;
@@ -448,7 +449,7 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     } catch (const Erro& e) {
         falha(e.what());
     }
-    contexto = con->descricao(dir) + ", " + nomeBase;
+    contexto = con->descricao(dir) + ", " + oque;
     linhaCol = con->colunaLinha();
 
     auto nomeCanonico = [&](const std::string& nome) -> std::string {
