@@ -29,8 +29,73 @@ private:
     Comando* s_;
 };
 
-// Smallest text above every text that begins with |p|, byte-wise; empty when none.
-std::optional<std::string> acimaDoPrefixo(std::string p) {
+// True when |p| is valid UTF-8 (shortest forms, no surrogates).
+bool utf8Valido(std::string_view p) {
+    std::size_t i = 0;
+    while (i < p.size()) {
+        auto c = static_cast<unsigned char>(p[i]);
+        std::size_t n = c < 0x80         ? 1
+                        : (c >> 5) == 6  ? 2
+                        : (c >> 4) == 14 ? 3
+                        : (c >> 3) == 30 ? 4
+                                         : 0;
+        if (n == 0 || (n == 2 && c < 0xC2) || (n == 4 && c > 0xF4) || i + n > p.size())
+            return false;
+        char32_t cp = n == 1 ? c : c & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            auto d = static_cast<unsigned char>(p[i + k]);
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+void poeUtf8(std::string& s, char32_t cp) {
+    if (cp < 0x80) {
+        s += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        s += static_cast<char>(0xC0 | (cp >> 6));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        s += static_cast<char>(0xE0 | (cp >> 12));
+        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (cp >> 18));
+        s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Smallest text above every text that begins with |p|; empty when none. Byte-wise, except
+// where the engine takes only valid UTF-8 (|estrito|): there the last character that can
+// grow grows by one code point, which in UTF-8's byte order bounds exactly the same texts
+// and stays valid ("\x7F" + 1 and "\xC2\xBF" + 1 byte are not).
+std::optional<std::string> acimaDoPrefixo(std::string p, bool estrito) {
+    if (estrito && utf8Valido(p)) {
+        while (!p.empty()) {
+            std::size_t i = p.size() - 1;
+            while (i > 0 && (static_cast<unsigned char>(p[i]) & 0xC0) == 0x80)
+                --i;
+            char32_t cp = 0;
+            auto c = static_cast<unsigned char>(p[i]);
+            std::size_t n = p.size() - i;
+            cp = n == 1 ? c : c & (0x7F >> n);
+            for (std::size_t k = i + 1; k < p.size(); ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(p[k]) & 0x3F);
+            p.resize(i);
+            if (cp == 0x10FFFF) continue;
+            poeUtf8(p, cp + 1 == 0xD800 ? 0xE000 : cp + 1);
+            return p;
+        }
+        return std::nullopt;
+    }
     while (!p.empty()) {
         auto& c = reinterpret_cast<unsigned char&>(p.back());
         if (c != 0xFF) {
@@ -67,16 +132,20 @@ struct Conjunto::Impl {
     bool usaDir = false;
     bool materializada = false;
     std::string contexto;
-    std::string tabela;   // qualified, quoted base table
-    std::string lista;    // select list
-    std::string condicao; // "" or a condition
-    std::string linhaCol; // the row identity column
+    std::string tabela;                           // qualified, quoted base table
+    std::string lista;                            // select list
+    std::string condicao;                         // "" or a condition
+    std::string linhaCol;                         // the row identity column
+    std::string qualificador, nomeBase;           // the base table, as the seam names it
+    std::vector<std::string> colunaOrigem;        // per field: base column as stored, "" if none
+    mutable std::map<std::string, bool> indexada; // base column -> leads an index
     bool atualizavel = false;
     std::shared_ptr<std::vector<Campo>> campos;
     std::vector<std::string> origem;           // per field: quoted base column, "" if none
     std::vector<std::size_t> visDePersistente; // stored column k -> field index
     std::vector<std::size_t> indiceCalc;       // calculated field k -> field index
     std::string ordem;                         // quoted base column; "" = row identity
+    std::string colunaOrdem;                   // ordem as stored; "" = row identity
     std::string nomeOrdem;
     mutable std::map<std::string, std::unique_ptr<Comando>> cache;
 
@@ -161,9 +230,9 @@ struct Conjunto::Impl {
 
     // SELECT of the stored columns, row identity and order value.
     std::string selecao(const std::string& filtro, const std::string& resto,
-                        bool comCondicao = true) const {
-        std::string s =
-            "SELECT " + lista + ", " + linha() + ", " + ordemOuLinha() + " FROM " + tabela;
+                        bool comCondicao = true, const std::string* listaSel = nullptr) const {
+        std::string s = "SELECT " + (listaSel ? *listaSel : lista) + ", " + linha() + ", " +
+                        ordemOuLinha() + " FROM " + tabela;
         std::string onde;
         if (comCondicao && !condicao.empty()) onde = "(" + condicao + ")";
         if (!filtro.empty()) onde += (onde.empty() ? "" : " AND ") + filtro;
@@ -198,24 +267,30 @@ struct Conjunto::Impl {
             r.valores_[indiceCalc[k]] = calculados[k].calculo(r);
     }
 
-    // Up to |n| rows after (or before) the marker, in the direction of reading.
-    std::vector<Registro> le(const std::optional<Marcador>& m, bool apos, std::size_t n) const {
-        std::vector<Registro> r;
+    // Up to |n| rows after (or before) the marker, in the direction of reading; each row's
+    // command goes to |porLinha|. |listaSel| replaces the select list (the row identity and
+    // order value still follow it). |m| is a copy: callers move their own marker as rows come.
+    template <class F>
+    void percorre(const std::optional<Marcador> m, bool apos, std::size_t n,
+                  const std::string* listaSel, F&& porLinha) const {
+        std::size_t lidos = 0;
         auto segmento = [&](const std::string& filtro, bool comOrdem, bool comLinha,
                             const std::string& ordenacao) {
-            if (r.size() >= n) return;
-            Uso s = prepara(selecao(filtro, ordenacao + " LIMIT @n"));
+            if (lidos >= n) return;
+            Uso s = prepara(selecao(filtro, ordenacao + " LIMIT @n", true, listaSel));
             if (comOrdem) liga(s, "@o", m->ordem);
             if (comLinha) liga(s, "@r", Valor(m->linha));
-            liga(s, "@n", Valor(static_cast<std::int64_t>(n - r.size())));
-            while (passo(s))
-                r.push_back(monta(s));
+            liga(s, "@n", Valor(static_cast<std::int64_t>(n - lidos)));
+            while (passo(s)) {
+                ++lidos;
+                porLinha(s);
+            }
         };
         std::string linha = this->linha();
         if (ordem.empty()) {
             std::string f = m ? linha + (apos ? " > @r" : " < @r") : "";
             segmento(f, false, m.has_value(), apos ? ordemAsc() : ordemDesc());
-            return r;
+            return;
         }
         // NULL order values come first, among themselves in row order.
         std::string nulos = ordem + " IS NULL";
@@ -234,7 +309,7 @@ struct Conjunto::Impl {
         } else {
             if (marcadorNulo) {
                 segmento(nulos + " AND " + linha + " < @r", false, true, porLinhaDesc);
-                return r;
+                return;
             }
             if (!m)
                 segmento(valores, false, false, ordemDesc());
@@ -242,6 +317,11 @@ struct Conjunto::Impl {
                 segmento("(" + ordem + ", " + linha + ") < (@o, @r)", true, true, ordemDesc());
             segmento(nulos, false, false, porLinhaDesc);
         }
+    }
+
+    std::vector<Registro> le(const std::optional<Marcador>& m, bool apos, std::size_t n) const {
+        std::vector<Registro> r;
+        percorre(m, apos, n, nullptr, [&](const Uso& s) { r.push_back(monta(s)); });
         return r;
     }
 
@@ -272,6 +352,29 @@ struct Conjunto::Impl {
         usaDir = false;
         con.reset();
     }
+
+    bool lideraIndice(const std::string& coluna) const {
+        if (coluna.empty()) return false;
+        auto it = indexada.find(coluna);
+        if (it == indexada.end()) {
+            bool sim = false;
+            try {
+                sim = con->lideraIndice(qualificador, nomeBase, coluna);
+            } catch (const Erro& e) {
+                falha(e.what());
+            }
+            it = indexada.emplace(coluna, sim).first;
+        }
+        return it->second;
+    }
+
+    // What the prefix search's walks concluded.
+    struct Desfecho {
+        enum Tipo { Achou, Nenhum, Poucos, Simples } tipo;
+        std::int64_t linha = 0;  // Achou: the record's row identity
+        std::int64_t poucos = 0; // Poucos: at most this many rows begin with the prefix
+    };
+    Desfecho primeiroComPrefixo(const std::string& prefixo, std::size_t campo) const;
 
     void garanteNavegacao(Conjunto& dono);
     void abre(Conjunto& dono);
@@ -315,8 +418,9 @@ void Conjunto::adicionaCalculado(std::string nome, Tipo tipo, Calculo calculo,
 
 void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     dir = motor::normaliza(diretorio);
-    std::string nomeBase = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
-    contexto = dir + ", " + nomeBase;
+    // What the messages name; not the base table (a member of that name).
+    std::string oque = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
+    contexto = dir + ", " + oque;
     materializada = false;
 
     std::string texto;
@@ -337,14 +441,15 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
             // Read through its own connection, where its table names are this directory's.
             con = con->conexaoPropria(dir);
         } else {
-            contexto = con->descricao(dir) + ", " + nomeBase;
+            contexto = con->descricao(dir) + ", " + oque;
             tabela = con->usaDiretorio(dir);
+            qualificador = tabela;
             usaDir = true;
         }
     } catch (const Erro& e) {
         falha(e.what());
     }
-    contexto = con->descricao(dir) + ", " + nomeBase;
+    contexto = con->descricao(dir) + ", " + oque;
     linhaCol = con->colunaLinha();
 
     auto nomeCanonico = [&](const std::string& nome) -> std::string {
@@ -403,10 +508,12 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     }
 
     std::vector<Campo> persistentes;
-    std::vector<std::string> origens;
+    std::vector<std::string> origens, nomesOrigem;
+    nomeBase = base;
     for (auto& c : colunas) {
         bool direta = !base.empty() && !c.origem.empty() && sql::mesmoNome(c.tabela, base);
         origens.push_back(direta ? tabela + "." + sql::aspas(c.origem) : "");
+        nomesOrigem.push_back(direta ? c.origem : "");
         persistentes.push_back(Campo{c.nome, c.tipo, false});
     }
 
@@ -425,12 +532,16 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
         cache.clear();
         materializada = true;
         tabela = "notera_consulta";
+        qualificador.clear();
+        nomeBase = tabela;
         lista.clear();
         condicao.clear();
         atualizavel = false;
         origens.assign(persistentes.size(), "");
+        nomesOrigem.assign(persistentes.size(), "");
         for (std::size_t i = 0; i < persistentes.size(); ++i) {
             origens[i] = tabela + "." + sql::aspas(persistentes[i].nome);
+            nomesOrigem[i] = persistentes[i].nome;
             lista += (i ? ", " : "") + origens[i];
         }
     } else {
@@ -441,12 +552,15 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     // Field order: stored columns with the calculated fields inserted at their positions.
     campos = std::make_shared<std::vector<Campo>>(persistentes);
     origem = origens;
+    colunaOrigem = nomesOrigem;
+    indexada.clear();
     std::vector<bool> ehCalc(persistentes.size(), false);
     for (auto& c : calculados) {
         std::size_t p = std::min(c.posicao, campos->size());
         campos->insert(campos->begin() + static_cast<std::ptrdiff_t>(p),
                        Campo{c.nome, c.tipo, true});
         origem.insert(origem.begin() + static_cast<std::ptrdiff_t>(p), "");
+        colunaOrigem.insert(colunaOrigem.begin() + static_cast<std::ptrdiff_t>(p), "");
         ehCalc.insert(ehCalc.begin() + static_cast<std::ptrdiff_t>(p), true);
     }
     visDePersistente.clear();
@@ -463,13 +577,70 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
 
 void Conjunto::Impl::resolveOrdem() {
     ordem.clear();
+    colunaOrdem.clear();
     nomeOrdem = ordemPedida;
     if (!ordemPedida.empty()) {
         ordem = colunaBase(ordemPedida);
+        colunaOrdem = colunaOrigem[indice(ordemPedida)];
         nomeOrdem = (*campos)[indice(ordemPedida)].nome;
     } else if (ehConsulta && !visDePersistente.empty() && !origem[visDePersistente[0]].empty()) {
         // A query's natural order: ascending by its first column.
         ordem = origem[visDePersistente[0]];
+        colunaOrdem = colunaOrigem[visDePersistente[0]];
+    }
+}
+
+// The first record in the data set's order whose field begins with |prefixo|. Two walks
+// take turns in growing steps: one reads the data set in its order and tests each
+// record's field, which finds the record at once when matches are common; the other counts
+// the matches through the field's index, which ends at once when they are few, and then
+// the plain ordered search over those few costs no more than the count did. Whichever ends
+// first answers, so the cost follows the smaller of the two, never the table's size. The
+// engine alone orders rows, so its own order (collation, NULLs first) is kept as it is.
+Conjunto::Impl::Desfecho Conjunto::Impl::primeiroComPrefixo(const std::string& prefixo,
+                                                            std::size_t campo) const {
+    const bool porOrdem = lideraIndice(ordem.empty() ? linhaCol : colunaOrdem);
+    const bool porIndice = lideraIndice(colunaOrigem[campo]);
+    if (!porOrdem) return {Desfecho::Simples};
+
+    const std::string& col = origem[campo];
+    const auto acima = acimaDoPrefixo(prefixo, con->textoEstrito());
+    // Only texts fall in a range of texts; the range is exactly "begins with".
+    auto casa = [&](const Valor& v) {
+        auto* t = std::get_if<std::string>(&v.dado());
+        return t && t->size() >= prefixo.size() && t->compare(0, prefixo.size(), prefixo) == 0;
+    };
+    // Matches in the whole table, whatever a query's condition: the count stays an index
+    // range, and the search over them applies the condition.
+    const std::string p = "notera_p." + sql::aspas(colunaOrigem[campo]);
+    const std::string contagem = "SELECT count(*) FROM (SELECT 1 FROM " + tabela +
+                                 " AS notera_p WHERE " + p + " >= @pa" +
+                                 (acima ? " AND " + p + " < @pb" : "") + " LIMIT @n) AS notera_q";
+
+    std::optional<Marcador> pos; // the walk in order stands here
+    std::int64_t nIndice = 8;
+    for (std::size_t n = 8;; n = std::min<std::size_t>(n * 2, 4096)) {
+        if (porIndice) {
+            Uso s = prepara(contagem);
+            liga(s, "@pa", Valor(prefixo));
+            if (acima) liga(s, "@pb", Valor(*acima));
+            liga(s, "@n", Valor(nIndice));
+            passo(s);
+            const std::int64_t achados = s->valor(0).comoInteiro();
+            if (achados == 0) return {Desfecho::Nenhum};
+            if (achados < nIndice) return {Desfecho::Poucos, 0, achados};
+            nIndice *= 2; // counted again from the start: doubling keeps the sum linear
+        }
+        std::optional<std::int64_t> achado;
+        std::size_t lidos = 0;
+        percorre(pos, true, n, &col, [&](const Uso& s) {
+            ++lidos;
+            Marcador m{s->valor(2), s->valor(1).comoInteiro()};
+            if (!achado && casa(s->valor(0))) achado = m.linha;
+            pos = std::move(m);
+        });
+        if (achado) return {Desfecho::Achou, *achado};
+        if (lidos < n) return {Desfecho::Nenhum}; // the end of the data set
     }
 }
 
@@ -628,7 +799,34 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
     if (criterios.empty()) return false;
     std::string filtro;
     std::vector<std::pair<std::string, Valor>> ligacoes;
-    for (std::size_t k = 0; k < criterios.size(); ++k) {
+    if (busca == Busca::Prefixo && criterios.size() == 1 &&
+        !criterios[0].second.comoTexto().empty()) {
+        const std::string prefixo = criterios[0].second.comoTexto();
+        i.colunaBase(criterios[0].first);
+        const std::size_t campo = i.indice(criterios[0].first);
+        auto d = i.primeiroComPrefixo(prefixo, campo);
+        if (d.tipo == Impl::Desfecho::Nenhum) return false;
+        if (d.tipo == Impl::Desfecho::Achou) {
+            auto r = i.lePorLinha(d.linha, true);
+            if (!r) return false;
+            i.atual = std::move(*r);
+            i.bof = i.eof = false;
+            return true;
+        }
+        if (d.tipo == Impl::Desfecho::Poucos) {
+            // Only the few rows the index gives are sorted, not every match of the order.
+            const std::string p = "notera_p." + sql::aspas(i.colunaOrigem[campo]);
+            const auto acima = acimaDoPrefixo(prefixo, i.con->textoEstrito());
+            filtro = i.linha() + " IN (SELECT notera_p." + i.linhaCol + " FROM " + i.tabela +
+                     " AS notera_p WHERE " + p + " >= @v0" +
+                     (acima ? " AND " + p + " < @v0s" : "") + " LIMIT @vn)";
+            ligacoes.emplace_back("@v0", Valor(prefixo));
+            if (acima) ligacoes.emplace_back("@v0s", Valor(*acima));
+            ligacoes.emplace_back("@vn", Valor(d.poucos));
+        }
+    }
+    const bool pronto = !filtro.empty(); // the prefix search already gave the filter
+    for (std::size_t k = 0; !pronto && k < criterios.size(); ++k) {
         const auto& [nome, v] = criterios[k];
         const std::string& col = i.colunaBase(nome);
         std::string p = "@v" + std::to_string(k);
@@ -638,7 +836,7 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
             if (prefixo.empty()) continue;
             cond = col + " >= " + p;
             ligacoes.emplace_back(p, Valor(prefixo));
-            if (auto acima = acimaDoPrefixo(prefixo)) {
+            if (auto acima = acimaDoPrefixo(prefixo, i.con->textoEstrito())) {
                 cond += " AND " + col + " < " + p + "s";
                 ligacoes.emplace_back(p + "s", Valor(*acima));
             }

@@ -71,6 +71,13 @@ public:
 
     // Dialect.
     virtual std::string colunaLinha() const = 0; // the row identity column
+    // True when |coluna| (as stored) leads an index of |tabela| (as stored; |qualificador|
+    // as usaDiretorio() gave it, empty for a temporary table): a range or an order on it is
+    // then read from the index, not sorted.
+    virtual bool lideraIndice(const std::string& qualificador, const std::string& tabela,
+                              const std::string& coluna) = 0;
+    // True when the engine takes only valid UTF-8 texts, bounds of a range included.
+    virtual bool textoEstrito() const { return false; }
     virtual std::string igualOuNulo() const = 0; // null-safe equality operator
     virtual std::string reescreve(std::string_view texto) const = 0;
     virtual std::string ascendente(const std::string& col) const = 0;  // NULLs first

@@ -339,6 +339,19 @@ public:
     }
 
     std::string colunaLinha() const override { return "notera_linha"; }
+    bool lideraIndice(const std::string& qualificador, const std::string& tabela,
+                      const std::string& coluna) override {
+        descartaPendentes();
+        // Whole indexes only, in the column's own collation (text columns are "C"), so
+        // that the data sets' ranges and orders read them.
+        auto r = pergunta("SELECT 1 FROM pg_index i JOIN pg_attribute a ON "
+                          "a.attrelid = i.indrelid AND a.attnum = i.indkey[0] "
+                          "WHERE i.indrelid = to_regclass($1) AND a.attname = $2 "
+                          "AND i.indpred IS NULL AND i.indcollation[0] IN (0, a.attcollation)",
+                          {qualificador + sql::aspas(tabela), coluna});
+        return PQntuples(r.get()) > 0;
+    }
+    bool textoEstrito() const override { return true; }
     std::string igualOuNulo() const override { return "IS NOT DISTINCT FROM"; }
     std::string reescreve(std::string_view texto) const override {
         return sql::reescrevePostgres(texto);

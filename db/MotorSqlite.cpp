@@ -239,6 +239,21 @@ public:
     }
 
     std::string colunaLinha() const override { return "rowid"; }
+    bool lideraIndice(const std::string& qualificador, const std::string& tabela,
+                      const std::string& coluna) override {
+        if (sql::mesmoNome(coluna, "rowid")) return true;
+        // "\"d2\"." -> d2; a temporary table lives in temp.
+        std::string esquema = qualificador.size() > 3
+                                  ? qualificador.substr(1, qualificador.size() - 3)
+                                  : std::string("temp");
+        auto c = prepara("SELECT 1 FROM pragma_index_list(?1, ?2) AS l, "
+                         "pragma_index_info(l.name, ?2) AS i "
+                         "WHERE l.partial = 0 AND i.seqno = 0 AND i.name = ?3 COLLATE NOCASE");
+        c->liga(0, Valor(tabela));
+        c->liga(1, Valor(esquema));
+        c->liga(2, Valor(coluna));
+        return c->passo();
+    }
     std::string igualOuNulo() const override { return "IS"; }
     std::string reescreve(std::string_view texto) const override { return sql::reescreve(texto); }
     std::string ascendente(const std::string& col) const override { return col; }

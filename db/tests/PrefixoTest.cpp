@@ -3,13 +3,13 @@
 // first by code and the first by name differ, and against a plain walk on larger tables
 // shaped so that either of its two readings has to end the search.
 
+#include "Arvore.h"
 #include "TempDir.h"
 
 #include "db/Conjunto.h"
 #include "db/Esquema.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <optional>
@@ -22,42 +22,30 @@ using db::Valor;
 
 namespace {
 
-class Prefixo : public ::testing::Test {
+// Every case runs on both stores.
+class Prefixo : public ::testing::TestWithParam<Motor> {
 protected:
-    void SetUp() override { db::criaArquivo(dir.str(), db::Nivel::Empresa); }
+    void SetUp() override { arvore = std::make_unique<Arvore>(GetParam()); }
 
-    void sqlExec(const std::string& texto) {
-        sqlite3* c = nullptr;
-        ASSERT_EQ(sqlite3_open(db::caminhoArquivo(dir.str()).c_str(), &c), SQLITE_OK);
-        char* erro = nullptr;
-        int rc = sqlite3_exec(c, texto.c_str(), nullptr, nullptr, &erro);
-        std::string msg = erro ? erro : "";
-        sqlite3_free(erro);
-        sqlite3_close(c);
-        ASSERT_EQ(rc, SQLITE_OK) << msg;
-    }
+    bool sqlite() const { return GetParam() == Motor::Sqlite; }
+    std::string dir() const { return arvore->empresa(1); }
 
-    // Clients in one transaction, in the order given (which is the row order).
+    // Clients in one statement, in the order given (which is the row order).
     void insere(const std::vector<std::pair<int, std::optional<std::string>>>& linhas) {
-        sqlite3* c = nullptr;
-        ASSERT_EQ(sqlite3_open(db::caminhoArquivo(dir.str()).c_str(), &c), SQLITE_OK);
-        sqlite3_exec(c, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(c, "INSERT INTO TbCli (cod_cli, nom_cli, hpn_cli) VALUES (?, ?, ?)", -1,
-                           &s, nullptr);
-        for (auto& [cod, nome] : linhas) {
-            sqlite3_bind_int(s, 1, cod);
-            if (nome)
-                sqlite3_bind_text(s, 2, nome->c_str(), -1, SQLITE_TRANSIENT);
-            else
-                sqlite3_bind_null(s, 2);
-            sqlite3_bind_int(s, 3, cod % 3);
-            ASSERT_EQ(sqlite3_step(s), SQLITE_DONE) << sqlite3_errmsg(c);
-            sqlite3_reset(s);
+        std::string texto = "INSERT INTO TbCli (cod_cli, nom_cli, hpn_cli) VALUES ";
+        for (std::size_t k = 0; k < linhas.size(); ++k) {
+            const auto& [cod, nome] = linhas[k];
+            std::string aspas = "NULL";
+            if (nome) {
+                aspas = "'";
+                for (char ch : *nome)
+                    aspas += ch == '\'' ? std::string("''") : std::string(1, ch);
+                aspas += "'";
+            }
+            texto += (k ? ", (" : "(") + std::to_string(cod) + ", " + aspas + ", " +
+                     std::to_string(cod % 3) + ")";
         }
-        sqlite3_finalize(s);
-        sqlite3_exec(c, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(c);
+        ASSERT_NO_THROW(arvore->executa(dir(), texto));
     }
 
     // What a plain walk over the records, read in the data set's order, finds: the code, or 0.
@@ -71,10 +59,10 @@ protected:
         return 0;
     }
 
-    TempDir dir;
+    std::unique_ptr<Arvore> arvore;
 };
 
-TEST_F(Prefixo, PrimeiroNaOrdemDoConjuntoNaoOPrimeiroAlfabetico) {
+TEST_P(Prefixo, PrimeiroNaOrdemDoConjuntoNaoOPrimeiroAlfabetico) {
     insere({{20, "ALFA"},
             {8, "ALFA"},
             {5, "ALFAZEMA"},
@@ -85,7 +73,7 @@ TEST_F(Prefixo, PrimeiroNaOrdemDoConjuntoNaoOPrimeiroAlfabetico) {
             {9, "ÁGUA"},
             {6, "ALFAIATE"},
             {11, "ALFA"}});
-    db::Consulta q(dir.str(), {"Select cod_cli, nom_cli, ccn_cli, hpn_cli", "From TbCli"});
+    db::Consulta q(dir(), {"Select cod_cli, nom_cli, ccn_cli, hpn_cli", "From TbCli"});
     q.abre();
     struct Caso {
         const char* prefixo;
@@ -109,6 +97,14 @@ TEST_F(Prefixo, PrimeiroNaOrdemDoConjuntoNaoOPrimeiroAlfabetico) {
     for (bool porNome : {false, true}) {
         q.ordena(porNome ? "nom_cli" : "");
         for (auto& c : casos) {
+            if (!sqlite() && !std::string_view(c.prefixo).empty() &&
+                std::string_view(c.prefixo).back() == '\xC3') {
+                // The server takes only whole characters: its own error, and nothing moves.
+                ASSERT_TRUE(q.localiza("cod_cli", 3));
+                EXPECT_THROW(q.localiza("nom_cli", Valor(c.prefixo), Busca::Prefixo), db::Erro);
+                EXPECT_EQ(q.campo("cod_cli").comoInteiro(), 3);
+                continue;
+            }
             ASSERT_TRUE(q.localiza("cod_cli", 3));
             const std::int64_t esperado = porNome ? c.porNome : c.porCodigo;
             EXPECT_EQ(q.localiza("nom_cli", Valor(c.prefixo), Busca::Prefixo), esperado != 0)
@@ -120,10 +116,10 @@ TEST_F(Prefixo, PrimeiroNaOrdemDoConjuntoNaoOPrimeiroAlfabetico) {
     }
 }
 
-TEST_F(Prefixo, TabelaNaOrdemDasLinhasEConsultaComCondicao) {
+TEST_P(Prefixo, TabelaNaOrdemDasLinhasEConsultaComCondicao) {
     insere({{9, "MARIA"}, {2, "MARTA"}, {4, "MARIO"}, {1, "MARCOS"}, {3, "MA"}});
     // A table's natural order is its row order: MARIA was stored first.
-    db::Tabela t(dir.str(), "TbCli");
+    db::Tabela t(dir(), "TbCli");
     t.abre();
     ASSERT_TRUE(t.localiza("nom_cli", Valor("MAR"), Busca::Prefixo));
     EXPECT_EQ(t.campo("cod_cli").comoInteiro(), 9);
@@ -132,7 +128,7 @@ TEST_F(Prefixo, TabelaNaOrdemDasLinhasEConsultaComCondicao) {
     EXPECT_EQ(t.campo("cod_cli").comoInteiro(), 1);
 
     // Only the query's rows count (hpn_cli = cod_cli % 3: 9, 3 give 0; 4, 1 give 1).
-    db::Consulta q(dir.str(), {"Select cod_cli, nom_cli From TbCli", "Where hpn_cli = 1"});
+    db::Consulta q(dir(), {"Select cod_cli, nom_cli From TbCli", "Where hpn_cli = 1"});
     q.abre();
     ASSERT_TRUE(q.localiza("nom_cli", Valor("MAR"), Busca::Prefixo));
     EXPECT_EQ(q.campo("cod_cli").comoInteiro(), 1);
@@ -140,7 +136,7 @@ TEST_F(Prefixo, TabelaNaOrdemDasLinhasEConsultaComCondicao) {
     EXPECT_FALSE(q.localiza("nom_cli", Valor("MA"), Busca::Exata));
 
     // A materialised query has no index to read.
-    db::Consulta m(dir.str(), {"Select cod_cli, nom_cli From TbCli Order By nom_cli"});
+    db::Consulta m(dir(), {"Select cod_cli, nom_cli From TbCli Order By nom_cli"});
     m.abre();
     ASSERT_TRUE(m.localiza("nom_cli", Valor("MARI"), Busca::Prefixo));
     EXPECT_EQ(m.campo("cod_cli").comoInteiro(), 4);
@@ -149,7 +145,7 @@ TEST_F(Prefixo, TabelaNaOrdemDasLinhasEConsultaComCondicao) {
 // Tables large enough that each of the two readings has to run through several steps:
 // common prefixes whose first match by code comes early, rare prefixes whose matches sit
 // at the highest codes, and prefixes that match nothing.
-TEST_F(Prefixo, ComoUmPasseioNaOrdemEmTabelasGrandes) {
+TEST_P(Prefixo, ComoUmPasseioNaOrdemEmTabelasGrandes) {
     std::mt19937 rng(12345);
     const int n = 20000;
     std::vector<int> codigos(n);
@@ -173,11 +169,11 @@ TEST_F(Prefixo, ComoUmPasseioNaOrdemEmTabelasGrandes) {
     const std::vector<std::string> prefixos = {
         "S",    "SO",     "SOUZA 1", "SOUZA 49", "OLIVEIRA 4999", "ZELIA", "ZELIA 19999", "Z",
         "raro", "raro 3", "R",       "X",        "SILVA 12345",   "",      "SANTOS",      "sil"};
-    db::Consulta q(dir.str(), {"Select cod_cli, nom_cli, ccn_cli, hpn_cli", "From TbCli"});
+    db::Consulta q(dir(), {"Select cod_cli, nom_cli, ccn_cli, hpn_cli", "From TbCli"});
     q.abre();
-    db::Tabela t(dir.str(), "TbCli");
+    db::Tabela t(dir(), "TbCli");
     t.abre();
-    db::Consulta c(dir.str(), {"Select cod_cli, nom_cli From TbCli", "Where hpn_cli <> 2"});
+    db::Consulta c(dir(), {"Select cod_cli, nom_cli From TbCli", "Where hpn_cli <> 2"});
     c.abre();
     for (auto* conjunto : {static_cast<db::Conjunto*>(&q), static_cast<db::Conjunto*>(&t),
                            static_cast<db::Conjunto*>(&c)}) {
@@ -196,5 +192,66 @@ TEST_F(Prefixo, ComoUmPasseioNaOrdemEmTabelasGrandes) {
     ASSERT_TRUE(q.localiza("nom_cli", Valor("ZELIA"), Busca::Prefixo));
     EXPECT_EQ(q.campo("cod_cli").comoInteiro(), n - 39);
 }
+
+// The range's upper bound on texts whose last byte cannot simply grow by one: after 0x7F
+// and 0xBF the next byte would not be UTF-8, which the server refuses. The bound must
+// still exclude the next character ("\xC2\x80" after "\x7F", "\xC3\x80" after "\xC2\xBF").
+TEST_P(Prefixo, LimiteDaFaixaEmTextoValido) {
+    insere({{1, "AB\xC2\x80"},               // AB + U+0080: just above AB + U+007F
+            {2, "AB\x7F"},                   //
+            {3, "\xC3\x80 VISTA"},           // U+00C0, just above U+00BF
+            {4, "\xC2\xBFQUE?"},             // U+00BF
+            {5, "\xF0\x90\x80\x80"},         // U+10000, just above U+FFFF
+            {6, "X\xEF\xBF\xBF"},            // U+FFFF
+            {7, "\xF4\x8F\xBF\xBF\xC2\xBF"}, // U+10FFFF U+00BF
+            {8, "\xF4\x8F\xBF\xBF"}});       // U+10FFFF
+    struct Caso {
+        const char* prefixo;
+        std::int64_t porCodigo, porNome; // 0: no match
+    } casos[] = {
+        {"AB\x7F", 2, 2},                   // not AB + U+0080
+        {"AB\xC2\x80", 1, 1},               //
+        {"AB", 1, 2},                       // by name U+007F comes first
+        {"\xC2\xBF", 4, 4},                 // not U+00C0
+        {"\xC3\x80", 3, 3},                 //
+        {"X\xEF\xBF\xBF", 6, 6},            // not U+10000
+        {"\xF0\x90\x80\x80", 5, 5},         //
+        {"\xF4\x8F\xBF\xBF", 7, 8},         // the highest character: no bound above it
+        {"\xF4\x8F\xBF\xBF\xC2\xBF", 7, 7}, //
+        {"\xF4\x8F\xBF\xBF\xC2\xC0", 0, 0}, // not UTF-8: matches nothing on SQLite
+    };
+    for (bool tabela : {false, true}) {
+        std::unique_ptr<db::Conjunto> c;
+        if (tabela)
+            c = std::make_unique<db::Tabela>(dir(), "TbCli");
+        else
+            c = std::make_unique<db::Consulta>(
+                dir(), std::vector<std::string>{"Select cod_cli, nom_cli From TbCli"});
+        c->abre();
+        for (bool porNome : {false, true}) {
+            c->ordena(porNome ? "nom_cli" : "cod_cli");
+            for (auto& k : casos) {
+                std::string_view p(k.prefixo);
+                ASSERT_TRUE(c->localiza("cod_cli", 2));
+                if (!sqlite() && p.back() == '\xC0') {
+                    EXPECT_THROW(c->localiza("nom_cli", Valor(k.prefixo), Busca::Prefixo),
+                                 db::Erro);
+                } else {
+                    const std::int64_t esperado = porNome ? k.porNome : k.porCodigo;
+                    EXPECT_EQ(c->localiza("nom_cli", Valor(k.prefixo), Busca::Prefixo),
+                              esperado != 0)
+                        << k.prefixo;
+                    EXPECT_EQ(c->campo("cod_cli").comoInteiro(), esperado ? esperado : 2)
+                        << k.prefixo << (porNome ? " by name" : " by code");
+                    continue;
+                }
+                EXPECT_EQ(c->campo("cod_cli").comoInteiro(), 2);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Armazens, Prefixo, ::testing::Values(Motor::Sqlite, Motor::Postgres),
+                         [](const auto& info) { return nomeDoMotor(info.param); });
 
 } // namespace
