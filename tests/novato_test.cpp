@@ -22,6 +22,9 @@ TEST(Ajuda, TodoProgramaMostraOUsoESai0) {
         {"cheque-spool", "--help"},
         {"bench-db", "--help"},
         {"bench-postagem", "--help"},
+        {"bench-paradox", "--help"},
+        {"notera-bench", "--help"},
+        {"bench-formulario", "--help"},
     };
     for (const auto& c : casos) {
         std::vector<std::string> argv = c;
@@ -38,10 +41,9 @@ TEST(Ajuda, TodoProgramaMostraOUsoESai0) {
 
 TEST(Ajuda, ArgumentosErradosDasBancadasRecusados) {
     const std::vector<std::vector<std::string>> casos = {
-        {"bench-db", "--tamanho"},
-        {"bench-postagem", "0"},
-        {"bench-postagem", "dez"},
-        {"bench-postagem", "5", "6"},
+        {"bench-db", "--tamanho"},     {"bench-postagem", "0"},
+        {"bench-postagem", "dez"},     {"bench-postagem", "5", "6"},
+        {"bench-paradox", "--linhas"}, {"bench-paradox", "/tmp/nao-criar", "muitos"},
     };
     for (const auto& c : casos) {
         std::vector<std::string> argv = c;
@@ -53,6 +55,8 @@ TEST(Ajuda, ArgumentosErradosDasBancadasRecusados) {
         EXPECT_EQ(r.out, "");
     }
     EXPECT_FALSE(std::filesystem::exists("--tamanho"));
+    EXPECT_FALSE(std::filesystem::exists("--linhas"));
+    EXPECT_FALSE(std::filesystem::exists("/tmp/nao-criar"));
 }
 
 class Novato : public ::testing::Test {

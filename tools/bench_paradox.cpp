@@ -7,6 +7,7 @@
 
 #include "base/Money.h"
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -18,12 +19,23 @@ using paradox::Campo;
 using paradox::Tipo;
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs("uso: bench-paradox DIR [REGISTROS]\n", stderr);
+    const char* uso = "uso: bench-paradox DIR [REGISTROS]\n";
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(uso, stdout);
+        return 0;
+    }
+    // An option it does not know is never taken for a directory to fill.
+    long n = 1000000;
+    if (argc > 2) {
+        const std::string texto = argv[2];
+        auto [fim, ec] = std::from_chars(texto.data(), texto.data() + texto.size(), n);
+        if (ec != std::errc() || fim != texto.data() + texto.size() || n < 1) n = 0;
+    }
+    if (argc < 2 || argc > 3 || argv[1][0] == '-' || n < 1) {
+        std::fputs(uso, stderr);
         return 2;
     }
     const fs::path dir = argv[1];
-    const long n = argc > 2 ? std::stol(argv[2]) : 1000000;
     try {
         fs::create_directories(dir / "paradox/Tabelas/001");
         {
