@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 BUILD_WINDOWS ?= build-windows
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan windows demo test test-asan format clean
+.PHONY: all deps build build-asan windows demo test test-asan torture format clean
 
 all: build
 
@@ -37,6 +37,16 @@ test: build
 
 test-asan: build-asan
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j$(JOBS)
+
+# The fault harness's full runs (not part of make test): kills, workstations, I/O errors.
+TORTURE_KILLS ?= 200
+TORTURE_SEED  ?= 1
+torture: build
+	@rc=0; \
+	$(BUILD)/bin/notera-torture matar $(TORTURE_KILLS) $(TORTURE_SEED) || rc=1; \
+	$(BUILD)/bin/notera-torture estacoes 20 4 $(TORTURE_SEED) || rc=1; \
+	$(BUILD)/bin/notera-torture falhas || rc=1; \
+	exit $$rc
 
 format:
 	find . -path ./build -prune -o -path ./build-asan -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i

@@ -1,0 +1,662 @@
+// notera-torture: transfers posted through the OK action's posting code under faults, and the
+// books checked after each fault. Three trials:
+//   matar     a child posts in a loop and is killed with SIGKILL at random moments
+//   estacoes  several processes post into the same companies at once, many rounds
+//   falhas    every write, sync and read of one posting made to fail in turn, and a full disk
+// Exit status: 0 when nothing was found, 1 with findings, 2 when the trial could not run.
+
+#include "Dados.h"
+#include "FalhaVfs.h"
+#include "Livros.h"
+#include "Reservas.h"
+#include "notera/core/Execucao.h"
+#include "notera/form/TextosTransferencia.h"
+#include "notera/posting/Confirma.h"
+
+#include <QGuiApplication>
+
+#include <sqlite3.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace notera;
+namespace fs = std::filesystem;
+using Relogio = std::chrono::steady_clock;
+
+constexpr int EsperaReservaMs = 3000; // the host's reservation wait
+
+const char* const Uso =
+    "usage: notera-torture matar [KILLS] [SEED] [--janela MS]\n"
+    "       notera-torture estacoes [ROUNDS] [PROCESSES] [SEED] [--transferencias N]\n"
+    "       notera-torture falhas [--limite N]\n"
+    "  matar     a child posts transfers in a loop and is killed (SIGKILL) at random moments\n"
+    "            within MS milliseconds (default: 4 postings' time); after each kill the books are "
+    "checked.\n"
+    "            Defaults: 100 kills, seed 1.\n"
+    "  estacoes  PROCESSES processes (default 4) post N transfers each (default 3) into the same\n"
+    "            companies at once, ROUNDS times (default 10); the books checked after each.\n"
+    "  falhas    one posting with its Nth write, sync or read failing, for every N it reaches\n"
+    "            (at most N of each when --limite is given), then a disk that fills.\n"
+    "Runs on demo data in a temporary directory (TMPDIR). Exit 0: nothing found; 1: findings;\n"
+    "2: the trial could not run.\n";
+
+// Every question answered No; every box's text kept.
+class Caixas : public Mensagens {
+public:
+    int mostra(platform::Icone, const QString& texto, const QStringList& botoes) override {
+        textos.push_back(texto.toStdString());
+        return static_cast<int>(botoes.size()) - 1;
+    }
+    std::vector<std::string> textos;
+};
+
+// The reservations of this process's workstation, for the C services.
+Reservas* reservasDoProcesso = nullptr;
+
+std::vector<std::string> lista(const char* const* tabelas, int32_t ultimo) {
+    return std::vector<std::string>(tabelas, tabelas + ultimo + 1);
+}
+uint8_t NOTERA_CALL reserva(const char* const* tabelas, int32_t ultimo) {
+    return reservasDoProcesso->reserva(lista(tabelas, ultimo)) ? 1 : 0;
+}
+void NOTERA_CALL libera(const char* const* tabelas, int32_t ultimo) {
+    reservasDoProcesso->libera(lista(tabelas, ultimo));
+}
+
+std::string u8(const QString& s) {
+    return s.toStdString();
+}
+
+// What the entry point and the origin switch open: destination 1, origin 2.
+void abre(Execucao& ex, const std::string& dados) {
+    ex.DirTabelas = QString::fromStdString(dados + "/Tabelas");
+    ex.DirEmpDestino = ex.DirTabelas + "/001";
+    ex.TabPadroes.QTbEmp.defineDiretorio(u8(ex.DirTabelas));
+    ex.TabPadroes.QTbEmp.abre();
+    auto& d = ex.TabDestino;
+    for (db::Conjunto* c :
+         {static_cast<db::Conjunto*>(&d.QTbPla), static_cast<db::Conjunto*>(&d.QTbBan)}) {
+        c->defineDiretorio(u8(ex.DirEmpDestino));
+        c->abre();
+    }
+    for (db::Tabela* t : {&d.TbLanRec, &d.TbLctDes, &d.TbTotDes}) {
+        t->defineDiretorio(u8(ex.DirEmpDestino));
+        t->abre();
+    }
+    auto& o = ex.TabOrigem;
+    const std::string origem = u8(ex.DirTabelas + "/002");
+    for (db::Conjunto* c :
+         {static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbBan),
+          static_cast<db::Conjunto*>(&o.QTbHis)}) {
+        c->defineDiretorio(origem);
+        c->abre();
+    }
+    for (db::Tabela* t : {&o.TbLanPag, &o.TbChqPag, &o.TbLctOri, &o.TbTotOri}) {
+        t->defineDiretorio(origem);
+        t->abre();
+    }
+}
+
+// The same transfer every time (so every one has the same shape), with its own two cheque
+// numbers.
+DadosTransferencia transferencia(std::int32_t cheque) {
+    TextosTransferencia d;
+    auto& e = d.estado;
+    e.CodEmpresa = 2;
+    e.CodEmpDestino = 1;
+    e.OrigemContabil = true;
+    e.CodFornecedor = 1;
+    e.CodBanco2 = 1;
+    e.CodHistPad2 = 1;
+    e.CodHisPadBan = 4;
+    e.ContaCred2 = QStringLiteral("1.1.01.002");
+    e.ContaDeb2 = QStringLiteral("2.1.01.001");
+    e.CodCliente = 3;
+    e.CodHistPad1 = 3;
+    e.ContaCred1 = QStringLiteral("1.1.03.001");
+    d.Valor = QStringLiteral("1500,00");
+    d.HistVar1 = QStringLiteral("TORTURA");
+    d.Cheques.redimensiona(9, 3);
+    e.GradeAux.redimensiona(9, 3);
+    const char* linhas[2][9] = {{"15/12/2026", "BANCO DO BRASIL", "", "1000,00", "PAGAMENTO",
+                                 "P - Pré-Datado", "", "", "104"},
+                                {"20/12/2026", "BANCO DO BRASIL", "", "500,00", "PAGAMENTO",
+                                 "P - Pré-Datado", "", "", "104"}};
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 9; ++c)
+            d.Cheques.defineCelula(c, r + 1, QString::fromUtf8(linhas[r][c]));
+        d.Cheques.defineCelula(2, r + 1, QString::number(cheque + r));
+        e.GradeAux.defineCelula(1, r + 1, QStringLiteral("1"));
+        e.GradeAux.defineCelula(8, r + 1, QStringLiteral("1.1.01.002"));
+    }
+    return LeTransferencia(d);
+}
+
+struct Sessao {
+    explicit Sessao(const std::string& dados)
+        : reservas(dados, EsperaReservaMs),
+          ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<Caixas>()) {
+        reservasDoProcesso = &reservas;
+        ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
+        abre(ex, dados);
+    }
+    Caixas& caixas() { return static_cast<Caixas&>(*ex.mensagens); }
+    Reservas reservas;
+    Execucao ex;
+};
+
+struct Postagem {
+    bool ok = false;
+    std::int32_t al = 0;
+    std::string textos; // every box and the error that ended it, one a line
+    double ms = 0;
+};
+
+// One OK action's posting; an error that escapes is what the form would show.
+Postagem posta(Sessao& s, std::int32_t cheque) {
+    Postagem p;
+    s.caixas().textos.clear();
+    const auto inicio = Relogio::now();
+    try {
+        const ResultadoPostagem r = PostaTransferencia(s.ex, transferencia(cheque));
+        p.al = r.NumeroAL;
+        p.ok = r.NumeroAL > 0 && r.Confirmado && r.Concluida;
+        if (!r.Mensagem.isEmpty()) s.caixas().textos.push_back(r.Mensagem.toStdString());
+    } catch (const std::exception& e) {
+        s.caixas().textos.push_back(e.what());
+    }
+    p.ms = std::chrono::duration<double, std::milli>(Relogio::now() - inicio).count();
+    for (const auto& t : s.caixas().textos)
+        p.textos += (p.textos.empty() ? "" : " | ") + t;
+    for (char& c : p.textos)
+        if (c == '\n' || c == '\r') c = ' ';
+    return p;
+}
+
+void escreve(const std::string& linha) {
+    const std::string l = linha + "\n";
+    std::size_t feito = 0;
+    while (feito < l.size()) {
+        const ssize_t n = ::write(1, l.data() + feito, l.size() - feito);
+        if (n <= 0) std::_Exit(3);
+        feito += static_cast<std::size_t>(n);
+    }
+}
+
+// The child: "pronto", then per transfer "ok AL MS" or "falha AL MS TEXTS". |vezes| 0: forever.
+int filho(const std::string& dados, std::int32_t cheque, long vezes) {
+    Sessao s(dados);
+    escreve("pronto");
+    for (long i = 0; vezes == 0 || i < vezes; ++i) {
+        const Postagem p = posta(s, cheque + static_cast<std::int32_t>(2 * i));
+        std::ostringstream l;
+        l << (p.ok ? "ok " : "falha ") << p.al << ' ' << static_cast<long>(p.ms);
+        if (!p.ok) l << ' ' << p.textos;
+        escreve(l.str());
+    }
+    return 0;
+}
+
+// A child process running this program with |args|, its stdout on a pipe.
+struct Processo {
+    pid_t pid = -1;
+    int fd = -1;
+    std::string lido;
+
+    static Processo inicia(const std::vector<std::string>& args) {
+        int p[2];
+        if (::pipe(p) != 0) throw std::runtime_error("pipe");
+        Processo r;
+        r.pid = ::fork();
+        if (r.pid == 0) {
+            ::dup2(p[1], 1);
+            ::close(p[0]);
+            ::close(p[1]);
+            std::vector<char*> argv;
+            static char self[] = "/proc/self/exe";
+            argv.push_back(self);
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv("/proc/self/exe", argv.data());
+            std::_Exit(127);
+        }
+        ::close(p[1]);
+        r.fd = p[0];
+        return r;
+    }
+    // Reads what is there, waiting at most |ms|; false at end of file.
+    bool le(int ms) {
+        pollfd f{fd, POLLIN, 0};
+        if (::poll(&f, 1, ms) <= 0) return true;
+        char b[4096];
+        const ssize_t n = ::read(fd, b, sizeof b);
+        if (n <= 0) return false;
+        lido.append(b, static_cast<std::size_t>(n));
+        return true;
+    }
+    bool temLinha(const std::string& l) const { return lido.find(l + "\n") != std::string::npos; }
+    void leAteOFim() {
+        while (le(-1)) {
+        }
+    }
+    int espera() {
+        int st = 0;
+        ::waitpid(pid, &st, 0);
+        ::close(fd);
+        pid = -1;
+        return st;
+    }
+    std::vector<std::string> linhas() const {
+        std::vector<std::string> r;
+        std::istringstream in(lido);
+        for (std::string l; std::getline(in, l);)
+            r.push_back(l);
+        return r;
+    }
+};
+
+void copia(const fs::path& de, const fs::path& para) {
+    fs::remove_all(para);
+    fs::copy(de, para, fs::copy_options::recursive);
+}
+
+// The demo data, and the shape of one transfer posted on a copy of it by a child.
+struct Bancada {
+    fs::path raiz;
+    fs::path demo;
+    torture::Modelo modelo;
+    double msPorTransferencia = 0;
+    bool pronta = false;
+};
+
+Bancada prepara(const std::string& nome) {
+    Bancada b;
+    b.raiz =
+        fs::temp_directory_path() / ("notera-torture-" + nome + "-" + std::to_string(::getpid()));
+    fs::remove_all(b.raiz);
+    fs::create_directories(b.raiz);
+    b.demo = b.raiz / "demo";
+    ::dados::demo(b.demo.string());
+    const fs::path ref = b.raiz / "modelo";
+    copia(b.demo, ref);
+    const auto antes = torture::le(ref.string());
+    Processo p = Processo::inicia({"filho", ref.string(), "900000", "1"});
+    p.leAteOFim();
+    p.espera();
+    const auto depois = torture::le(ref.string());
+    b.modelo = torture::modelo(antes, depois);
+    // The shape must hold every kind of record a transfer writes, or the checks see nothing.
+    std::set<std::string> tabelas;
+    for (const auto& [k, n] : b.modelo.forma)
+        tabelas.insert(k.substr(k.find('|') + 1));
+    const std::set<std::string> todas{"tbcal", "tbchqpag", "tblanpag", "tblanrec", "tblct"};
+    if (!antes.problemas.empty() || !depois.problemas.empty() || tabelas != todas ||
+        b.modelo.delta.empty()) {
+        std::fprintf(stderr, "the reference transfer did not post whole: %s\n", p.lido.c_str());
+        for (const auto& x : depois.problemas)
+            std::fprintf(stderr, "  %s\n", x.c_str());
+        return b;
+    }
+    for (const auto& l : p.linhas()) {
+        std::istringstream in(l);
+        std::string tipo;
+        long al = 0, ms = 0;
+        if (in >> tipo >> al >> ms && tipo == "ok") b.msPorTransferencia = static_cast<double>(ms);
+    }
+    std::printf("one transfer (%.0f ms) writes:", b.msPorTransferencia);
+    for (const auto& [k, n] : b.modelo.forma)
+        std::printf(" %s %lld", k.c_str(), static_cast<long long>(n));
+    std::printf("; %zu totals change\n", b.modelo.delta.size());
+    b.pronta = true;
+    return b;
+}
+
+// The books' own checker, where this build has it.
+int verificar(const std::string& dados, std::string& saida) {
+#ifdef NOTERA_DADOS_VERIFICAR
+    const std::string cmd = std::string(NOTERA_DADOS_VERIFICAR) + " verificar '" + dados + "' 2>&1";
+    FILE* f = ::popen(cmd.c_str(), "r");
+    if (!f) return 2;
+    char b[512];
+    while (std::fgets(b, sizeof b, f))
+        saida += b;
+    const int st = ::pclose(f);
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 2;
+#else
+    (void)dados;
+    (void)saida;
+    return -1;
+#endif
+}
+
+struct Placar {
+    long checados = 0, meiosMax = 0, perdidos = 0, duplicados = 0, naoConfirmados = 0,
+         verificarAchou = 0, rodadasComAchados = 0;
+    std::set<std::string> vistos; // findings, each printed once
+
+    void soma(const torture::Resultado& r, const std::string& onde) {
+        meiosMax = std::max<long>(meiosMax, r.meios);
+        perdidos += r.perdidos;
+        duplicados += r.duplicados;
+        naoConfirmados = std::max<long>(naoConfirmados, r.naoConfirmados);
+        if (!r.achados.empty()) ++rodadasComAchados;
+        for (const auto& a : r.achados)
+            if (vistos.insert(a).second) std::printf("  %s: %s\n", onde.c_str(), a.c_str());
+    }
+    void confere(const std::string& dados, const std::string& onde) {
+        std::string saida;
+        const int rc = verificar(dados, saida);
+        if (rc > 0) {
+            ++verificarAchou;
+            ++rodadasComAchados;
+            std::printf("  %s: notera-dados verificar exit %d:\n%s", onde.c_str(), rc,
+                        saida.c_str());
+        }
+    }
+};
+
+long argumento(const std::vector<std::string>& a, std::size_t i, long padrao) {
+    return a.size() > i ? std::stol(a[i]) : padrao;
+}
+long opcao(std::vector<std::string>& a, const std::string& nome, long padrao) {
+    for (std::size_t i = 0; i + 1 < a.size(); ++i)
+        if (a[i] == nome) {
+            const long v = std::stol(a[i + 1]);
+            a.erase(a.begin() + static_cast<long>(i), a.begin() + static_cast<long>(i) + 2);
+            return v;
+        }
+    return padrao;
+}
+
+int matar(std::vector<std::string> a) {
+    long janela = opcao(a, "--janela", 0);
+    const long mortes = argumento(a, 0, 100);
+    const unsigned semente = static_cast<unsigned>(argumento(a, 1, 1));
+    Bancada b = prepara("matar");
+    if (!b.pronta) return 2;
+    // Kills fall anywhere in the first few postings of each child.
+    if (janela <= 0) janela = std::max(50L, static_cast<long>(4 * b.msPorTransferencia));
+    const fs::path dados = b.raiz / "dados";
+    copia(b.demo, dados);
+    std::mt19937 rng(semente);
+    std::uniform_int_distribution<long> atraso(0, janela * 1000);
+    std::set<std::int64_t> reportados;
+    Placar placar;
+    long falhas = 0;
+    for (long k = 1; k <= mortes; ++k) {
+        Processo p = Processo::inicia(
+            {"filho", dados.string(), std::to_string(1 + (k % 20000) * 100000), "0"});
+        // Opening the companies is no posting: the clock starts when the child is ready.
+        const auto limite = Relogio::now() + std::chrono::seconds(60);
+        while (!p.temLinha("pronto") && Relogio::now() < limite)
+            if (!p.le(100)) break;
+        if (!p.temLinha("pronto")) {
+            std::printf("kill %ld: the child did not start: %s\n", k, p.lido.c_str());
+            ::kill(p.pid, SIGKILL);
+            p.espera();
+            return 2;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(atraso(rng)));
+        ::kill(p.pid, SIGKILL);
+        p.leAteOFim();
+        p.espera();
+        for (const auto& l : p.linhas()) {
+            std::istringstream in(l);
+            std::string tipo;
+            std::int64_t al = 0;
+            in >> tipo >> al;
+            if (tipo == "ok") reportados.insert(al);
+            if (tipo == "falha") {
+                ++falhas;
+                std::printf("  kill %ld: posting AL %lld failed: %s\n", k,
+                            static_cast<long long>(al), l.c_str());
+            }
+        }
+        const auto r = torture::avalia(b.modelo, torture::le(dados.string()), reportados, false);
+        placar.checados += static_cast<long>(reportados.size());
+        placar.soma(r, "after kill " + std::to_string(k));
+        placar.confere(dados.string(), "after kill " + std::to_string(k));
+    }
+    const auto fim = torture::avalia(b.modelo, torture::le(dados.string()), reportados, false);
+    std::printf(
+        "matar: %ld kills (seed %u, window %ld ms), %zu transfers acknowledged, %lld whole "
+        "in the books, %lld half there, %ld lost, %ld duplicates, %ld failed postings, "
+        "%s; acknowledged transfers checked %ld times\n",
+        mortes, semente, janela, reportados.size(), static_cast<long long>(fim.inteiros),
+        static_cast<long long>(fim.meios), placar.perdidos, placar.duplicados, falhas,
+#ifdef NOTERA_DADOS_VERIFICAR
+        (std::to_string(placar.verificarAchou) + " runs of verificar with findings").c_str(),
+#else
+        "verificar not in this build",
+#endif
+        placar.checados);
+    const bool limpo = placar.rodadasComAchados == 0 && falhas == 0 && !reportados.empty();
+    if (reportados.empty()) std::printf("no transfer was acknowledged: the window is too short\n");
+    if (limpo)
+        fs::remove_all(b.raiz);
+    else
+        std::printf("data kept in %s\n", b.raiz.c_str());
+    return limpo ? 0 : 1;
+}
+
+int estacoes(std::vector<std::string> a) {
+    const long transferencias = opcao(a, "--transferencias", 3);
+    const long rodadas = argumento(a, 0, 10);
+    const long processos = argumento(a, 1, 4);
+    (void)argumento(a, 2, 1); // the order of the processes is the scheduler's
+    Bancada b = prepara("estacoes");
+    if (!b.pronta) return 2;
+    const fs::path dados = b.raiz / "dados";
+    copia(b.demo, dados);
+    std::set<std::int64_t> reportados;
+    Placar placar;
+    long postagens = 0, recusas = 0, mudas = 0, lentas = 0, travadas = 0;
+    double maiorMs = 0;
+    // A posting waits for a reservation at most this long, twice (TbLct and TbCal), plus the
+    // store's own wait; anything longer is a deadlock that outlived the reservation timeout.
+    const double limiteMs = 2.0 * EsperaReservaMs + 5000;
+    for (long r = 1; r <= rodadas; ++r) {
+        std::vector<Processo> ps;
+        for (long i = 0; i < processos; ++i)
+            ps.push_back(
+                Processo::inicia({"filho", dados.string(),
+                                  std::to_string(1 + ((r * processos + i) % 20000) * 100000),
+                                  std::to_string(transferencias)}));
+        const auto limite = Relogio::now() + std::chrono::milliseconds(static_cast<long>(
+                                                 60000 + limiteMs * transferencias * processos));
+        for (auto& p : ps) {
+            while (Relogio::now() < limite)
+                if (!p.le(200)) break;
+            if (Relogio::now() >= limite) {
+                ++travadas;
+                std::printf("  round %ld: a process still runs after %.0f s: killed\n", r,
+                            std::chrono::duration<double>(limite - Relogio::now()).count());
+                ::kill(p.pid, SIGKILL);
+                p.leAteOFim();
+            }
+            p.espera();
+            for (const auto& l : p.linhas()) {
+                std::istringstream in(l);
+                std::string tipo, resto;
+                std::int64_t al = 0;
+                long ms = 0;
+                in >> tipo >> al >> ms;
+                std::getline(in, resto);
+                if (tipo != "ok" && tipo != "falha") continue;
+                ++postagens;
+                maiorMs = std::max(maiorMs, static_cast<double>(ms));
+                if (ms > limiteMs) {
+                    ++lentas;
+                    std::printf("  round %ld: a posting took %ld ms\n", r, ms);
+                }
+                if (tipo == "ok") {
+                    if (!reportados.insert(al).second)
+                        std::printf("  round %ld: AL %lld acknowledged twice\n", r,
+                                    static_cast<long long>(al));
+                    continue;
+                }
+                ++recusas;
+                if (resto.find_first_not_of(' ') == std::string::npos) {
+                    ++mudas;
+                    std::printf("  round %ld: AL %lld not posted and nothing said\n", r,
+                                static_cast<long long>(al));
+                } else {
+                    std::printf("  round %ld: AL %lld refused:%s\n", r, static_cast<long long>(al),
+                                resto.c_str());
+                }
+            }
+        }
+        const auto res = torture::avalia(b.modelo, torture::le(dados.string()), reportados, true);
+        placar.checados += static_cast<long>(reportados.size());
+        placar.soma(res, "after round " + std::to_string(r));
+        placar.confere(dados.string(), "after round " + std::to_string(r));
+    }
+    const auto fim = torture::avalia(b.modelo, torture::le(dados.string()), reportados, true);
+    std::printf("estacoes: %ld rounds x %ld processes x %ld transfers: %ld postings, %zu "
+                "acknowledged, %lld whole in the books, %lld half there, %ld lost, %ld "
+                "duplicates, %ld refused (%ld without a word), %ld stored but reported failed, "
+                "longest posting %.0f ms (%ld beyond %.0f ms), %ld processes hung\n",
+                rodadas, processos, transferencias, postagens, reportados.size(),
+                static_cast<long long>(fim.inteiros), static_cast<long long>(fim.meios),
+                placar.perdidos, placar.duplicados, recusas, mudas, placar.naoConfirmados, maiorMs,
+                lentas, limiteMs, travadas);
+    const bool limpo = placar.rodadasComAchados == 0 && mudas == 0 && lentas == 0 &&
+                       travadas == 0 && postagens == rodadas * processos * transferencias;
+    if (limpo)
+        fs::remove_all(b.raiz);
+    else
+        std::printf("data kept in %s\n", b.raiz.c_str());
+    return limpo ? 0 : 1;
+}
+
+// The engine's text for the injected failure, as it must reach the user.
+const char* textoDoMotor(torture::Operacao o) {
+    return sqlite3_errstr(o == torture::Operacao::DiscoCheio ? SQLITE_FULL : SQLITE_IOERR);
+}
+
+int falhas(std::vector<std::string> a) {
+    const long limite = opcao(a, "--limite", 0);
+    Bancada b = prepara("falhas");
+    if (!b.pronta) return 2;
+    torture::instalaFalhaVfs();
+    Placar placar;
+    long pontos = 0, mudas = 0, semTexto = 0, seguintesFalharam = 0;
+    long caso = 0;
+    for (const auto tipo : {torture::Operacao::Escrita, torture::Operacao::Sincronia,
+                            torture::Operacao::Leitura, torture::Operacao::DiscoCheio}) {
+        // How many of these one posting makes, on the store as the session leaves it open.
+        std::int64_t total = 0;
+        {
+            const fs::path d = b.raiz / "contagem";
+            copia(b.demo, d);
+            Sessao s(d.string());
+            torture::armaFalha(tipo, 0);
+            const Postagem p = posta(s, 1);
+            total = torture::desarmaFalha();
+            if (!p.ok) {
+                std::printf("falhas: the counting posting failed: %s\n", p.textos.c_str());
+                return 2;
+            }
+        }
+        const std::int64_t ate = limite > 0 ? std::min<std::int64_t>(total, limite) : total;
+        std::printf("%s: one posting makes %lld; failing each of the first %lld in turn\n",
+                    torture::nomeDe(tipo), static_cast<long long>(total),
+                    static_cast<long long>(ate));
+        for (std::int64_t n = 1; n <= ate; ++n) {
+            const fs::path d = b.raiz / ("caso" + std::to_string(++caso % 4));
+            copia(b.demo, d);
+            const std::string onde = std::string(torture::nomeDe(tipo)) + " " + std::to_string(n);
+            std::set<std::int64_t> reportados;
+            {
+                Sessao s(d.string());
+                torture::armaFalha(tipo, n);
+                const Postagem p = posta(s, 1);
+                torture::desarmaFalha();
+                if (!torture::falhaDada()) continue;
+                ++pontos;
+                if (p.ok) {
+                    reportados.insert(p.al);
+                    ++mudas;
+                    std::printf("  %s: the failure was not surfaced; the posting said it posted "
+                                "AL %d\n",
+                                onde.c_str(), p.al);
+                } else if (p.textos.find(textoDoMotor(tipo)) == std::string::npos) {
+                    ++semTexto;
+                    std::printf("  %s: failure shown without the engine's text \"%s\": \"%s\"\n",
+                                onde.c_str(), textoDoMotor(tipo), p.textos.c_str());
+                }
+                placar.soma(torture::avalia(b.modelo, torture::le(d.string()), reportados, true),
+                            onde);
+                // The clerk presses OK again in the same session.
+                const Postagem seguinte = posta(s, 3);
+                if (!seguinte.ok) {
+                    ++seguintesFalharam;
+                    std::printf("  %s: the next posting failed too: %s\n", onde.c_str(),
+                                seguinte.textos.c_str());
+                } else {
+                    reportados.insert(seguinte.al);
+                }
+            }
+            placar.soma(torture::avalia(b.modelo, torture::le(d.string()), reportados, true),
+                        onde + ", then posted again");
+            placar.confere(d.string(), onde);
+        }
+    }
+    std::printf("falhas: %ld failure points injected; %ld not surfaced, %ld without the engine's "
+                "text, %ld next postings failed; %ld checks with findings, %ld duplicates\n",
+                pontos, mudas, semTexto, seguintesFalharam, placar.rodadasComAchados,
+                placar.duplicados);
+    const bool limpo = placar.rodadasComAchados == 0 && mudas == 0 && semTexto == 0 &&
+                       seguintesFalharam == 0 && pontos > 0;
+    if (limpo)
+        fs::remove_all(b.raiz);
+    else
+        std::printf("data kept in %s\n", b.raiz.c_str());
+    return limpo ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> a(argv + 1, argv + argc);
+    if (a.empty() || a[0] == "--help" || a[0] == "-h") {
+        std::fputs(Uso, a.empty() ? stderr : stdout);
+        return a.empty() ? 2 : 0;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // the demo data draws its logos
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const std::string modo = a[0];
+    a.erase(a.begin());
+    try {
+        if (modo == "filho" && a.size() == 3)
+            return filho(a[0], static_cast<std::int32_t>(std::stol(a[1])), std::stol(a[2]));
+        if (modo == "matar") return matar(a);
+        if (modo == "estacoes") return estacoes(a);
+        if (modo == "falhas") return falhas(a);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "notera-torture: %s\n", e.what());
+        return 2;
+    }
+    std::fputs(Uso, stderr);
+    return 2;
+}
