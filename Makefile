@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 BUILD_WINDOWS ?= build-windows
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan windows demo test test-asan torture format clean
+.PHONY: all deps build build-asan windows demo test test-asan bench torture format clean
 
 all: build
 
@@ -47,6 +47,10 @@ torture: build
 	$(BUILD)/bin/notera-torture estacoes 20 4 $(TORTURE_SEED) || rc=1; \
 	$(BUILD)/bin/notera-torture falhas || rc=1; \
 	exit $$rc
+
+# Timings on generated data trees (kept in $(BUILD)/bench-dados, made on the first run).
+bench: build
+	$(BUILD)/bin/notera-bench $(BENCH_ARGS)
 
 format:
 	find . -path ./build -prune -o -path ./build-asan -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i

@@ -84,6 +84,40 @@ std::optional<std::string> acimaDoPrefixo(std::string p) {
     return std::nullopt;
 }
 
+// SQLite's order of values under the BINARY collation: NULL, numbers, texts, blobs.
+int comparaValores(const Valor& a, const Valor& b) {
+    auto classe = [](const Valor& v) {
+        const auto& d = v.dado();
+        if (std::holds_alternative<std::monostate>(d)) return 0;
+        if (std::holds_alternative<std::string>(d)) return 2;
+        if (std::holds_alternative<Bytes>(d)) return 3;
+        return 1; // integers, floating values and money
+    };
+    int ca = classe(a), cb = classe(b);
+    if (ca != cb) return ca < cb ? -1 : 1;
+    if (ca == 0) return 0;
+    if (ca == 1) {
+        auto* ia = std::get_if<std::int64_t>(&a.dado());
+        auto* ib = std::get_if<std::int64_t>(&b.dado());
+        if (ia && ib) return *ia < *ib ? -1 : (*ia > *ib ? 1 : 0);
+        double da = a.comoDouble(), db = b.comoDouble();
+        return da < db ? -1 : (da > db ? 1 : 0);
+    }
+    auto bytes = [](const Valor& v) -> std::string_view {
+        if (auto* t = std::get_if<std::string>(&v.dado())) return *t;
+        const auto& b = std::get<Bytes>(v.dado());
+        return {reinterpret_cast<const char*>(b.data()), b.size()};
+    };
+    int c = bytes(a).compare(bytes(b));
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// (order value, row id) pairs in the data set's order.
+bool antesNaOrdem(const Marcador& a, const Marcador& b) {
+    int c = comparaValores(a.ordem, b.ordem);
+    return c != 0 ? c < 0 : a.linha < b.linha;
+}
+
 } // namespace
 
 struct Conjunto::Impl {
@@ -113,8 +147,12 @@ struct Conjunto::Impl {
     std::vector<std::string> origem;           // per field: quoted base column, "" if none
     std::vector<std::size_t> visDePersistente; // stored column k -> field index
     std::vector<std::size_t> indiceCalc;       // calculated field k -> field index
+    std::string nomeBase;                      // unquoted base table; "" when materialised
+    std::vector<std::string> colunaOrigem;     // per field: unquoted base column, "" if none
     std::string ordem;                         // quoted base column; "" = row id
+    std::string colunaOrdem;                   // unquoted ordem
     std::string nomeOrdem;
+    mutable std::map<std::string, bool> indexada; // base column -> first column of an index
     mutable std::map<std::string, Comando> cache;
 
     std::optional<Registro> atual;
@@ -246,24 +284,33 @@ struct Conjunto::Impl {
             r.valores_[indiceCalc[k]] = calculados[k].calculo(r);
     }
 
-    // Up to |n| rows after (or before) the marker, in the direction of reading.
-    std::vector<Registro> le(const std::optional<Marcador>& m, bool apos, std::size_t n) const {
-        std::vector<Registro> r;
+    // Up to |n| rows after (or before) the marker, in the direction of reading. |lista|
+    // replaces the select list (the row id and order value still follow it), and |porLinha|
+    // receives each row's statement; the default reads whole records.
+    // |m| is a copy: callers move their own marker as rows arrive.
+    template <class F>
+    void percorre(const std::optional<Marcador> m, bool apos, std::size_t n,
+                  const std::string& listaSel, F&& porLinha) const {
+        std::size_t lidos = 0;
         auto segmento = [&](const std::string& filtro, bool comOrdem, bool comLinha,
                             const std::string& ordenacao) {
-            if (r.size() >= n) return;
-            Uso s = prepara(selecao(filtro, ordenacao + " LIMIT @n"));
+            if (lidos >= n) return;
+            std::string texto = selecao(filtro, ordenacao + " LIMIT @n");
+            if (!listaSel.empty()) texto.replace(7, lista.size(), listaSel);
+            Uso s = prepara(texto);
             if (comOrdem) liga(s, "@o", m->ordem);
             if (comLinha) liga(s, "@r", Valor(m->linha));
-            liga(s, "@n", Valor(static_cast<std::int64_t>(n - r.size())));
-            while (passo(s))
-                r.push_back(monta(s));
+            liga(s, "@n", Valor(static_cast<std::int64_t>(n - lidos)));
+            while (passo(s)) {
+                ++lidos;
+                porLinha(static_cast<sqlite3_stmt*>(s));
+            }
         };
         std::string linha = tabela + ".rowid";
         if (ordem.empty()) {
             std::string f = m ? linha + (apos ? " > @r" : " < @r") : "";
             segmento(f, false, m.has_value(), apos ? ordemAsc() : ordemDesc());
-            return r;
+            return;
         }
         // NULL order values come first, among themselves in row order.
         std::string nulos = ordem + " IS NULL";
@@ -282,7 +329,7 @@ struct Conjunto::Impl {
         } else {
             if (marcadorNulo) {
                 segmento(nulos + " AND " + linha + " < @r", false, true, porLinhaDesc);
-                return r;
+                return;
             }
             if (!m)
                 segmento(valores, false, false, ordemDesc());
@@ -290,6 +337,11 @@ struct Conjunto::Impl {
                 segmento("(" + ordem + ", " + linha + ") < (@o, @r)", true, true, ordemDesc());
             segmento(nulos, false, false, porLinhaDesc);
         }
+    }
+
+    std::vector<Registro> le(const std::optional<Marcador>& m, bool apos, std::size_t n) const {
+        std::vector<Registro> r;
+        percorre(m, apos, n, {}, [&](sqlite3_stmt* s) { r.push_back(monta(s)); });
         return r;
     }
 
@@ -312,6 +364,9 @@ struct Conjunto::Impl {
             falha("o campo " + std::string(nome) + " não é uma coluna da tabela");
         return origem[i];
     }
+
+    bool lideraIndice(const std::string& coluna) const;
+    std::optional<Registro> primeiroComPrefixo(const std::string& prefixo, std::size_t campo) const;
 
     void garanteNavegacao(Conjunto& dono);
     void abre(Conjunto& dono);
@@ -354,8 +409,8 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     while (dir.size() > 1 && dir.back() == '/')
         dir.pop_back();
     caminho = dir + "/tabelas.sqlite";
-    std::string nomeBase = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
-    contexto = caminho + ", " + nomeBase;
+    std::string descricao = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
+    contexto = caminho + ", " + descricao;
 
     sqlite3* c = nullptr;
     int rc = sqlite3_open_v2(caminho.c_str(), &c, SQLITE_OPEN_READWRITE, nullptr);
@@ -403,7 +458,7 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     Uso meta = prepara(texto);
     int n = sqlite3_column_count(meta);
     std::vector<Campo> persistentes;
-    std::vector<std::string> origens;
+    std::vector<std::string> origens, nomesOrigem;
     for (int i = 0; i < n; ++i) {
         Campo cp{sqlite3_column_name(meta, i), tipoDeclarado(sqlite3_column_decltype(meta, i)),
                  false};
@@ -411,6 +466,7 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
         const char* col = sqlite3_column_origin_name(meta, i);
         bool direta = !base.empty() && tab && col && sql::mesmoNome(tab, base);
         origens.push_back(direta ? sql::aspas(base) + "." + sql::aspas(col) : "");
+        nomesOrigem.push_back(direta ? col : "");
         persistentes.push_back(std::move(cp));
     }
 
@@ -423,13 +479,18 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
         lista = "*";
         condicao.clear();
         atualizavel = false;
+        nomeBase.clear();
         origens.assign(persistentes.size(), "");
+        nomesOrigem.assign(persistentes.size(), "");
         Uso m2 = prepara(std::string("SELECT * FROM ") + TabelaTemporaria);
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
             origens[static_cast<std::size_t>(i)] =
                 std::string(TabelaTemporaria) + "." + sql::aspas(sqlite3_column_name(m2, i));
+            nomesOrigem[static_cast<std::size_t>(i)] = sqlite3_column_name(m2, i);
+        }
     } else {
         tabela = sql::aspas(base);
+        nomeBase = base;
         atualizavel =
             std::all_of(origens.begin(), origens.end(), [](auto& o) { return !o.empty(); });
     }
@@ -437,12 +498,15 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     // Field order: stored columns with the calculated fields inserted at their positions.
     campos = std::make_shared<std::vector<Campo>>(persistentes);
     origem = origens;
+    colunaOrigem = nomesOrigem;
+    indexada.clear();
     std::vector<bool> ehCalc(persistentes.size(), false);
     for (auto& c : calculados) {
         std::size_t p = std::min(c.posicao, campos->size());
         campos->insert(campos->begin() + static_cast<std::ptrdiff_t>(p),
                        Campo{c.nome, c.tipo, true});
         origem.insert(origem.begin() + static_cast<std::ptrdiff_t>(p), "");
+        colunaOrigem.insert(colunaOrigem.begin() + static_cast<std::ptrdiff_t>(p), "");
         ehCalc.insert(ehCalc.begin() + static_cast<std::ptrdiff_t>(p), true);
     }
     visDePersistente.clear();
@@ -459,13 +523,112 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
 
 void Conjunto::Impl::resolveOrdem() {
     ordem.clear();
+    colunaOrdem.clear();
     nomeOrdem = ordemPedida;
     if (!ordemPedida.empty()) {
         ordem = colunaBase(ordemPedida);
+        colunaOrdem = colunaOrigem[indice(ordemPedida)];
         nomeOrdem = (*campos)[indice(ordemPedida)].nome;
     } else if (ehConsulta && !visDePersistente.empty() && !origem[visDePersistente[0]].empty()) {
         // A query's natural order: ascending by its first column.
         ordem = origem[visDePersistente[0]];
+        colunaOrdem = colunaOrigem[visDePersistente[0]];
+    }
+}
+
+bool Conjunto::Impl::lideraIndice(const std::string& coluna) const {
+    if (nomeBase.empty() || coluna.empty()) return false;
+    auto it = indexada.find(coluna);
+    if (it != indexada.end()) return it->second;
+    Uso s = prepara("SELECT 1 FROM pragma_index_list(@t) AS l, pragma_index_info(l.name) AS i "
+                    "WHERE i.seqno = 0 AND i.name = @c COLLATE NOCASE");
+    liga(s, "@t", Valor(nomeBase));
+    liga(s, "@c", Valor(coluna));
+    bool sim = passo(s);
+    indexada.emplace(coluna, sim);
+    return sim;
+}
+
+// The first record in the data set's order whose field begins with |prefixo|. Two walks
+// run side by side in growing steps: one reads the data set in its order and tests each
+// record's field, which finds the record at once when matches are common; the other reads
+// only the matches through the field's index, keeping the lowest, which ends at once when
+// they are few. Whichever ends first answers, so the cost follows the smaller of the two,
+// never the table's size.
+std::optional<Registro> Conjunto::Impl::primeiroComPrefixo(const std::string& prefixo,
+                                                           std::size_t campo) const {
+    const std::string& col = origem[campo];
+    const auto acima = acimaDoPrefixo(prefixo);
+    auto casa = [&](sqlite3_stmt* s, int i) {
+        // Only texts fall in a range of texts; the range is exactly "begins with".
+        if (sqlite3_column_type(s, i) != SQLITE_TEXT) return false;
+        std::string_view t(reinterpret_cast<const char*>(sqlite3_column_text(s, i)),
+                           static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
+        return t.substr(0, prefixo.size()) == prefixo;
+    };
+    const bool porOrdem = ordem.empty() || lideraIndice(colunaOrdem);
+    const bool porIndice = lideraIndice(colunaOrigem[campo]);
+    if (!porIndice) {
+        // Without an index on the field, reading in order is the best there is.
+        std::optional<Marcador> pos;
+        for (std::size_t n = 64;; n = std::min<std::size_t>(n * 2, 4096)) {
+            std::optional<Marcador> achado;
+            std::size_t lidos = 0;
+            percorre(pos, true, n, col, [&](sqlite3_stmt* s) {
+                ++lidos;
+                Marcador m{valorDaColuna(s, 2), sqlite3_column_int64(s, 1)};
+                if (!achado && casa(s, 0)) achado = m;
+                pos = std::move(m);
+            });
+            if (achado) return lePorLinha(achado->linha, true);
+            if (lidos < n) return std::nullopt;
+        }
+    }
+
+    std::string linha = tabela + ".rowid";
+    std::string base = "SELECT " + ordemOuLinha() + ", " + linha + ", " + col + " FROM " + tabela +
+                       " WHERE " + (condicao.empty() ? "" : "(" + condicao + ") AND ") + col +
+                       " >= @pa" + (acima ? " AND " + col + " < @pb" : "");
+    const std::string ordenado = " ORDER BY " + col + ", " + linha + " LIMIT @n";
+    const std::string inicial = base + ordenado;
+    const std::string seguinte = base + " AND (" + col + ", " + linha + ") > (@c, @r)" + ordenado;
+
+    std::optional<Marcador> posOrdem;                        // the walk by order stands here
+    std::optional<std::pair<Valor, std::int64_t>> posIndice; // (field, row id) read last
+    std::optional<Marcador> menor;                           // lowest match read by index
+    bool ordemAcabou = !porOrdem;
+    for (std::size_t n = 8;; n = std::min<std::size_t>(n * 2, 4096)) {
+        if (!ordemAcabou) {
+            std::optional<Marcador> achado;
+            std::size_t lidos = 0;
+            percorre(posOrdem, true, n, col, [&](sqlite3_stmt* s) {
+                ++lidos;
+                Marcador m{valorDaColuna(s, 2), sqlite3_column_int64(s, 1)};
+                if (!achado && casa(s, 0)) achado = m;
+                posOrdem = std::move(m);
+            });
+            if (achado) return lePorLinha(achado->linha, true);
+            if (lidos < n) return std::nullopt; // the end of the data set: no match at all
+        }
+        Uso s = prepara(posIndice ? seguinte : inicial);
+        liga(s, "@pa", Valor(prefixo));
+        if (acima) liga(s, "@pb", Valor(*acima));
+        if (posIndice) {
+            liga(s, "@c", posIndice->first);
+            liga(s, "@r", Valor(posIndice->second));
+        }
+        liga(s, "@n", Valor(static_cast<std::int64_t>(n)));
+        std::size_t lidos = 0;
+        while (passo(s)) {
+            ++lidos;
+            Marcador m{valorDaColuna(s, 0), sqlite3_column_int64(s, 1)};
+            posIndice.emplace(valorDaColuna(s, 2), m.linha);
+            if (!menor || antesNaOrdem(m, *menor)) menor = std::move(m);
+        }
+        if (lidos < n) {
+            if (!menor) return std::nullopt;
+            return lePorLinha(menor->linha, true);
+        }
     }
 }
 
@@ -624,6 +787,19 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
     auto& i = *impl_;
     i.garanteNavegacao(*this);
     if (criterios.empty()) return false;
+    if (busca == Busca::Prefixo && criterios.size() == 1 &&
+        !criterios[0].second.comoTexto().empty()) {
+        std::size_t campo = i.indice(criterios[0].first);
+        i.colunaBase(criterios[0].first);
+        if (i.ordem.empty() || i.lideraIndice(i.colunaOrdem) ||
+            i.lideraIndice(i.colunaOrigem[campo])) {
+            auto r = i.primeiroComPrefixo(criterios[0].second.comoTexto(), campo);
+            if (!r) return false;
+            i.atual = std::move(*r);
+            i.bof = i.eof = false;
+            return true;
+        }
+    }
     std::string filtro;
     std::vector<std::pair<std::string, Valor>> ligacoes;
     for (std::size_t k = 0; k < criterios.size(); ++k) {

@@ -7,30 +7,49 @@
 #include <QDialog>
 #include <QStringList>
 
-#include <map>
+#include <deque>
 #include <vector>
 
 class QLineEdit;
 class QTableView;
 
-// The data set's records as rows, read in windows as the list scrolls.
+// A window of the data set's records as rows, read by keys (bookmarks and moves to the
+// next or prior record) as the list scrolls; it never counts the records, so opening and
+// scrolling cost what is shown, whatever the data set's size. The scroll bar spans the
+// rows read so far: it grows at either end as the list reaches it.
 class ModeloRegistros : public QAbstractTableModel {
 public:
     ModeloRegistros(NoteraDataSet* ds, std::vector<int> campos, QStringList titulos);
-    int rowCount(const QModelIndex& = {}) const override { return total_; }
+    int rowCount(const QModelIndex& pai = {}) const override {
+        return pai.isValid() ? 0 : static_cast<int>(linhas_.size());
+    }
     int columnCount(const QModelIndex& = {}) const override {
         return static_cast<int>(campos_.size());
     }
     QVariant data(const QModelIndex& indice, int papel) const override;
     QVariant headerData(int secao, Qt::Orientation o, int papel) const override;
+    bool canFetchMore(const QModelIndex& pai) const override;
+    void fetchMore(const QModelIndex& pai) override;
+
+    // Rows around the data set's current record; answers that record's row (-1: empty).
+    int recarrega();
+    // Reads up to n rows before the first; answers how many came.
+    int buscaAntes(int n);
+    bool temAntes() const { return !inicio_; }
+    // Puts the data set on the record of a row.
+    bool vaiPara(int linha) const;
 
 private:
-    void carregaJanela(int linha) const;
+    struct Linha {
+        int32_t marca;
+        QStringList valores;
+    };
+    Linha linhaAtual() const;
     NoteraDataSet* ds_;
     std::vector<int> campos_;
     QStringList titulos_;
-    int total_ = 0;
-    mutable std::map<int, QStringList> cache_;
+    std::deque<Linha> linhas_;
+    bool inicio_ = true, fim_ = true; // the rows reach the first / the last record
 };
 
 QString valorDoCampo(NoteraDataSet* ds, int campo);
@@ -54,14 +73,19 @@ public slots:
     void accept() override;
     void reject() override;
 
+protected:
+    bool eventFilter(QObject* alvo, QEvent* evento) override;
+
 private:
     void pesquisa(const QString& texto);
+    void mostraAtual();
     void seleciona(int linha);
+    void buscaAcima();
 
     NoteraDataSet* ds_;
     QStringList nomes_, titulos_;
     std::vector<int> campos_;
-    int posicaoInicial_ = -1;
+    int32_t marcaInicial_ = -1;
     QString inicial_, escolhido_;
     ModeloRegistros* modelo_ = nullptr;
     QTableView* tabela_ = nullptr;

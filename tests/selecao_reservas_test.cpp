@@ -107,6 +107,46 @@ TEST_F(Selecao, DigitarPesquisaPeloNomeOuPeloCodigo) {
     EXPECT_EQ(chama(), QString("777"));
 }
 
+// The dialog reads rows by keys around where it opened and further as the list moves, so
+// every record is reached by the keyboard from anywhere, past the rows read at opening.
+TEST_F(Selecao, TeclasAlcancamTodosOsRegistros) {
+    struct Caso {
+        int inicio;
+        Qt::Key tecla;
+        Qt::KeyboardModifiers mods;
+        int vezes;
+        const char* esperado;
+    } casos[] = {
+        {12, Qt::Key_Down, Qt::NoModifier, 250, "262"},   // past the rows read at opening
+        {12, Qt::Key_Up, Qt::NoModifier, 20, "1"},        // stops at the first
+        {2500, Qt::Key_Up, Qt::NoModifier, 300, "2200"},  // before the rows read at opening
+        {2990, Qt::Key_Down, Qt::NoModifier, 50, "3000"}, // stops at the last
+        {12, Qt::Key_End, Qt::ControlModifier, 1, "3000"},
+        {2500, Qt::Key_Home, Qt::ControlModifier, 1, "1"},
+        {12, Qt::Key_PageDown, Qt::NoModifier, 40, ""}, // somewhere past 300: checked below
+    };
+    for (const auto& c : casos) {
+        ASSERT_TRUE(q.localiza("cod_cli", db::Valor(c.inicio)));
+        comportamento = [&c](DialogoSelecao& d) {
+            EXPECT_EQ(d.valorInicial(), QString::number(c.inicio));
+            d.show();
+            auto* tabela = d.findChild<QWidget*>("Registros");
+            ASSERT_NE(tabela, nullptr);
+            for (int i = 0; i < c.vezes; ++i)
+                QTest::keyClick(tabela, c.tecla, c.mods);
+            d.accept();
+        };
+        const auto escolhido = chama();
+        ASSERT_TRUE(escolhido.has_value()) << c.inicio << " " << c.tecla;
+        if (*c.esperado)
+            EXPECT_EQ(*escolhido, c.esperado) << c.inicio << " " << c.tecla;
+        else
+            EXPECT_GT(escolhido->toInt(), 300);
+        // The data set stands on the chosen record.
+        EXPECT_EQ(QString::number(q.campo("cod_cli").comoInteiro()), *escolhido);
+    }
+}
+
 TEST_F(Selecao, SemServicoNadaEEscolhido) {
     notera::ServicosHost semDialogo(nullptr, &nuncaReserva, &nada);
     EXPECT_FALSE(semDialogo.temSelecao());

@@ -149,6 +149,12 @@ void bancada(const std::string& base, int n) {
 
 int main(int argc, char** argv) {
     std::string base;
+    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::puts("uso: bench-db [DIR]\n\nTimes the store's operations on tables of 10^4 and "
+                  "10^6 rows made in DIR\n(default: a new directory under $TMPDIR, removed "
+                  "after).");
+        return 0;
+    }
     if (argc > 1) {
         base = argv[1];
     } else {

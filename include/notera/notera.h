@@ -49,6 +49,14 @@ typedef struct NoteraDataSetOps {
        with it); answers 0 and stays when there is none. */
     uint8_t(NOTERA_CALL* Locate)(NoteraDataSet* ds, int32_t field, const char* text,
                                  uint8_t partial);
+    /* Moving by keys: each costs what it reads, whatever the data set's size, whereas
+       Count, Position and MoveTo count records. A bookmark names the current record for
+       the rest of the service call; -1 when there is no record. */
+    uint8_t(NOTERA_CALL* Prior)(NoteraDataSet* ds); /* 0 when it was on the first record */
+    uint8_t(NOTERA_CALL* First)(NoteraDataSet* ds); /* 0 when there is no record */
+    uint8_t(NOTERA_CALL* Last)(NoteraDataSet* ds);  /* 0 when there is no record */
+    int32_t(NOTERA_CALL* Bookmark)(NoteraDataSet* ds);
+    uint8_t(NOTERA_CALL* GotoBookmark)(NoteraDataSet* ds, int32_t bookmark); /* 0: gone */
 } NoteraDataSetOps;
 
 struct NoteraDataSet {

@@ -1,6 +1,5 @@
 #include "Contas.h"
 
-
 namespace notera {
 
 QStringList SeparaNiveis(const QString& estrutural) {

@@ -4,6 +4,9 @@
 #include "Mensagens.h"
 #include "ModulosDados.h"
 #include "Servicos.h"
+#include "TTabDestino.h"
+#include "TTabOrigem.h"
+#include "TTabPadroes.h"
 
 #include <QString>
 
@@ -15,8 +18,6 @@ struct Execucao {
         : servicos(s), mensagens(std::move(m)) {}
 
     QString DirTabelas;
-    QString DirEmpDestino;
-    QString DirCatDestino;
     ServicosHost servicos;
     std::unique_ptr<Mensagens> mensagens;
     QString RefPagamentos;

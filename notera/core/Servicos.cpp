@@ -36,6 +36,7 @@ template <class F> auto semExcecao(F f, decltype(f()) seFalhar) {
 struct ConjuntoC {
     NoteraDataSet base;
     db::Conjunto* dados;
+    std::vector<db::Marcador>* marcadores; // the host's bookmarks, for this call
 };
 
 db::Conjunto& de(NoteraDataSet* ds) {
@@ -114,8 +115,51 @@ uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* tex
         uint8_t{0});
 }
 
-const NoteraDataSetOps OpsConjunto = {dsConta, dsPosicao, dsVaiPara, dsProximo,
-                                      dsCampo, dsValor,   dsLocaliza};
+uint8_t NOTERA_CALL dsAnterior(NoteraDataSet* ds) {
+    return semExcecao(
+        [&] {
+            de(ds).anterior();
+            return static_cast<uint8_t>(de(ds).inicio() ? 0 : 1);
+        },
+        uint8_t{0});
+}
+uint8_t NOTERA_CALL dsPrimeiro(NoteraDataSet* ds) {
+    return semExcecao(
+        [&] {
+            de(ds).primeiro();
+            return static_cast<uint8_t>(de(ds).vazio() ? 0 : 1);
+        },
+        uint8_t{0});
+}
+uint8_t NOTERA_CALL dsUltimo(NoteraDataSet* ds) {
+    return semExcecao(
+        [&] {
+            de(ds).ultimo();
+            return static_cast<uint8_t>(de(ds).vazio() ? 0 : 1);
+        },
+        uint8_t{0});
+}
+int32_t NOTERA_CALL dsMarca(NoteraDataSet* ds) {
+    auto& marcas = *reinterpret_cast<ConjuntoC*>(ds)->marcadores;
+    const auto m = de(ds).marcador();
+    if (!m) return -1;
+    marcas.push_back(*m);
+    return static_cast<int32_t>(marcas.size() - 1);
+}
+uint8_t NOTERA_CALL dsVaiParaMarca(NoteraDataSet* ds, int32_t marca) {
+    auto& marcas = *reinterpret_cast<ConjuntoC*>(ds)->marcadores;
+    if (marca < 0 || static_cast<std::size_t>(marca) >= marcas.size()) return 0;
+    return semExcecao(
+        [&] {
+            return static_cast<uint8_t>(
+                de(ds).vaiPara(marcas[static_cast<std::size_t>(marca)]) ? 1 : 0);
+        },
+        uint8_t{0});
+}
+
+const NoteraDataSetOps OpsConjunto = {dsConta,    dsPosicao, dsVaiPara,  dsProximo,
+                                      dsCampo,    dsValor,   dsLocaliza, dsAnterior,
+                                      dsPrimeiro, dsUltimo,  dsMarca,    dsVaiParaMarca};
 
 // Standard-layout wrappers: the C object is the first member, so the host's pointer
 // converts back to the wrapper.
@@ -182,7 +226,8 @@ std::optional<QString> ServicosHost::SelecionaRegistro(const QString& titulo, db
                                                        const QStringList& colunas,
                                                        const QStringList& titulos) {
     if (!seleciona_) return std::nullopt;
-    ConjuntoC ds{{&OpsConjunto}, &dados};
+    std::vector<db::Marcador> marcadores;
+    ConjuntoC ds{{&OpsConjunto}, &dados, &marcadores};
     std::vector<std::string> escolhidos;
     ListaC lista{{&OpsLista}, &escolhidos};
     const std::string primeiro =

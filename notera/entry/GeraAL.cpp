@@ -28,35 +28,6 @@ std::string local(const QString& s) {
     return s.toStdString();
 }
 
-// Opens the destination's data sets in the order the run needs them.
-void abreDestino(Execucao& ex, bool contabil, const QString& tabelaLanRec) {
-    auto& d = ex.TabDestino;
-    for (db::Conjunto* q :
-         {static_cast<db::Conjunto*>(&d.QTbCli), static_cast<db::Conjunto*>(&d.QTbRed),
-          static_cast<db::Conjunto*>(&d.QTbHis), static_cast<db::Conjunto*>(&d.QTbPla),
-          static_cast<db::Conjunto*>(&d.QTbPlaG), static_cast<db::Conjunto*>(&d.QTbBan),
-          static_cast<db::Conjunto*>(&d.QTbCen)})
-        q->defineDiretorio(local(ex.DirCatDestino));
-    d.TbLanRec.defineDiretorio(local(ex.DirEmpDestino));
-    d.TbLanRec.defineNome(local(tabelaLanRec));
-    d.TbLctDes.defineDiretorio(local(ex.DirEmpDestino));
-    d.TbTotDes.defineDiretorio(local(ex.DirEmpDestino));
-
-    const bool gerencial = contabil && configuracaoLigada(d.ConfigEmpresa, 27);
-    d.QTbCli.abre();
-    d.QTbRed.abre();
-    d.QTbHis.abre();
-    if (contabil) d.QTbPla.abre();
-    if (gerencial) d.QTbPlaG.abre();
-    if (contabil) {
-        d.TbLctDes.abre();
-        d.TbTotDes.abre();
-    }
-    d.QTbBan.abre();
-    d.QTbCen.abre();
-    d.TbLanRec.abre();
-}
-
 bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil,
              double ValorInicial, const unsigned char* TabelaLanPag,
              const unsigned char* TabelaChqPag, const unsigned char* TabelaLanRec,
@@ -87,15 +58,12 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
 
     // The answer is not examined: a missing company leaves the register where it stands.
     emp.localiza("cod_emp", db::Valor(CodEmpDestino));
-    ex.DirEmpDestino = diretorioDaEmpresa(ex.DirTabelas, CodEmpDestino);
-    const auto cen = emp.vazio() ? 0 : emp.campo("cen_emp").comoInteiro();
-    ex.DirCatDestino =
-        cen < 1 ? ex.DirEmpDestino : diretorioDaEmpresa(ex.DirTabelas, static_cast<int>(cen));
-    ex.TabDestino.ConfigEmpresa =
-        emp.vazio() ? QString() : QString::fromStdString(emp.campo("cfg_emp").comoTexto());
-
+    auto& destino = ex.TabDestino;
+    destino.Ambiente.define(ex.DirTabelas, RegistroEmpresa::doAtual(CodEmpDestino, emp));
     try {
-        abreDestino(ex, Contabil, tabLanRec);
+        destino.Ambiente.aponta();
+        destino.TbLanRec.defineNome(tabLanRec.toStdString());
+        destino.Ambiente.abre(Contabil);
     } catch (const std::exception& e) {
         platform::mostraErro(
             QStringLiteral("Não foi possível consultar as tabela da empresas\r\n") +
@@ -118,7 +86,7 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
     });
     auto& estado = form.logica().estado();
     estado.CodEmpDestino = CodEmpDestino;
-    const bool gerencial = Contabil && configuracaoLigada(ex.TabDestino.ConfigEmpresa, 27);
+    const bool gerencial = destino.Ambiente.gerencial(Contabil);
     form.defineVisivel(QStringLiteral("Pn_Contabil1"), Contabil);
     form.defineVisivel(QStringLiteral("Lb_CredG1"), gerencial);
     form.defineVisivel(QStringLiteral("Ed_CredG1"), gerencial);

@@ -179,7 +179,7 @@ void FormAL::monta() {
     grade_ = new GradeCheques(2, ColunasCheque, gbCheques);
     grade_->setObjectName(LogicaAL::GradeChq);
     grade_->verticalHeader()->setDefaultSectionSize(px(24));
-    grade_->defineMascaras([this](int col) { return logica_.mascaraDaColuna(col); });
+    grade_->defineMascaras([this](int col) { return logica_.grade().mascaraDaColuna(col); });
     grade_->defineObservador(this);
     for (int c = 0; c < 10; ++c)
         grade_->setColumnWidth(c, px(LargurasDeProjeto[c]));
@@ -189,11 +189,11 @@ void FormAL::monta() {
     lgc->addWidget(grade_, 1);
     situacao_ = new QComboBox(gbCheques);
     situacao_->setObjectName(QStringLiteral("Cb_ChqSit"));
-    situacao_->addItems(LogicaAL::ItensSituacao);
+    situacao_->addItems(GradeAL::ItensSituacao);
     situacao_->hide();
     situacao_->installEventFilter(this);
     connect(situacao_, &QComboBox::activated, this,
-            [this](int i) { protege([&] { logica_.Cb_ChqSitChange(i); }); });
+            [this](int i) { protege([&] { logica_.grade().Cb_ChqSitChange(i); }); });
     auto* rodape = painel(gbCheques, "Pn_Rodape");
     rodape->setFixedHeight(px(23));
     auto* lr = new QHBoxLayout(rodape);
@@ -293,13 +293,13 @@ bool FormAL::teclaNaGrade(QKeyEvent* k, QWidget* editor) {
         if (t != Tecla::Outra && t != Tecla::Apaga) {
             if (t == Tecla::Cima || t == Tecla::Baixo || t == Tecla::PageDown || !editor) {
                 grade_->fechaEditor();
-                engolida = logica_.gradeTeclaAbaixada(t, false);
+                engolida = logica_.grade().gradeTeclaAbaixada(t, false);
             }
             return;
         }
         if (ehEnter(k)) {
             grade_->fechaEditor();
-            logica_.gradeTeclaPressionada(QChar('\r'), {});
+            logica_.grade().gradeTeclaPressionada(QChar('\r'), {});
             engolida = true;
             return;
         }
@@ -308,7 +308,7 @@ bool FormAL::teclaNaGrade(QKeyEvent* k, QWidget* editor) {
         const QString atual =
             editor ? grade_->textoDoEditor()
                    : logica_.visao().celula(grade_->currentColumn(), grade_->currentRow());
-        const auto r = logica_.gradeTeclaPressionada(*c, atual);
+        const auto r = logica_.grade().gradeTeclaPressionada(*c, atual);
         if (!r) {
             engolida = true;
         } else if (*r == '\b' && !editor) {
@@ -326,11 +326,11 @@ bool FormAL::teclaNoSeletor(QKeyEvent* k) {
     bool engolida = false;
     protege([&] {
         if (ehEnter(k))
-            engolida = logica_.seletorTeclaPressionada(QChar('\r'));
+            engolida = logica_.grade().seletorTeclaPressionada(QChar('\r'));
         else if (k->key() == Qt::Key_Backspace)
-            engolida = logica_.seletorTeclaPressionada(QChar('\b'));
+            engolida = logica_.grade().seletorTeclaPressionada(QChar('\b'));
         else if (teclaDe(k) != Tecla::Outra)
-            engolida = logica_.seletorTeclaAbaixada(
+            engolida = logica_.grade().seletorTeclaAbaixada(
                 teclaDe(k),
                 k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     });
@@ -389,7 +389,7 @@ bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
         if (alvo == grade_->viewport()) {
             const QModelIndex i = grade_->indexAt(m->position().toPoint());
             grade_->fechaEditor();
-            if (i.isValid()) protege([&] { logica_.gradeClique(i.column(), i.row()); });
+            if (i.isValid()) protege([&] { logica_.grade().gradeClique(i.column(), i.row()); });
             return true;
         }
         return false;

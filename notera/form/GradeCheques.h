@@ -3,7 +3,6 @@
 // the date mask and report to the form, and whose open editor can be committed on demand.
 
 #include <QPointer>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 #include <functional>
@@ -32,20 +31,6 @@ private:
     std::function<QString(int)> mascara_;
     QObject* observador_ = nullptr;
     QPointer<QWidget> editor_;
-};
-
-class DelegadoGrade : public QStyledItemDelegate {
-public:
-    explicit DelegadoGrade(GradeCheques* grade) : QStyledItemDelegate(grade), grade_(grade) {}
-    QWidget* createEditor(QWidget* pai, const QStyleOptionViewItem& opcao,
-                          const QModelIndex& indice) const override;
-    void setEditorData(QWidget* editor, const QModelIndex& indice) const override;
-    void setModelData(QWidget* editor, QAbstractItemModel* modelo,
-                      const QModelIndex& indice) const override;
-    void destroyEditor(QWidget* editor, const QModelIndex& indice) const override;
-
-private:
-    GradeCheques* grade_;
 };
 
 } // namespace notera

@@ -4,15 +4,10 @@
 #include "notera/core/AoSair.h"
 #include "notera/core/Execucao.h"
 
-#include <QDate>
-
 namespace notera {
 
 const QString LogicaAL::Pagina = QStringLiteral("Pagina");
 const QString LogicaAL::GradeChq = QStringLiteral("GradeChq");
-const QStringList LogicaAL::ItensSituacao = {
-    QStringLiteral("P - Pré-Datado"), QStringLiteral("D - Depositado"),
-    QStringLiteral("C - Compensado"), QStringLiteral("V - Devolvido")};
 
 namespace {
 
@@ -83,8 +78,8 @@ void LogicaAL::FormActivate() {
     ativada_ = true;
     visao_.mostraPagina(PaginaOrigem);
     focaliza(QStringLiteral("Ed_Empresa"));
-    LimpaGrade();
-    MostraSituacao(visao_.colunaAtual(), visao_.linhaAtual());
+    grade_.LimpaGrade();
+    grade_.MostraSituacao(visao_.colunaAtual(), visao_.linhaAtual());
 }
 
 void LogicaAL::BtSairClick() {
@@ -134,16 +129,16 @@ void LogicaAL::BtOkClick() {
         solicitaFoco(QStringLiteral("Ed_Valor"));
         return;
     }
-    const bool semCheques = visao_.linhasGrade() < 3 && LinhaSemData(1);
+    const bool semCheques = visao_.linhasGrade() < 3 && grade_.LinhaSemData(1);
     if (!semCheques) {
         const int ultima = visao_.linhasGrade() - 1;
-        if (LinhaSemData(ultima) && visao_.linhasGrade() > 2) {
+        if (grade_.LinhaSemData(ultima) && visao_.linhasGrade() > 2) {
             if (visao_.linhaAtual() >= ultima)
                 visao_.defineCelulaAtual(std::max(visao_.colunaAtual(), 0), ultima - 1);
             visao_.defineLinhasGrade(ultima);
-            SincronizaGradeAux();
+            grade_.SincronizaGradeAux();
         }
-        if (!ValidaCheques()) return;
+        if (!grade_.ValidaCheques()) return;
     }
     if (!postagem_) return;
     const ResultadoPostagem r = postagem_(dadosDaTransferencia());
@@ -209,10 +204,6 @@ Mensagens& LogicaAL::mensagens() {
     return *execucao_->mensagens;
 }
 
-QString LogicaAL::hoje() const {
-    return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
-}
-
 void LogicaAL::proximo() {
     solicitaFoco(vizinho(1));
 }
@@ -232,7 +223,7 @@ bool LogicaAL::teclaPressionada(const QString& controle, QChar tecla) {
     static const QStringList contas = {"Ed_Cred1", "Ed_CredG1", "Ed_Cred2",
                                        "Ed_Deb2",  "Ed_CredG2", "Ed_DebG2"};
     if (contas.contains(controle)) {
-        teclaEnterConta(controle, controle);
+        contas_.teclaEnterConta(controle, controle);
         return true;
     }
     if (controle == QLatin1String("Ed_HistVar1")) {
@@ -265,6 +256,13 @@ bool LogicaAL::teclaAbaixada(const QString& controle, Tecla tecla) {
         break;
     }
     return false;
+}
+
+void LogicaAL::ligaHandlers() {
+    origem_.ligaHandlers();
+    catalogos_.ligaHandlers();
+    contas_.ligaHandlers();
+    grade_.ligaHandlers();
 }
 
 DadosTransferencia LogicaAL::dadosDaTransferencia() const {

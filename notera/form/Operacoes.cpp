@@ -45,6 +45,11 @@ std::optional<std::int32_t> leInteiro(const QString& texto) {
     return static_cast<std::int32_t>(negativo ? -v : v);
 }
 
+std::optional<std::int32_t> CodigoEscolhido(const std::optional<QString>& escolha) {
+    if (!escolha) return std::nullopt;
+    return leInteiro(*escolha);
+}
+
 bool EhNome(const QString& texto) {
     const QString t = texto.trimmed();
     if (t.isEmpty()) return true;

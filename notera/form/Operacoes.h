@@ -16,6 +16,10 @@ namespace notera {
 // digits or a hexadecimal number introduced by "$", "X" or "0X"; nothing may follow.
 std::optional<std::int32_t> leInteiro(const QString& texto);
 
+// A selection answer for an integer-coded catalogue: one that is not a whole number counts
+// as nothing chosen.
+std::optional<std::int32_t> CodigoEscolhido(const std::optional<QString>& escolha);
+
 // Whether a typed text is searched as a name rather than as a code.
 bool EhNome(const QString& texto);
 

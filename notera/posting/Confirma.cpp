@@ -13,7 +13,7 @@ namespace {
 void gravaRegistroAL(Execucao& ex, const DadosTransferencia& d, std::int32_t NumeroAL) {
     auto& cal = ex.TabPadroes.TbCal;
     if (!cal.aberto()) {
-        cal.defineDiretorio(ex.DirEmpDestino.toStdString());
+        cal.defineDiretorio(ex.TabDestino.Ambiente.diretorio().toStdString());
         cal.abre();
     }
     const std::int64_t numero = ProximoNumero(cal, "num_cal");

@@ -43,8 +43,8 @@ void acrescentaTotal(db::Tabela& TbTot, const db::Valor& codigo) {
     semPendencia(TbTot, [&] {
         TbTot.acrescenta();
         TbTot.define("cod_tot", codigo);
-        TbTot.define("deb_tot", db::Valor(0.0));
-        TbTot.define("cre_tot", db::Valor(0.0));
+        TbTot.define("deb_tot", db::Valor(base::Dinheiro{}));
+        TbTot.define("cre_tot", db::Valor(base::Dinheiro{}));
         TbTot.grava();
     });
 }

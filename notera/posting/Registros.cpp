@@ -146,8 +146,7 @@ std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_
 
 bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroOperacao,
                 std::int32_t NumeroAL) {
-    const auto& e = dados;
-    const QString cfg = configuracaoDa(ex, e.CodEmpresa);
+    const QString cfg = configuracaoDa(ex, dados.CodEmpresa);
     auto& pag = ex.TabOrigem.TbLanPag;
     const std::int64_t primeiro = ProximoNumero(pag, "num_lan");
     const db::Valor data = db::Valor::dataHora(ex.DataMovimento);
@@ -159,9 +158,9 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
             {"num_lan", db::Valor(primeiro + k - 1)},
             {"dat_lan", data},
             {"ven_lan", data},
-            {"ccf_lan", db::Valor(e.CodFornecedor)},
-            {"ban_lan", db::Valor(e.CodBanco2)},
-            {"con_lan", db::Valor(e.CodHistPad2)},
+            {"ccf_lan", db::Valor(dados.CodFornecedor)},
+            {"ban_lan", db::Valor(dados.CodBanco2)},
+            {"con_lan", db::Valor(dados.CodHistPad2)},
             {"ped_lan", db::Valor(0)},
             {"nf_lan", db::Valor(0)},
             {"dup_lan", texto(DocumentoAL(NumeroAL))},
@@ -170,9 +169,9 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
             {"sit_lan", texto(posicaoConfig(cfg, k == 1 ? 28 : 22))},
             {"d_c_lan", texto(k == 1 ? "C" : "D")},
             {"bai_lan", texto("S")},
-            {"cen_lan", texto(e.CodCusto2)},
+            {"cen_lan", texto(dados.CodCusto2)},
             {"ass_opr", db::Valor(0)},
-            {"red_lan", db::Valor(e.CodDespesa)},
+            {"red_lan", db::Valor(dados.CodDespesa)},
             {"lot_lan", db::Valor(0)},
             {"nop_lan", db::Valor(NumeroOperacao)},
         };
@@ -182,33 +181,33 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
                             {"ccr_lan", texto({})},
                             {"cdg_lan", texto({})},
                             {"ccg_lan", texto({})}}
-                   : Campos{{"ccr_lan", texto(comCheques ? QString() : e.ContaCred2.texto())},
-                            {"ccg_lan", texto(comCheques ? QString() : e.ContaCredG2.texto())},
-                            {"cde_lan", texto(e.ContaDeb2)},
-                            {"cdg_lan", texto(e.ContaDebG2)}};
+                   : Campos{{"ccr_lan", texto(comCheques ? QString() : dados.ContaCred2.texto())},
+                            {"ccg_lan", texto(comCheques ? QString() : dados.ContaCredG2.texto())},
+                            {"cde_lan", texto(dados.ContaDeb2)},
+                            {"cdg_lan", texto(dados.ContaDebG2)}};
         c.insert(c.end(), contas.begin(), contas.end());
         c.insert(c.end(), {{"orl_lan", texto({})},
                            {"cor_lan", db::Valor(0)},
                            {"nal_lan", db::Valor(NumeroAL)},
-                           {"emp_lan", db::Valor(e.CodEmpDestino)}});
+                           {"emp_lan", db::Valor(dados.CodEmpDestino)}});
         acrescenta(pag, c);
 
-        if (!e.OrigemContabil) continue;
+        if (!dados.OrigemContabil) continue;
         LancamentoContabil l;
         l.Origem = QStringLiteral("FPA");
         if (k == 1) {
-            l.ContaDebito = e.ContaDeb2;
-            l.ContaDebitoG = e.ContaDebG2;
+            l.ContaDebito = dados.ContaDeb2;
+            l.ContaDebitoG = dados.ContaDebG2;
             l.Historico = historicoAL(ex, NumeroAL, dados.HistVar2);
-            l.HistoricoPadrao = e.CodHistPad2;
+            l.HistoricoPadrao = dados.CodHistPad2;
         } else {
-            l.ContaCredito = e.ContaCred2;
-            l.ContaCreditoG = e.ContaCredG2;
+            l.ContaCredito = dados.ContaCred2;
+            l.ContaCreditoG = dados.ContaCredG2;
             l.Historico = dados.HisVarBan;
-            l.HistoricoPadrao = e.CodHisPadBan;
+            l.HistoricoPadrao = dados.CodHisPadBan;
         }
-        l.CentroCusto = e.CodCusto2;
-        l.Categoria = e.CodDespesa;
+        l.CentroCusto = dados.CodCusto2;
+        l.Categoria = dados.CodDespesa;
         l.Valor = dados.Valor;
         lancaNoRazao(ex, primeiro + k - 1, l, k == 1 ? 'D' : 'C', ex.TabOrigem.TbLctOri,
                      ex.TabOrigem.TbTotOri);
@@ -217,8 +216,7 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
 }
 
 bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL) {
-    const auto& e = dados;
-    const QString cfg = configuracaoDa(ex, e.CodEmpDestino);
+    const QString cfg = configuracaoDa(ex, dados.CodEmpDestino);
     auto& rec = ex.TabDestino.TbLanRec;
     const std::int64_t primeiro = ProximoNumero(rec, "num_lan");
     const db::Valor data = db::Valor::dataHora(ex.DataMovimento);
@@ -229,10 +227,10 @@ bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
             {"num_lan", db::Valor(primeiro + k - 1)},
             {"dat_lan", data},
             {"ven_lan", data},
-            {"ccf_lan", db::Valor(e.CodCliente)},
-            {"ban_lan", db::Valor(e.CodBanco1)},
-            {"con_lan", db::Valor(e.CodHistPad1)},
-            {"ped_lan", db::Valor(e.CodEmpresa)},
+            {"ccf_lan", db::Valor(dados.CodCliente)},
+            {"ban_lan", db::Valor(dados.CodBanco1)},
+            {"con_lan", db::Valor(dados.CodHistPad1)},
+            {"ped_lan", db::Valor(dados.CodEmpresa)},
             {"nf_lan", db::Valor(0)},
             {"dup_lan", texto(DocumentoAL(NumeroAL))},
             {"his_lan", texto(dados.HistVar1)},
@@ -240,9 +238,9 @@ bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
             {"sit_lan", texto(posicaoConfig(cfg, k == 1 ? 28 : 22))},
             {"d_c_lan", texto(k == 1 ? "D" : "C")},
             {"bai_lan", texto("S")},
-            {"cen_lan", texto(e.CodCusto1)},
+            {"cen_lan", texto(dados.CodCusto1)},
             {"ass_opr", db::Valor(0)},
-            {"red_lan", db::Valor(e.CodReceita)},
+            {"red_lan", db::Valor(dados.CodReceita)},
             {"lot_lan", db::Valor(0)},
             {"ncc_lan", db::Valor(0)},
             {"nop_lan", db::Valor(0)},
@@ -253,28 +251,28 @@ bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
                                               {"ccg_lan", texto({})}}
                                      : Campos{{"cde_lan", texto({})},
                                               {"cdg_lan", texto({})},
-                                              {"ccr_lan", texto(e.ContaCred1)},
-                                              {"ccg_lan", texto(e.ContaCredG1)}};
+                                              {"ccr_lan", texto(dados.ContaCred1)},
+                                              {"ccg_lan", texto(dados.ContaCredG1)}};
         c.insert(c.end(), contas.begin(), contas.end());
         c.insert(c.end(), {{"orl_lan", texto({})},
                            {"cor_lan", db::Valor(0)},
                            {"nal_lan", db::Valor(NumeroAL)},
-                           {"emp_lan", db::Valor(e.CodEmpresa)}});
+                           {"emp_lan", db::Valor(dados.CodEmpresa)}});
         acrescenta(rec, c);
     }
 
     // The destination's ledger is open only when the host said it keeps accounts; without
     // it there is no ledger to write to, whatever the origin keeps.
     auto& lct = ex.TabDestino.TbLctDes;
-    if (e.OrigemContabil && lct.aberto()) {
+    if (dados.OrigemContabil && lct.aberto()) {
         LancamentoContabil l;
         l.Origem = QStringLiteral("FRE");
-        l.ContaCredito = e.ContaCred1;
-        l.ContaCreditoG = e.ContaCredG1;
+        l.ContaCredito = dados.ContaCred1;
+        l.ContaCreditoG = dados.ContaCredG1;
         l.Historico = historicoAL(ex, NumeroAL, dados.HistVar1);
-        l.HistoricoPadrao = e.CodHistPad1;
-        l.CentroCusto = e.CodCusto1;
-        l.Categoria = e.CodReceita;
+        l.HistoricoPadrao = dados.CodHistPad1;
+        l.CentroCusto = dados.CodCusto1;
+        l.Categoria = dados.CodReceita;
         l.Valor = dados.Valor;
         lancaNoRazao(ex, primeiro + 1, l, 'C', lct, ex.TabDestino.TbTotDes);
     }

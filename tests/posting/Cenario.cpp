@@ -36,7 +36,7 @@ Cenario::Cenario() {
     ex_ = std::make_unique<notera::Execucao>(notera::ServicosHost(nullptr, reserva, libera),
                                              std::move(m));
     ex_->DirTabelas = QString::fromStdString(diretorio(0));
-    ex_->DirEmpDestino = QString::fromStdString(diretorio(2));
+    ex_->TabDestino.Ambiente.define(ex_->DirTabelas, notera::RegistroEmpresa{2, 0, {}});
 }
 
 std::string Cenario::diretorio(int empresa) const {

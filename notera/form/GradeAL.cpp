@@ -1,12 +1,18 @@
-// The cheque grid: defaults, cell checks, rows added and discarded, the situation selector.
+#include "GradeAL.h"
 
 #include "LogicaAL.h"
 #include "Operacoes.h"
 
-#include "base/BrFormat.h"
 #include "notera/core/Execucao.h"
+#include "base/BrFormat.h"
+
+#include <QDate>
 
 namespace notera {
+
+const QStringList GradeAL::ItensSituacao = {
+    QStringLiteral("P - Pré-Datado"), QStringLiteral("D - Depositado"),
+    QStringLiteral("C - Compensado"), QStringLiteral("V - Devolvido")};
 
 namespace {
 
@@ -32,13 +38,21 @@ const auto& texto = textoDoCampo;
 
 } // namespace
 
-void LogicaAL::TitulosGrade() {
-    for (int c = 0; c < visao_.colunasGrade() && c < Titulos.size(); ++c)
-        visao_.defineCelula(c, 0, Titulos[c]);
+QString GradeAL::hoje() const {
+    return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-void LogicaAL::SincronizaGradeAux() {
-    estado_.GradeAux.redimensiona(visao_.colunasGrade(), visao_.linhasGrade());
+void GradeAL::ligaHandlers() {
+    l_.defineEntrada(LogicaAL::GradeChq, [this] { GradeChqEnter(); });
+}
+
+void GradeAL::TitulosGrade() {
+    for (int c = 0; c < l_.visao().colunasGrade() && c < Titulos.size(); ++c)
+        l_.visao().defineCelula(c, 0, Titulos[c]);
+}
+
+void GradeAL::SincronizaGradeAux() {
+    l_.estado().GradeAux.redimensiona(l_.visao().colunasGrade(), l_.visao().linhasGrade());
 }
 
 namespace {
@@ -51,106 +65,108 @@ void iniciaLinhaAux(GradeTextos& aux, int lin) {
 
 } // namespace
 
-void LogicaAL::LimpaGrade() {
+void GradeAL::LimpaGrade() {
     TitulosGrade();
-    visao_.defineLinhasGrade(2);
-    vaiParaCelula(std::max(visao_.colunaAtual(), 0), 1);
-    for (int c = 0; c < visao_.colunasGrade(); ++c)
-        visao_.defineCelula(c, 1, QString());
+    l_.visao().defineLinhasGrade(2);
+    vaiParaCelula(std::max(l_.visao().colunaAtual(), 0), 1);
+    for (int c = 0; c < l_.visao().colunasGrade(); ++c)
+        l_.visao().defineCelula(c, 1, QString());
     SincronizaGradeAux();
-    iniciaLinhaAux(estado_.GradeAux, 1);
+    iniciaLinhaAux(l_.estado().GradeAux, 1);
     TotalCheques();
 }
 
-void LogicaAL::NovaLinhaCheque() {
-    const int nova = visao_.linhasGrade();
-    visao_.defineLinhasGrade(nova + 1);
-    for (int c = 0; c < visao_.colunasGrade(); ++c)
-        visao_.defineCelula(c, nova, QString());
+void GradeAL::NovaLinhaCheque() {
+    const int nova = l_.visao().linhasGrade();
+    l_.visao().defineLinhasGrade(nova + 1);
+    for (int c = 0; c < l_.visao().colunasGrade(); ++c)
+        l_.visao().defineCelula(c, nova, QString());
     SincronizaGradeAux();
-    iniciaLinhaAux(estado_.GradeAux, nova);
-    vaiParaCelula(std::max(visao_.colunaAtual(), 0), nova);
+    iniciaLinhaAux(l_.estado().GradeAux, nova);
+    vaiParaCelula(std::max(l_.visao().colunaAtual(), 0), nova);
 }
 
-bool LogicaAL::LinhaSemData(int lin) const {
-    return DataVazia(visao_.celula(ColVencimento, lin));
+bool GradeAL::LinhaSemData(int lin) const {
+    return DataVazia(l_.visao().celula(ColVencimento, lin));
 }
-bool LogicaAL::UltimaLinha(int lin) const {
-    return lin == visao_.linhasGrade() - 1;
+bool GradeAL::UltimaLinha(int lin) const {
+    return lin == l_.visao().linhasGrade() - 1;
 }
 
-void LogicaAL::TotalCheques() {
+void GradeAL::TotalCheques() {
     base::Dinheiro total;
-    for (int l = 1; l < visao_.linhasGrade(); ++l)
-        total += ValorMonetario(visao_.celula(ColValor, l), {});
+    for (int l = 1; l < l_.visao().linhasGrade(); ++l)
+        total += ValorMonetario(l_.visao().celula(ColValor, l), {});
     // The label shows whole cents; the remaining amount is reckoned from what it shows.
     totalCheques_ =
         base::Dinheiro::deDezMilesimos(total.centavos() * (base::Dinheiro::Escala / 100));
-    visao_.defineTexto(QStringLiteral("Lb_ChqTotal"),
-                       QString::fromStdString(base::formataMilhar0_00(total.emReais())));
+    l_.visao().defineTexto(QStringLiteral("Lb_ChqTotal"),
+                           QString::fromStdString(base::formataMilhar0_00(total.emReais())));
 }
 
-base::Dinheiro LogicaAL::valorDaTransferencia() const {
-    return ValorMonetario(visao_.texto(QStringLiteral("Ed_Valor")), {});
+base::Dinheiro GradeAL::valorDaTransferencia() const {
+    return ValorMonetario(l_.visao().texto(QStringLiteral("Ed_Valor")), {});
 }
 
-base::Dinheiro LogicaAL::totalMostrado() const {
+base::Dinheiro GradeAL::totalMostrado() const {
     return totalCheques_;
 }
 
-void LogicaAL::vaiParaCelula(int col, int lin) {
+void GradeAL::vaiParaCelula(int col, int lin) {
     GradeChqSelectCell(col, lin);
-    visao_.defineCelulaAtual(col, lin);
+    l_.visao().defineCelulaAtual(col, lin);
 }
 
-void LogicaAL::GradeChqSelectCell(int col, int lin) {
-    if (lin < 1 || lin >= visao_.linhasGrade() || col < 0 || col >= visao_.colunasGrade()) return;
-    auto& aux = estado_.GradeAux;
-    const QString atual = visao_.celula(col, lin);
+void GradeAL::GradeChqSelectCell(int col, int lin) {
+    if (lin < 1 || lin >= l_.visao().linhasGrade() || col < 0 || col >= l_.visao().colunasGrade())
+        return;
+    auto& aux = l_.estado().GradeAux;
+    const QString atual = l_.visao().celula(col, lin);
     switch (col) {
     case ColVencimento:
-        if (DataVazia(atual)) visao_.defineCelula(ColVencimento, lin, hoje());
+        if (DataVazia(atual)) l_.visao().defineCelula(ColVencimento, lin, hoje());
         break;
     case ColBanco: {
         const std::int32_t codigo = comoInteiro(aux.celula(ColBanco, lin));
-        visao_.defineCelula(ColBanco, lin,
-                            codigo < 1 ? QString::number(estado_.CodBanco2)
-                                       : aux.celula(ColBanco, lin));
+        l_.visao().defineCelula(ColBanco, lin,
+                                codigo < 1 ? QString::number(l_.estado().CodBanco2)
+                                           : aux.celula(ColBanco, lin));
         break;
     }
     case ColValor: {
         const auto restante = valorDaTransferencia() - totalMostrado();
         if (restante > base::Dinheiro{} && ValorMonetario(atual, {}) == base::Dinheiro{})
-            visao_.defineCelula(ColValor, lin,
-                                QString::fromStdString(base::formata0_00(restante.emReais())));
+            l_.visao().defineCelula(ColValor, lin,
+                                    QString::fromStdString(base::formata0_00(restante.emReais())));
         break;
     }
     case ColHistorico:
         if (atual.trimmed().isEmpty()) {
-            const QString var = visao_.texto(QStringLiteral("Ed_HistVar2"));
-            auto& his = execucao_->TabOrigem.QTbHis;
-            if (estado_.CodHistPad2 > 0 && his.localiza("cod_his", db::Valor(estado_.CodHistPad2)))
-                visao_.defineCelula(ColHistorico, lin, texto(his, "nom_his") + ' ' + var);
+            const QString var = l_.visao().texto(QStringLiteral("Ed_HistVar2"));
+            auto& his = l_.execucao()->TabOrigem.QTbHis;
+            if (l_.estado().CodHistPad2 > 0 &&
+                his.localiza("cod_his", db::Valor(l_.estado().CodHistPad2)))
+                l_.visao().defineCelula(ColHistorico, lin, texto(his, "nom_his") + ' ' + var);
             else
-                visao_.defineCelula(ColHistorico, lin, var);
+                l_.visao().defineCelula(ColHistorico, lin, var);
         }
         break;
     case ColContaFiscal: {
-        auto& ban = execucao_->TabOrigem.QTbBan;
+        auto& ban = l_.execucao()->TabOrigem.QTbBan;
         const std::int32_t banco = comoInteiro(aux.celula(ColBanco, lin));
         if (aux.celula(ColContaFiscal, lin).trimmed().isEmpty() && banco > 0 &&
             ban.localiza("cod_ban", db::Valor(banco))) {
             const QString conta = texto(ban, "ccb_ban");
-            visao_.defineCelula(ColContaFiscal, lin, conta);
+            l_.visao().defineCelula(ColContaFiscal, lin, conta);
             aux.defineCelula(ColContaFiscal, lin, conta);
         } else {
-            visao_.defineCelula(ColContaFiscal, lin, aux.celula(ColContaFiscal, lin).trimmed());
+            l_.visao().defineCelula(ColContaFiscal, lin, aux.celula(ColContaFiscal, lin).trimmed());
         }
         break;
     }
     case ColContaGerencial: {
-        auto& pla = execucao_->TabOrigem.QTbPla;
-        auto& plaG = execucao_->TabOrigem.QTbPlaG;
+        auto& pla = l_.execucao()->TabOrigem.QTbPla;
+        auto& plaG = l_.execucao()->TabOrigem.QTbPlaG;
         const QString fiscal = aux.celula(ColContaFiscal, lin);
         bool preenchida = false;
         if (!fiscal.trimmed().isEmpty() && aux.celula(ColContaGerencial, lin).trimmed().isEmpty() &&
@@ -158,14 +174,14 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
             const QString plag = texto(pla, "plag_pla");
             if (!plag.trimmed().isEmpty() && plaG.localiza("cde_pla", db::Valor(u8(plag)))) {
                 const QString g = texto(plaG, "cde_pla");
-                visao_.defineCelula(ColContaGerencial, lin, g);
+                l_.visao().defineCelula(ColContaGerencial, lin, g);
                 aux.defineCelula(ColContaGerencial, lin, g);
                 preenchida = true;
             }
         }
         if (!preenchida)
-            visao_.defineCelula(ColContaGerencial, lin,
-                                aux.celula(ColContaGerencial, lin).trimmed());
+            l_.visao().defineCelula(ColContaGerencial, lin,
+                                    aux.celula(ColContaGerencial, lin).trimmed());
         break;
     }
     default:
@@ -173,40 +189,42 @@ void LogicaAL::GradeChqSelectCell(int col, int lin) {
     }
 }
 
-void LogicaAL::GradeChqEnter() {
-    const int col = visao_.colunaAtual(), lin = visao_.linhaAtual();
-    if (col == ColVencimento && lin >= 1 && visao_.celula(ColVencimento, lin).trimmed().isEmpty())
-        visao_.defineCelula(ColVencimento, lin, hoje());
+void GradeAL::GradeChqEnter() {
+    const int col = l_.visao().colunaAtual(), lin = l_.visao().linhaAtual();
+    if (col == ColVencimento && lin >= 1 &&
+        l_.visao().celula(ColVencimento, lin).trimmed().isEmpty())
+        l_.visao().defineCelula(ColVencimento, lin, hoje());
 }
 
-bool LogicaAL::ValidaCelula(int col, int lin) {
-    auto& aux = estado_.GradeAux;
-    const QString t = visao_.celula(col, lin);
+bool GradeAL::ValidaCelula(int col, int lin) {
+    auto& aux = l_.estado().GradeAux;
+    const QString t = l_.visao().celula(col, lin);
     auto falha = [&](const QString& msg) {
-        mensagens().mensagem(msg);
+        l_.mensagens().mensagem(msg);
         return false;
     };
     switch (col) {
     case ColVencimento:
         if (DataVazia(t)) {
-            visao_.mostraPagina(PaginaDestino);
+            l_.visao().mostraPagina(LogicaAL::PaginaDestino);
             return true;
         }
         return LeData(t) ? true : falha(QStringLiteral("Data inválida!"));
     case ColBanco: {
         if (t.trimmed().isEmpty()) return falha(QStringLiteral("Conta bancária inválida!"));
-        if (!LocalizaBanco(t)) return falha(QStringLiteral("Conta bancária não encontrada!"));
-        auto& ban = execucao_->TabOrigem.QTbBan;
-        visao_.defineCelula(ColBanco, lin, texto(ban, "nom_ban"));
+        if (!l_.catalogos().LocalizaBanco(t))
+            return falha(QStringLiteral("Conta bancária não encontrada!"));
+        auto& ban = l_.execucao()->TabOrigem.QTbBan;
+        l_.visao().defineCelula(ColBanco, lin, texto(ban, "nom_ban"));
         aux.defineCelula(ColBanco, lin, QString::number(ban.campo("cod_ban").comoInteiro()));
         return true;
     }
     case ColNumero: {
         const std::int32_t numero = comoInteiro(t);
         if (numero == 0) return falha(QStringLiteral("Número de cheque inválido!"));
-        for (int r = 1; r < visao_.linhasGrade(); ++r) {
+        for (int r = 1; r < l_.visao().linhasGrade(); ++r) {
             if (r == lin) continue;
-            if (comoInteiro(visao_.celula(ColNumero, r)) == numero &&
+            if (comoInteiro(l_.visao().celula(ColNumero, r)) == numero &&
                 aux.celula(ColBanco, r) == aux.celula(ColBanco, lin))
                 return falha(QStringLiteral("Cheque deste banco já informado na linha ") +
                              QString::number(r));
@@ -225,11 +243,11 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
     case ColSituacao:
         return t.trimmed().isEmpty() ? falha(QStringLiteral("Situação inválida!")) : true;
     case ColMotivo:
-        if (visao_.celula(ColSituacao, lin).startsWith('V') && comoInteiro(t) == 0)
+        if (l_.visao().celula(ColSituacao, lin).startsWith('V') && comoInteiro(t) == 0)
             return falha(QStringLiteral("Motivo inválido!"));
         return true;
     case ColQuitacao:
-        if (visao_.celula(ColSituacao, lin).startsWith('C') && !LeData(t))
+        if (l_.visao().celula(ColSituacao, lin).startsWith('C') && !LeData(t))
             return falha(QStringLiteral("Data inválida!"));
         return true;
     case ColContaFiscal:
@@ -239,9 +257,10 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
             return true;
         }
         const QChar tipo = col == ColContaFiscal ? 'F' : 'G';
-        const QString achado = BuscaConta(estado_.CodEmpresa, t, tipo);
-        visao_.defineCelula(col, lin, achado);
-        auto& plano = tipo == 'F' ? execucao_->TabOrigem.QTbPla : execucao_->TabOrigem.QTbPlaG;
+        const QString achado = l_.contas().BuscaConta(l_.estado().CodEmpresa, t, tipo);
+        l_.visao().defineCelula(col, lin, achado);
+        auto& plano =
+            tipo == 'F' ? l_.execucao()->TabOrigem.QTbPla : l_.execucao()->TabOrigem.QTbPlaG;
         aux.defineCelula(col, lin, achado.isEmpty() ? QString() : texto(plano, "cde_pla"));
         return true;
     }
@@ -250,9 +269,9 @@ bool LogicaAL::ValidaCelula(int col, int lin) {
     }
 }
 
-bool LogicaAL::ValidaCheques() {
-    for (int l = 1; l < visao_.linhasGrade(); ++l) {
-        for (int c = 0; c < visao_.colunasGrade(); ++c) {
+bool GradeAL::ValidaCheques() {
+    for (int l = 1; l < l_.visao().linhasGrade(); ++l) {
+        for (int c = 0; c < l_.visao().colunasGrade(); ++c) {
             if (c == ColContaFiscal || c == ColContaGerencial) continue;
             if (!ValidaCelula(c, l)) {
                 vaiParaCelula(c, l);
@@ -263,26 +282,26 @@ bool LogicaAL::ValidaCheques() {
     return true;
 }
 
-bool LogicaAL::TrocaLinha(Tecla tecla) {
+bool GradeAL::TrocaLinha(Tecla tecla) {
     if (tecla != Tecla::Cima && tecla != Tecla::Baixo) return true;
-    const int lin = visao_.linhaAtual(), col = std::max(visao_.colunaAtual(), 0);
-    const int cheques = visao_.linhasGrade() - 1;
+    const int lin = l_.visao().linhaAtual(), col = std::max(l_.visao().colunaAtual(), 0);
+    const int cheques = l_.visao().linhasGrade() - 1;
     if (LinhaSemData(lin)) {
         if (cheques > 1) {
             // The row without date is the one discarded, wherever it stands.
-            auto& aux = estado_.GradeAux;
-            for (int r = lin; r < visao_.linhasGrade() - 1; ++r) {
-                for (int c = 0; c < visao_.colunasGrade(); ++c) {
-                    visao_.defineCelula(c, r, visao_.celula(c, r + 1));
+            auto& aux = l_.estado().GradeAux;
+            for (int r = lin; r < l_.visao().linhasGrade() - 1; ++r) {
+                for (int c = 0; c < l_.visao().colunasGrade(); ++c) {
+                    l_.visao().defineCelula(c, r, l_.visao().celula(c, r + 1));
                     aux.defineCelula(c, r, aux.celula(c, r + 1));
                 }
             }
-            visao_.defineLinhasGrade(visao_.linhasGrade() - 1);
+            l_.visao().defineLinhasGrade(l_.visao().linhasGrade() - 1);
             SincronizaGradeAux();
             vaiParaCelula(col, std::max(1, lin - 1));
             TotalCheques();
         } else if (tecla == Tecla::Cima) {
-            visao_.defineCelula(ColVencimento, lin, QString());
+            l_.visao().defineCelula(ColVencimento, lin, QString());
         }
         return tecla == Tecla::Cima;
     }
@@ -297,14 +316,14 @@ bool LogicaAL::TrocaLinha(Tecla tecla) {
     return true;
 }
 
-void LogicaAL::NavegaGrade(Tecla tecla) {
-    const int col = visao_.colunaAtual(), lin = visao_.linhaAtual();
-    const int ultimaColuna = visao_.colunasGrade() - 1;
-    const bool temConta = visao_.colunasGrade() > ColContaFiscal;
-    auto mostra = [&] { MostraSituacao(visao_.colunaAtual(), visao_.linhaAtual()); };
+void GradeAL::NavegaGrade(Tecla tecla) {
+    const int col = l_.visao().colunaAtual(), lin = l_.visao().linhaAtual();
+    const int ultimaColuna = l_.visao().colunasGrade() - 1;
+    const bool temConta = l_.visao().colunasGrade() > ColContaFiscal;
+    auto mostra = [&] { MostraSituacao(l_.visao().colunaAtual(), l_.visao().linhaAtual()); };
     auto proximaLinha = [&] {
         TrocaLinha(Tecla::Baixo);
-        vaiParaCelula(ColVencimento, visao_.linhaAtual());
+        vaiParaCelula(ColVencimento, l_.visao().linhaAtual());
         mostra();
     };
     auto contaOuProximaLinha = [&] {
@@ -320,7 +339,7 @@ void LogicaAL::NavegaGrade(Tecla tecla) {
         if (LinhaSemData(lin) || ValidaCelula(col, lin)) {
             if (col == ColVencimento) {
                 TrocaLinha(Tecla::Cima);
-                vaiParaCelula(ultimaColuna, visao_.linhaAtual());
+                vaiParaCelula(ultimaColuna, l_.visao().linhaAtual());
             } else {
                 vaiParaCelula(col - 1, lin);
             }
@@ -331,14 +350,14 @@ void LogicaAL::NavegaGrade(Tecla tecla) {
         if (col == ColVencimento) {
             if (UltimaLinha(lin) && LinhaSemData(lin)) {
                 TrocaLinha(Tecla::Cima);
-                visao_.mostraPagina(PaginaDestino);
-                solicitaFoco(QStringLiteral("Ed_Valor")); // cheque entry is over
+                l_.visao().mostraPagina(LogicaAL::PaginaDestino);
+                l_.solicitaFoco(QStringLiteral("Ed_Valor")); // cheque entry is over
             } else if (ValidaCelula(ColVencimento, lin)) {
                 vaiParaCelula(ColBanco, lin);
                 mostra();
             }
         } else if (col == ColSituacao) {
-            const QString s = visao_.celula(ColSituacao, lin);
+            const QString s = l_.visao().celula(ColSituacao, lin);
             if (s.startsWith('P') || s.startsWith('D')) {
                 contaOuProximaLinha();
             } else if (s.startsWith('V') || s.startsWith('C')) {
@@ -369,28 +388,29 @@ void LogicaAL::NavegaGrade(Tecla tecla) {
         }
         break;
     case Tecla::PageDown:
-        BtOkClick();
+        l_.BtOkClick();
         break;
     default:
         break;
     }
 }
 
-void LogicaAL::MostraSituacao(int col, int lin) {
-    if (col != ColSituacao || visao_.paginaAtual() != PaginaOrigem || !visao_.formularioVisivel()) {
-        visao_.escondeSeletor();
+void GradeAL::MostraSituacao(int col, int lin) {
+    if (col != ColSituacao || l_.visao().paginaAtual() != LogicaAL::PaginaOrigem ||
+        !l_.visao().formularioVisivel()) {
+        l_.visao().escondeSeletor();
         return;
     }
-    if (lin < 1 || lin >= visao_.linhasGrade()) return;
-    int item = ItensSituacao.indexOf(visao_.celula(col, lin));
+    if (lin < 1 || lin >= l_.visao().linhasGrade()) return;
+    int item = ItensSituacao.indexOf(l_.visao().celula(col, lin));
     if (item < 0) {
         item = 0;
-        visao_.defineCelula(col, lin, ItensSituacao[0]);
+        l_.visao().defineCelula(col, lin, ItensSituacao[0]);
     }
-    visao_.mostraSeletor(col, lin, item);
+    l_.visao().mostraSeletor(col, lin, item);
 }
 
-bool LogicaAL::gradeTeclaAbaixada(Tecla tecla, bool editorAberto) {
+bool GradeAL::gradeTeclaAbaixada(Tecla tecla, bool editorAberto) {
     switch (tecla) {
     case Tecla::Cima:
     case Tecla::Baixo:
@@ -409,12 +429,12 @@ bool LogicaAL::gradeTeclaAbaixada(Tecla tecla, bool editorAberto) {
     }
 }
 
-std::optional<QChar> LogicaAL::gradeTeclaPressionada(QChar tecla, const QString& textoDaCelula) {
+std::optional<QChar> GradeAL::gradeTeclaPressionada(QChar tecla, const QString& textoDaCelula) {
     if (tecla == '\r') {
         NavegaGrade(Tecla::Direita);
         return std::nullopt;
     }
-    const int col = visao_.colunaAtual();
+    const int col = l_.visao().colunaAtual();
     const bool digito = tecla >= '0' && tecla <= '9';
     if (col == ColValor) {
         if (digito || tecla == ',' || tecla == '.') return FiltraDecimal(textoDaCelula, tecla, 2);
@@ -430,29 +450,29 @@ std::optional<QChar> LogicaAL::gradeTeclaPressionada(QChar tecla, const QString&
     return tecla;
 }
 
-void LogicaAL::gradeClique(int col, int lin) {
+void GradeAL::gradeClique(int col, int lin) {
     if (lin < 1 || col < 0) return;
     vaiParaCelula(col, lin); // a click checks no cell
     MostraSituacao(col, lin);
 }
 
-QString LogicaAL::mascaraDaColuna(int col) const {
+QString GradeAL::mascaraDaColuna(int col) const {
     return (col == ColVencimento || col == ColQuitacao) ? QStringLiteral("!99/99/9999;1;_")
                                                         : QString();
 }
 
-void LogicaAL::Cb_ChqSitChange(int item) {
+void GradeAL::Cb_ChqSitChange(int item) {
     if (item < 0 || item >= ItensSituacao.size()) return;
-    visao_.defineCelula(visao_.colunaAtual(), visao_.linhaAtual(), ItensSituacao[item]);
+    l_.visao().defineCelula(l_.visao().colunaAtual(), l_.visao().linhaAtual(), ItensSituacao[item]);
 }
 
-void LogicaAL::saiDoSeletor() {
-    visao_.escondeSeletor();
+void GradeAL::saiDoSeletor() {
+    l_.visao().escondeSeletor();
 }
 
-bool LogicaAL::seletorTeclaAbaixada(Tecla tecla, bool comModificador) {
-    const int item = visao_.itemDoSeletor();
-    const int lin = visao_.linhaAtual();
+bool GradeAL::seletorTeclaAbaixada(Tecla tecla, bool comModificador) {
+    const int item = l_.visao().itemDoSeletor();
+    const int lin = l_.visao().linhaAtual();
     switch (tecla) {
     case Tecla::Esquerda:
     case Tecla::Direita:
@@ -483,9 +503,9 @@ bool LogicaAL::seletorTeclaAbaixada(Tecla tecla, bool comModificador) {
     }
 }
 
-bool LogicaAL::seletorTeclaPressionada(QChar tecla) {
+bool GradeAL::seletorTeclaPressionada(QChar tecla) {
     if (tecla == '\r') {
-        Cb_ChqSitChange(visao_.itemDoSeletor());
+        Cb_ChqSitChange(l_.visao().itemDoSeletor());
         saiDoSeletor();
         NavegaGrade(Tecla::Direita);
         return true;

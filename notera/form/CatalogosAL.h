@@ -1,0 +1,25 @@
+#pragma once
+// The catalogue fields of the transfer form: clients, suppliers, banks, categories, standard
+// histories and cost centres, found by code or name or chosen in the selection dialog.
+
+#include <QString>
+
+namespace notera {
+
+class LogicaAL;
+
+class CatalogosAL {
+public:
+    explicit CatalogosAL(LogicaAL& logica) : l_(logica) {}
+
+    // Finds an origin bank account by code or name and leaves the bank catalogue on it.
+    bool LocalizaBanco(const QString& texto);
+    void saidaCatalogo(const QString& campo);
+    void entradaCatalogo(const QString& campo);
+    void ligaHandlers();
+
+private:
+    LogicaAL& l_;
+};
+
+} // namespace notera

@@ -1,0 +1,63 @@
+#pragma once
+// The cheque grid's behaviour: defaults, cell checks, rows added and discarded, the total and
+// the situation selector.
+
+#include "notera/form/Tecla.h"
+
+#include "base/Money.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace notera {
+
+class LogicaAL;
+
+class GradeAL {
+public:
+    static const QStringList ItensSituacao;
+
+    explicit GradeAL(LogicaAL& logica) : l_(logica) {}
+
+    void TitulosGrade();
+    void LimpaGrade();
+    void NovaLinhaCheque();
+    void SincronizaGradeAux();
+    bool LinhaSemData(int lin) const;
+    bool UltimaLinha(int lin) const;
+    bool ValidaCelula(int col, int lin);
+    bool ValidaCheques();
+    void TotalCheques();
+    void MostraSituacao(int col, int lin);
+    bool TrocaLinha(Tecla tecla);
+    void NavegaGrade(Tecla tecla);
+    void GradeChqSelectCell(int col, int lin);
+    void GradeChqEnter();
+    void vaiParaCelula(int col, int lin); // defaults of the target cell, then the move
+    // The grid's keys; the view reports whether a cell editor is open.
+    bool gradeTeclaAbaixada(Tecla tecla, bool editorAberto);
+    // Enter and typed characters: the character to insert, or nothing when swallowed.
+    std::optional<QChar> gradeTeclaPressionada(QChar tecla, const QString& textoDaCelula);
+    void gradeClique(int col, int lin);
+    QString mascaraDaColuna(int col) const;
+    // The situation selector.
+    void Cb_ChqSitChange(int item);
+    bool seletorTeclaAbaixada(Tecla tecla, bool comModificador);
+    bool seletorTeclaPressionada(QChar tecla);
+    void ligaHandlers();
+
+private:
+    void saiDoSeletor();
+    QString hoje() const;
+    // Ed_Valor read as an amount, and the cheque total as Lb_ChqTotal shows it.
+    base::Dinheiro valorDaTransferencia() const;
+    base::Dinheiro totalMostrado() const;
+
+    LogicaAL& l_;
+    base::Dinheiro totalCheques_;
+};
+
+} // namespace notera

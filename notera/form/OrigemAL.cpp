@@ -1,0 +1,139 @@
+#include "OrigemAL.h"
+
+#include "LogicaAL.h"
+#include "Operacoes.h"
+
+#include "notera/core/AoSair.h"
+#include "notera/core/Execucao.h"
+
+#include <QFileInfo>
+
+namespace notera {
+
+namespace {
+
+std::string u8(const QString& s) {
+    return s.toStdString();
+}
+std::int32_t inteiro(const db::Conjunto& c, const char* campo) {
+    return static_cast<std::int32_t>(c.campo(campo).comoInteiro());
+}
+
+const auto& texto = textoDoCampo;
+
+} // namespace
+
+void OrigemAL::Ed_EmpresaEnter() {
+    l_.estado().Saindo = false;
+    if (l_.estado().CodEmpresa > 0)
+        l_.visao().defineTexto(QStringLiteral("Ed_Empresa"),
+                               QString::number(l_.estado().CodEmpresa));
+    l_.visao().selecionaTudo(QStringLiteral("Ed_Empresa"));
+}
+
+void OrigemAL::Ed_EmpresaExit() {
+    if (l_.estado().Saindo) return;
+    const QString campo = QStringLiteral("Ed_Empresa");
+    auto& ex = *l_.execucao();
+    auto& emp = ex.TabPadroes.QTbEmp;
+    const QString digitado = l_.visao().texto(campo);
+    if (digitado.trimmed().isEmpty()) {
+        l_.mensagens().informacao(
+            QStringLiteral("Informe a empresa geradora do recurso financeiro!"));
+        l_.estado().CodEmpresa = 0;
+        l_.focaliza(campo);
+        return;
+    }
+    bool achou = EhNome(digitado)
+                     ? emp.localiza("nom_emp", db::Valor(u8(digitado)))
+                     : emp.localiza("cod_emp", db::Valor(leInteiro(digitado).value_or(0)));
+    if (!achou && ex.servicos.temSelecao()) {
+        const auto n = CodigoEscolhido(ex.servicos.SelecionaRegistro(
+            QStringLiteral("Seleção de Empresas"), emp, {"cod_emp", "nom_emp"},
+            {QStringLiteral("Código"), QStringLiteral("Nome")}));
+        if (n) {
+            emp.localiza("cod_emp", db::Valor(*n));
+            achou = true;
+        }
+    }
+    if (!achou) {
+        l_.estado().CodEmpresa = 0;
+        l_.visao().defineTexto(campo, QString());
+        l_.mensagens().mensagem(
+            QStringLiteral("Informe a empresa de onde virão os recursos financeiros!"));
+        l_.focaliza(campo);
+        return;
+    }
+    l_.estado().CodEmpresa = inteiro(emp, "cod_emp");
+    l_.visao().defineTexto(campo, texto(emp, "nom_emp"));
+    if (l_.estado().CodEmpresa == l_.estado().CodEmpDestino) {
+        l_.estado().CodEmpresa = 0;
+        l_.visao().defineTexto(campo, QString());
+        l_.mensagens().informacao(QStringLiteral(
+            "Não é possível informar a mesma empresa de destino dos recursos financeiro!"));
+        l_.focaliza(campo);
+        return;
+    }
+    if (l_.estado().CodEmpresa == l_.estado().EmpOrigemAberta) return;
+    trocaOrigem();
+}
+
+void OrigemAL::trocaOrigem() {
+    auto& ex = *l_.execucao();
+    auto& o = ex.TabOrigem;
+    l_.estado().EmpOrigemAberta = l_.estado().CodEmpresa;
+    o.Ambiente.fecha();
+
+    // The origin's directories are formed from the data directory as passed.
+    o.Ambiente.define(QString(l_.estado().DirDados) + QStringLiteral("Tabelas"),
+                      RegistroEmpresa::doAtual(l_.estado().CodEmpresa, ex.TabPadroes.QTbEmp));
+    l_.estado().OrigemContabil =
+        QFileInfo::exists(QString(l_.estado().DirDados) + QStringLiteral("Contabilidade.exe"));
+    const bool contabil = l_.estado().OrigemContabil;
+    const bool gerencial = o.Ambiente.gerencial(contabil);
+    l_.visao().defineVisivel(QStringLiteral("Pn_Contabil2"), contabil);
+    l_.visao().defineVisivel(QStringLiteral("Pn_ContabilG2"), gerencial);
+
+    // The account columns come last: the fiscal one with accounts, the managerial one too
+    // with managerial accounts.
+    if (!contabil) {
+        l_.visao().defineColunasGrade(ColContaFiscal);
+    } else {
+        l_.visao().defineColunasGrade(gerencial ? ColunasCheque : ColContaGerencial);
+        l_.visao().defineLarguraColuna(ColContaFiscal, l_.estado().LarguraConta);
+        if (gerencial) l_.visao().defineLarguraColuna(ColContaGerencial, l_.estado().LarguraConta);
+        l_.grade().LimpaGrade();
+    }
+
+    l_.visao().cursorDeEspera(true);
+    const AoSair cursor([this] { l_.visao().cursorDeEspera(false); });
+
+    o.Ambiente.aponta();
+    o.TbChqPag.defineNome(u8(l_.estado().TabelaChqPag));
+    o.TbLanPag.defineNome(u8(l_.estado().TabelaLanPag));
+    try {
+        o.Ambiente.abre(contabil);
+    } catch (const std::exception& e) {
+        l_.mensagens().erro(QStringLiteral("Erro na consulta as tabelas da empresa indicada.\r\n") +
+                            QString::fromStdString(e.what()));
+    }
+
+    l_.estado().CodFornecedor = 0;
+    l_.estado().CodDespesa = 0;
+    l_.estado().CodBanco2 = 0;
+    l_.estado().CodHistPad2 = 0;
+    l_.estado().CodCusto2 = QString();
+    l_.estado().ContaCred2 = QString();
+    l_.estado().ContaDeb2 = QString();
+    for (const char* c : {"Ed_Fornecedor", "Ed_Custo2", "Ed_Despesa", "Ed_Banco2", "Ed_HistPad2",
+                          "Ed_Cred2", "Ed_Deb2"})
+        l_.visao().defineTexto(QLatin1String(c), QString());
+    l_.grade().TitulosGrade();
+}
+
+void OrigemAL::ligaHandlers() {
+    l_.defineEntrada(QStringLiteral("Ed_Empresa"), [this] { Ed_EmpresaEnter(); });
+    l_.defineSaida(QStringLiteral("Ed_Empresa"), [this] { Ed_EmpresaExit(); });
+}
+
+} // namespace notera
