@@ -88,17 +88,18 @@ std::string u8(const QString& s) {
 // What the entry point and the origin switch open: destination 1, origin 2.
 void abre(Execucao& ex, const std::string& dados) {
     ex.DirTabelas = QString::fromStdString(dados + "/Tabelas");
-    ex.DirEmpDestino = ex.DirTabelas + "/001";
+    ex.TabDestino.Ambiente.define(ex.DirTabelas, RegistroEmpresa{1, 0, {}});
+    const std::string destino = u8(ex.TabDestino.Ambiente.diretorio());
     ex.TabPadroes.QTbEmp.defineDiretorio(u8(ex.DirTabelas));
     ex.TabPadroes.QTbEmp.abre();
     auto& d = ex.TabDestino;
     for (db::Conjunto* c :
          {static_cast<db::Conjunto*>(&d.QTbPla), static_cast<db::Conjunto*>(&d.QTbBan)}) {
-        c->defineDiretorio(u8(ex.DirEmpDestino));
+        c->defineDiretorio(destino);
         c->abre();
     }
     for (db::Tabela* t : {&d.TbLanRec, &d.TbLctDes, &d.TbTotDes}) {
-        t->defineDiretorio(u8(ex.DirEmpDestino));
+        t->defineDiretorio(destino);
         t->abre();
     }
     auto& o = ex.TabOrigem;
