@@ -46,6 +46,7 @@ torture: build
 	$(BUILD)/bin/notera-torture matar $(TORTURE_KILLS) $(TORTURE_SEED) || rc=1; \
 	$(BUILD)/bin/notera-torture estacoes 20 4 $(TORTURE_SEED) || rc=1; \
 	$(BUILD)/bin/notera-torture falhas || rc=1; \
+	$(BUILD)/bin/notera-torture disco || rc=1; \
 	exit $$rc
 
 # Timings on generated data trees (kept in $(BUILD)/bench-dados, made on the first run).

@@ -19,6 +19,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
@@ -47,6 +49,7 @@ const char* const Uso =
     "usage: notera-torture matar [KILLS] [SEED] [--janela MS]\n"
     "       notera-torture estacoes [ROUNDS] [PROCESSES] [SEED] [--transferencias N]\n"
     "       notera-torture falhas [--limite N]\n"
+    "       notera-torture disco [--passo KB] [--ate KB]\n"
     "  matar     a child posts transfers in a loop and is killed (SIGKILL) at random moments\n"
     "            within MS milliseconds (default: 4 postings' time); after each kill the books are "
     "checked.\n"
@@ -55,6 +58,9 @@ const char* const Uso =
     "            companies at once, ROUNDS times (default 10); the books checked after each.\n"
     "  falhas    one posting with its Nth write, sync or read failing, for every N it reaches\n"
     "            (at most N of each when --limite is given), then a disk that fills.\n"
+    "  disco     the data on a small tmpfs (needs mount) filled to within K KiB of full,\n"
+    "            for K from 0 to --ate (default 256) by --passo (default 8); one posting on\n"
+    "            each, then the space freed and another posting.\n"
     "Runs on demo data in a temporary directory (TMPDIR). Exit 0: nothing found; 1: findings;\n"
     "2: the trial could not run.\n";
 
@@ -638,6 +644,112 @@ int falhas(std::vector<std::string> a) {
     return limpo ? 0 : 1;
 }
 
+// A tmpfs of its own, unmounted when done.
+struct Montagem {
+    explicit Montagem(const fs::path& p, std::size_t bytes) : ponto(p) {
+        fs::create_directories(p);
+        const std::string opcoes = "size=" + std::to_string(bytes);
+        if (::mount("tmpfs", p.c_str(), "tmpfs", 0, opcoes.c_str()) != 0) erro = errno;
+    }
+    ~Montagem() {
+        if (!erro) ::umount2(ponto.c_str(), MNT_DETACH);
+    }
+    Montagem(const Montagem&) = delete;
+    Montagem& operator=(const Montagem&) = delete;
+    fs::path ponto;
+    int erro = 0;
+};
+
+std::uintmax_t tamanho(const fs::path& p) {
+    std::uintmax_t t = 0;
+    for (const auto& e : fs::recursive_directory_iterator(p))
+        if (e.is_regular_file()) t += e.file_size();
+    return t;
+}
+
+// Fills the file system of |p| up to |livre| bytes free; answers the bytes it could not take.
+void enche(const fs::path& arquivo, std::uintmax_t livre) {
+    std::ofstream f(arquivo, std::ios::binary);
+    const std::string bloco(4096, '\0');
+    for (;;) {
+        const auto s = fs::space(arquivo.parent_path());
+        if (s.available <= livre) break;
+        const auto n = std::min<std::uintmax_t>(bloco.size(), s.available - livre);
+        f.write(bloco.data(), static_cast<std::streamsize>(n));
+        f.flush();
+        if (!f) break;
+    }
+}
+
+int disco(std::vector<std::string> a) {
+    const long passo = opcao(a, "--passo", 8);
+    const long ate = opcao(a, "--ate", 256);
+    Bancada b = prepara("disco");
+    if (!b.pronta) return 2;
+    // Room for the data, its write-ahead logs and the filler's blocks.
+    Montagem m(b.raiz / "tmpfs",
+               static_cast<std::size_t>(tamanho(b.demo) * 3 + (ate + 1024) * 1024));
+    if (m.erro) {
+        std::printf("disco: a tmpfs cannot be mounted here (%s); the full disk is tried only "
+                    "through the injected SQLITE_FULL of 'falhas'\n",
+                    std::strerror(m.erro));
+        fs::remove_all(b.raiz);
+        return 2;
+    }
+    Placar placar;
+    placar.porCaso = true;
+    long casos = 0, cheios = 0, semTexto = 0, seguintesFalharam = 0;
+    const std::string texto = sqlite3_errstr(SQLITE_FULL);
+    for (long k = 0; k <= ate; k += passo) {
+        const fs::path d = m.ponto / "dados";
+        const fs::path enchimento = m.ponto / "enchimento";
+        fs::remove(enchimento);
+        copia(b.demo, d);
+        const std::string onde = "disk full within " + std::to_string(k) + " KiB";
+        std::set<std::int64_t> reportados;
+        {
+            Sessao s(d.string());
+            enche(enchimento, static_cast<std::uintmax_t>(k) * 1024);
+            ++casos;
+            const Postagem p = posta(s, 1);
+            if (p.ok) reportados.insert(p.al);
+            if (!p.ok || !p.textos.empty()) {
+                ++cheios;
+                if (p.textos.find(texto) == std::string::npos) {
+                    ++semTexto;
+                    std::printf("  %s: failure shown without the engine's text \"%s\": \"%s\"\n",
+                                onde.c_str(), texto.c_str(), p.textos.c_str());
+                }
+            }
+            // The books are read with the space back: opening a store writes its logs.
+            fs::remove(enchimento);
+            placar.soma(torture::avalia(b.modelo, torture::le(d.string()), reportados, true), onde);
+            const Postagem seguinte = posta(s, 3);
+            if (!seguinte.ok) {
+                ++seguintesFalharam;
+                std::printf("  %s: the posting after the space was freed failed: %s\n",
+                            onde.c_str(), seguinte.textos.c_str());
+            } else {
+                reportados.insert(seguinte.al);
+            }
+        }
+        placar.soma(torture::avalia(b.modelo, torture::le(d.string()), reportados, true),
+                    onde + ", then posted again");
+    }
+    std::printf("disco: %ld fillings of a tmpfs, %ld postings met the full disk, %ld of them "
+                "without the engine's text, %ld next postings failed; %ld checks with "
+                "findings\n",
+                casos, cheios, semTexto, seguintesFalharam, placar.rodadasComAchados);
+    const bool limpo =
+        placar.rodadasComAchados == 0 && semTexto == 0 && seguintesFalharam == 0 && cheios > 0;
+    if (cheios == 0) std::printf("no posting met the full disk: the trial proved nothing\n");
+    if (limpo)
+        fs::remove_all(b.raiz);
+    else
+        std::printf("data kept in %s (unmounted)\n", b.raiz.c_str());
+    return limpo ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -657,6 +769,7 @@ int main(int argc, char** argv) {
         if (modo == "matar") return matar(a);
         if (modo == "estacoes") return estacoes(a);
         if (modo == "falhas") return falhas(a);
+        if (modo == "disco") return disco(a);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "notera-torture: %s\n", e.what());
         return 2;
