@@ -2,7 +2,7 @@
 // posted by the harness's own child, then one fault planted at a time.
 
 #include "TempDir.h"
-#include "torture/Livros.h"
+#include "tools/torture/Livros.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -5,13 +5,13 @@
 //   falhas    every write, sync and read of one posting made to fail in turn, and a full disk
 // Exit status: 0 when nothing was found, 1 with findings, 2 when the trial could not run.
 
-#include "Dados.h"
 #include "FalhaVfs.h"
 #include "Livros.h"
-#include "Reservas.h"
+#include "host/Reservas.h"
 #include "notera/core/Execucao.h"
 #include "notera/form/TextosTransferencia.h"
 #include "notera/posting/Confirma.h"
+#include "tools/Dados.h"
 
 #include <QGuiApplication>
 
@@ -308,7 +308,7 @@ Bancada prepara(const std::string& nome) {
     const auto antes = torture::le(ref.string());
     Processo p = Processo::inicia({"filho", ref.string(), "900000", "1"});
     p.leAteOFim();
-    p.espera();
+    const int st = p.espera();
     const auto depois = torture::le(ref.string());
     b.modelo = torture::modelo(antes, depois);
     // The shape must hold every kind of record a transfer writes, or the checks see nothing.
@@ -316,8 +316,8 @@ Bancada prepara(const std::string& nome) {
     for (const auto& [k, n] : b.modelo.forma)
         tabelas.insert(k.substr(k.find('|') + 1));
     const std::set<std::string> todas{"tbcal", "tbchqpag", "tblanpag", "tblanrec", "tblct"};
-    if (!antes.problemas.empty() || !depois.problemas.empty() || tabelas != todas ||
-        b.modelo.delta.empty()) {
+    if (!WIFEXITED(st) || WEXITSTATUS(st) != 0 || !antes.problemas.empty() ||
+        !depois.problemas.empty() || tabelas != todas || b.modelo.delta.empty()) {
         std::fprintf(stderr, "the reference transfer did not post whole: %s\n", p.lido.c_str());
         for (const auto& x : depois.problemas)
             std::fprintf(stderr, "  %s\n", x.c_str());
@@ -356,13 +356,14 @@ int verificar(const std::string& dados, std::string& saida) {
 }
 
 struct Placar {
-    long checados = 0, meiosMax = 0, perdidos = 0, duplicados = 0, naoConfirmados = 0,
+    long checados = 0, meiosMax = 0, comMeios = 0, perdidos = 0, duplicados = 0, naoConfirmados = 0,
          verificarAchou = 0, rodadasComAchados = 0;
     std::set<std::string> vistos; // findings, each printed once
     bool porCaso = false;         // each case's findings printed, even when an earlier had them
 
     void soma(const torture::Resultado& r, const std::string& onde) {
         meiosMax = std::max<long>(meiosMax, r.meios);
+        if (r.meios > 0) ++comMeios;
         perdidos += r.perdidos;
         duplicados += r.duplicados;
         naoConfirmados = std::max<long>(naoConfirmados, r.naoConfirmados);
@@ -478,7 +479,7 @@ int estacoes(std::vector<std::string> a) {
     copia(b.demo, dados);
     std::set<std::int64_t> reportados;
     Placar placar;
-    long postagens = 0, recusas = 0, mudas = 0, lentas = 0, travadas = 0;
+    long postagens = 0, recusas = 0, mudas = 0, lentas = 0, travadas = 0, caidas = 0;
     double maiorMs = 0;
     // A posting waits for a reservation at most this long, twice (TbLct and TbCal), plus the
     // store's own wait; anything longer is a deadlock that outlived the reservation timeout.
@@ -497,12 +498,16 @@ int estacoes(std::vector<std::string> a) {
                 if (!p.le(200)) break;
             if (Relogio::now() >= limite) {
                 ++travadas;
-                std::printf("  round %ld: a process still runs after %.0f s: killed\n", r,
-                            std::chrono::duration<double>(limite - Relogio::now()).count());
+                std::printf("  round %ld: a process still runs past the round's limit: killed\n",
+                            r);
                 ::kill(p.pid, SIGKILL);
                 p.leAteOFim();
             }
-            p.espera();
+            const int st = p.espera();
+            if (!WIFEXITED(st) || WEXITSTATUS(st) != 0) {
+                ++caidas;
+                std::printf("  round %ld: a process ended abnormally (status %d)\n", r, st);
+            }
             for (const auto& l : p.linhas()) {
                 std::istringstream in(l);
                 std::string tipo, resto;
@@ -540,16 +545,18 @@ int estacoes(std::vector<std::string> a) {
         placar.confere(dados.string(), "after round " + std::to_string(r));
     }
     const auto fim = torture::avalia(b.modelo, torture::le(dados.string()), reportados, true);
-    std::printf("estacoes: %ld rounds x %ld processes x %ld transfers: %ld postings, %zu "
-                "acknowledged, %lld whole in the books, %lld half there, %ld lost, %ld "
-                "duplicates, %ld refused (%ld without a word), %ld stored but reported failed, "
-                "longest posting %.0f ms (%ld beyond %.0f ms), %ld processes hung\n",
-                rodadas, processos, transferencias, postagens, reportados.size(),
-                static_cast<long long>(fim.inteiros), static_cast<long long>(fim.meios),
-                placar.perdidos, placar.duplicados, recusas, mudas, placar.naoConfirmados, maiorMs,
-                lentas, limiteMs, travadas);
+    std::printf(
+        "estacoes: %ld rounds x %ld processes x %ld transfers: %ld postings, %zu "
+        "acknowledged, %lld whole in the books, %lld half there, %ld lost, %ld "
+        "duplicates, %ld refused (%ld without a word), %ld stored but reported failed, "
+        "longest posting %.0f ms (%ld beyond %.0f ms), %ld processes hung, %ld ended abnormally\n",
+        rodadas, processos, transferencias, postagens, reportados.size(),
+        static_cast<long long>(fim.inteiros), static_cast<long long>(fim.meios), placar.perdidos,
+        placar.duplicados, recusas, mudas, placar.naoConfirmados, maiorMs, lentas, limiteMs,
+        travadas, caidas);
     const bool limpo = placar.rodadasComAchados == 0 && mudas == 0 && lentas == 0 &&
-                       travadas == 0 && postagens == rodadas * processos * transferencias;
+                       travadas == 0 && caidas == 0 &&
+                       postagens == rodadas * processos * transferencias;
     if (limpo)
         fs::remove_all(b.raiz);
     else
@@ -632,9 +639,10 @@ int falhas(std::vector<std::string> a) {
         }
     }
     std::printf("falhas: %ld failure points injected; %ld not surfaced, %ld without the engine's "
-                "text, %ld next postings failed; %ld checks with findings, %ld duplicates\n",
+                "text, %ld next postings failed; %ld checks with findings, %ld of them with a "
+                "transfer half there, %ld duplicates\n",
                 pontos, mudas, semTexto, seguintesFalharam, placar.rodadasComAchados,
-                placar.duplicados);
+                placar.comMeios, placar.duplicados);
     const bool limpo =
         placar.rodadasComAchados == 0 && semTexto == 0 && seguintesFalharam == 0 && pontos > 0;
     if (limpo)
@@ -738,8 +746,9 @@ int disco(std::vector<std::string> a) {
     }
     std::printf("disco: %ld fillings of a tmpfs, %ld postings met the full disk, %ld of them "
                 "without the engine's text, %ld next postings failed; %ld checks with "
-                "findings\n",
-                casos, cheios, semTexto, seguintesFalharam, placar.rodadasComAchados);
+                "findings, %ld of them with a transfer half there\n",
+                casos, cheios, semTexto, seguintesFalharam, placar.rodadasComAchados,
+                placar.comMeios);
     const bool limpo =
         placar.rodadasComAchados == 0 && semTexto == 0 && seguintesFalharam == 0 && cheios > 0;
     if (cheios == 0) std::printf("no posting met the full disk: the trial proved nothing\n");
