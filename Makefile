@@ -1,10 +1,12 @@
 # Quick start: `make demo` runs the main job on the demo data, `make test` runs every test.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+FUZZ_S     ?= 30
 BUILD_WINDOWS ?= build-windows
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan windows demo test test-asan bench torture format clean
+.PHONY: all deps build build-asan windows demo test test-asan bench fuzz torture format clean
 
 all: build
 
@@ -52,9 +54,18 @@ torture: build
 # Timings on generated data trees (kept in $(BUILD)/bench-dados, made on the first run).
 bench: build
 	$(BUILD)/bin/notera-bench $(BENCH_ARGS)
+# Each libFuzzer target for FUZZ_S seconds from the seeds in fuzz/corpus; fails on any
+# crash, leak or undefined behaviour.
+$(BUILD_FUZZ)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTERA_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
+
+fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
+	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz-alvos
+	@bash scripts/fuzz.sh $(BUILD_FUZZ) $(FUZZ_S)
 
 format:
 	find . -path ./build -prune -o -path ./build-asan -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WINDOWS) demo-out
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_WINDOWS) demo-out

@@ -2,6 +2,7 @@
 
 #include "cheque/cheque.h"
 
+#include "TextosDoChamador.h"
 #include "Trabalho.h"
 
 #include <algorithm>
@@ -12,25 +13,10 @@ namespace {
 
 thread_local std::string ultimoErro;
 
-constexpr std::size_t TamanhoBuffer = 1024;
-
-std::string textoDeBuffer(const char* p) {
-    if (!p) return {};
-    return std::string(p, ::strnlen(p, TamanhoBuffer));
-}
-
-// The host's counted string: its 32-bit length sits right before the characters.
-std::string textoContado(const char* p) {
-    if (!p) return {};
-    std::int32_t n = 0;
-    std::memcpy(&n, p - sizeof n, sizeof n);
-    return n > 0 ? std::string(p, static_cast<std::size_t>(n)) : std::string();
-}
-
-std::string textoCurto(const unsigned char* p) {
-    if (!p) return {};
-    return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
-}
+using cheque::TamanhoBuffer;
+using cheque::textoContado;
+using cheque::textoCurto;
+using cheque::textoDeBuffer;
 
 } // namespace
 

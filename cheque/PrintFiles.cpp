@@ -42,6 +42,13 @@ void versoIndentado(std::string& out, std::string_view verso) {
 
 } // namespace
 
+std::string Imprimivel(std::string_view texto) {
+    std::string s(texto);
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < ' ' || c == '\x7F') c = ' ';
+    return s;
+}
+
 std::string Espacos(int n) {
     return std::string(static_cast<std::size_t>(std::max(n, 0)), ' ');
 }
@@ -49,17 +56,17 @@ std::string Espacos(int n) {
 std::string Alinha(std::string_view texto, int largura, char modo) {
     if (largura < 1) return {};
     auto w = static_cast<std::size_t>(largura);
-    if (texto.size() >= w) return std::string(texto.substr(0, w));
+    if (texto.size() >= w) return Imprimivel(texto.substr(0, w));
     int falta = largura - static_cast<int>(texto.size());
     switch (modo) {
     case 'R':
-        return Espacos(falta) + std::string(texto);
+        return Espacos(falta) + Imprimivel(texto);
     case 'C': {
         int direita = falta / 2;
-        return Espacos(falta - direita) + std::string(texto) + Espacos(direita);
+        return Espacos(falta - direita) + Imprimivel(texto) + Espacos(direita);
     }
     default:
-        return std::string(texto) + Espacos(falta);
+        return Imprimivel(texto) + Espacos(falta);
     }
 }
 
@@ -72,7 +79,7 @@ std::vector<std::string> linhasDoVerso(std::string_view verso) {
             linhas.push_back(std::move(atual));
             atual.clear();
         } else if (c != '\r') {
-            atual += c;
+            atual += Imprimivel(std::string_view(&c, 1));
         }
     }
     if (!atual.empty()) linhas.push_back(std::move(atual));
@@ -116,14 +123,14 @@ std::string arquivoCopia(const DadosCheque& d, std::string_view porExtenso) {
     linha(out, Espacos(3) + "Empresa: " + Alinha(d.empresa, 60, 'L'));
     linha(out, " ");
     linha(out, Espacos(3) + "Banco : " + Alinha(std::to_string(d.banco), 3, 'R') + "  " +
-                   nomeBanco + enchimento + "Cheque No: " + std::to_string(d.numero));
+                   Imprimivel(nomeBanco) + enchimento + "Cheque No: " + std::to_string(d.numero));
     linha(out, Espacos(46) + "Valor    : " + Alinha(base::formata0_00(d.valor), 15, 'R'));
     linha(out, " ");
     linha(out, " ");
     linha(out, Espacos(9) + std::string(porExtenso));
     linha(out, Espacos(3) + "Portador: " + Alinha(d.portador, 40, 'L'));
     linha(out, " ");
-    linha(out, Espacos(20) + "Local e Data: " + cidade + ", " +
+    linha(out, Espacos(20) + "Local e Data: " + Imprimivel(cidade) + ", " +
                    Alinha(std::to_string(data.dia), 2, 'R') + " de " + Meses[data.mes - 1] +
                    " de " + Alinha(std::to_string(data.ano), 4, 'R'));
     linha(out, " ");

@@ -19,10 +19,15 @@ struct DadosCheque {
     std::string empresa;
 };
 
+// The caller's text with every control character (below blank, and DEL) made a blank: a
+// text never ends a line early nor sends the printer a command of its own.
+std::string Imprimivel(std::string_view texto);
+
 std::string Espacos(int n);
 // Fits a text into `largura` columns: 'R' right, 'L' left, 'C' centred (odd blank left).
 std::string Alinha(std::string_view texto, int largura, char modo);
-// The back text cut into lines: LF ends a line, CR is dropped.
+// The back text cut into lines: LF ends a line, CR is dropped, other control characters
+// print as blanks.
 std::vector<std::string> linhasDoVerso(std::string_view verso);
 
 std::string arquivoFrente(const DadosCheque& d);

@@ -19,8 +19,10 @@
 
 namespace {
 
+const char* const Uso = "uso: cheque-spool [--foreground] ARQUIVO.BAT\n";
+
 int uso() {
-    std::fprintf(stderr, "uso: cheque-spool [--foreground] ARQUIVO.BAT\n");
+    std::fputs(Uso, stderr);
     return 2;
 }
 
@@ -59,6 +61,10 @@ void soltaTerminal() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(Uso, stdout);
+        return 0;
+    }
     bool primeiroPlano = false;
     int i = 1;
     if (i < argc && std::strcmp(argv[i], "--foreground") == 0) {

@@ -135,6 +135,7 @@ struct Conjunto::Impl {
     std::vector<std::pair<std::string, Valor>> parametros;
     std::vector<Calc> calculados;
     std::string ordemPedida;
+    bool somenteLeitura = false;
 
     // Open state.
     Conexao con;
@@ -399,6 +400,10 @@ const std::string& Conjunto::diretorio() const {
     return impl_->diretorio;
 }
 
+void Conjunto::defineSomenteLeitura(bool somenteLeitura) {
+    impl_->somenteLeitura = somenteLeitura;
+}
+
 void Conjunto::adicionaCalculado(std::string nome, Tipo tipo, Calculo calculo,
                                  std::size_t posicao) {
     impl_->calculados.push_back({std::move(nome), tipo, std::move(calculo), posicao});
@@ -413,7 +418,9 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     contexto = caminho + ", " + descricao;
 
     sqlite3* c = nullptr;
-    int rc = sqlite3_open_v2(caminho.c_str(), &c, SQLITE_OPEN_READWRITE, nullptr);
+    int rc =
+        sqlite3_open_v2(caminho.c_str(), &c,
+                        somenteLeitura ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
     con.reset(c);
     if (rc != SQLITE_OK) {
         std::string msg = c ? sqlite3_errmsg(c) : sqlite3_errstr(rc);
@@ -422,7 +429,8 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     }
     sqlite3_extended_result_codes(con.get(), 1);
     sqlite3_busy_timeout(con.get(), EsperaOcupadoMs);
-    executa("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
+    // The journal mode is the writers' choice; a reader leaves the file as it is.
+    if (!somenteLeitura) executa("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
 
     auto nomeCanonico = [&](const std::string& nome) -> std::string {
         Uso s = prepara("SELECT name FROM sqlite_schema WHERE type IN ('table','view') "
@@ -491,8 +499,8 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     } else {
         tabela = sql::aspas(base);
         nomeBase = base;
-        atualizavel =
-            std::all_of(origens.begin(), origens.end(), [](auto& o) { return !o.empty(); });
+        atualizavel = !somenteLeitura && std::all_of(origens.begin(), origens.end(),
+                                                     [](auto& o) { return !o.empty(); });
     }
 
     // Field order: stored columns with the calculated fields inserted at their positions.

@@ -79,6 +79,8 @@ public:
     const std::string& diretorio() const;
     // Calculated field at |posicao| in field order (clamped to the end).
     void adicionaCalculado(std::string nome, Tipo tipo, Calculo calculo, std::size_t posicao);
+    // Opens the store for reading only: nothing on disk is changed, writes fail.
+    void defineSomenteLeitura(bool somenteLeitura);
 
     void abre();
     void fecha(); // cancels a pending edit

@@ -33,6 +33,7 @@ int comandoCheque(int argc, char** argv) {
                        "--script", "--log"},
                       {"--copia"}, erro);
     if (!o) return uso(erro);
+    if (o->chaves.count("--help")) return ajuda();
     for (const char* req : {"--porta", "--valor", "--banco", "--nome-banco", "--numero", "--data",
                             "--portador", "--cidade"})
         if (!o->valores.count(req)) return uso(std::string("falta ") + req);

@@ -15,18 +15,32 @@
 
 namespace host {
 
+namespace {
+
+const char* const TextoUso =
+    "uso: notera-host transferencia --dados DIR --empresa N [--contabil] [--valor 1500.00]\n"
+    "         [--lanpag NAME] [--chqpag NAME] [--lanrec NAME] [--ref TEXT] [--controle TEXT]\n"
+    "         [--data YYYY-MM-DD] [--sem-selecao] [--script FILE] [--log FILE]\n"
+    "     notera-host cheque --porta PORT --valor 1234.50 --banco N --nome-banco TEXT\n"
+    "         --numero N --data YYYY-MM-DD --portador TEXT --cidade TEXT [--copia]\n"
+    "         [--verso TEXT | --verso-arquivo FILE] [--empresa TEXT]\n"
+    "         [--script FILE] [--log FILE]\n";
+
+} // namespace
+
 int uso(const std::string& msg) {
     std::fprintf(stderr, "notera-host: %s\n", msg.c_str());
-    std::fprintf(
-        stderr,
-        "uso: notera-host transferencia --dados DIR --empresa N [--contabil] [--valor 1500.00]\n"
-        "         [--lanpag NAME] [--chqpag NAME] [--lanrec NAME] [--ref TEXT] [--controle TEXT]\n"
-        "         [--data YYYY-MM-DD] [--sem-selecao] [--script FILE] [--log FILE]\n"
-        "     notera-host cheque --porta PORT --valor 1234.50 --banco N --nome-banco TEXT\n"
-        "         --numero N --data YYYY-MM-DD --portador TEXT --cidade TEXT [--copia]\n"
-        "         [--verso TEXT | --verso-arquivo FILE] [--empresa TEXT]\n"
-        "         [--script FILE] [--log FILE]\n");
+    std::fputs(TextoUso, stderr);
     return SaidaUso;
+}
+
+int ajuda() {
+    std::fputs(TextoUso, stdout);
+    return 0;
+}
+
+bool pedeAjuda(const char* arg) {
+    return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
 }
 
 std::optional<Opcoes> leOpcoes(int argc, char** argv, int inicio,
@@ -35,7 +49,9 @@ std::optional<Opcoes> leOpcoes(int argc, char** argv, int inicio,
     Opcoes o;
     for (int i = inicio; i < argc; ++i) {
         std::string a = argv[i];
-        if (chaves.count(a)) {
+        if (pedeAjuda(argv[i])) {
+            o.chaves.insert("--help");
+        } else if (chaves.count(a)) {
             o.chaves.insert(a);
         } else if (comValor.count(a)) {
             if (i + 1 >= argc) {

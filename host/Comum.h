@@ -18,6 +18,9 @@ constexpr int SaidaUso = 2;
 constexpr int SaidaRoteiro = 3;
 
 int uso(const std::string& msg);
+// The usage on standard output, status 0: what --help and -h ask for.
+int ajuda();
+bool pedeAjuda(const char* arg);
 
 struct Opcoes {
     std::map<std::string, std::string> valores;
@@ -30,6 +33,7 @@ struct Opcoes {
 };
 
 // "--name value" options and "--flag" switches; nullopt (and erro) on anything else.
+// --help or -h is recorded as the switch "--help" whatever the command.
 std::optional<Opcoes> leOpcoes(int argc, char** argv, int inicio,
                                const std::set<std::string>& comValor,
                                const std::set<std::string>& chaves, std::string& erro);

@@ -6,8 +6,8 @@
 #include "Reservas.h"
 #include "Selecao.h"
 
-#include "notera/notera.h"
 #include "base/Cp1252.h"
+#include "notera/notera.h"
 
 #include <QApplication>
 #include <QDate>
@@ -55,8 +55,7 @@ void NOTERA_CALL selecionaRegistro(const char* titulo, NoteraDataSet* ds,
     DialogoSelecao d(deCp(titulo), ds, lista(colunas, ultimaColuna), lista(titulos, ultimoTitulo),
                      QApplication::activeWindow());
     if (d.exec() == QDialog::Accepted)
-        resultado->ops->Add(resultado,
-                            base::utf8ParaCp1252(d.escolhido().toStdString()).c_str());
+        resultado->ops->Add(resultado, base::utf8ParaCp1252(d.escolhido().toStdString()).c_str());
 }
 
 uint8_t NOTERA_CALL reservaTabelas(const char* const* tabelas, int32_t ultimo) {
@@ -124,6 +123,7 @@ int comandoTransferencia(int argc, char** argv) {
                        "--ref", "--controle", "--data", "--script", "--log"},
                       {"--contabil", "--sem-selecao"}, erro);
     if (!o) return uso(erro);
+    if (o->chaves.count("--help")) return ajuda();
     if (!o->valores.count("--dados")) return uso("falta --dados");
     if (!o->valores.count("--empresa")) return uso("falta --empresa");
     auto empresa = inteiro(o->valor("--empresa"));
@@ -135,6 +135,16 @@ int comandoTransferencia(int argc, char** argv) {
             ? dataIso(o->valor("--data"))
             : dataIso(QDate::currentDate().toString(Qt::ISODate).toStdString());
     if (!data) return uso("--data inválida (AAAA-MM-DD)");
+    // The library expects the data directory with its closing separator, as the host
+    // application passes it; a directory typed without one is completed here.
+    std::string dirDados = o->valor("--dados");
+    if (!dirDados.empty() && dirDados.back() != '/') dirDados += '/';
+    // Short texts hold 255 characters; a cut directory or table name would open another one.
+    if (base::utf8ParaCp1252(dirDados).size() > 255)
+        return uso("--dados com mais de 255 caracteres");
+    for (const char* curto : {"--lanpag", "--chqpag", "--lanrec"})
+        if (base::utf8ParaCp1252(o->valor(curto)).size() > 255)
+            return uso(std::string(curto) + " com mais de 255 caracteres");
 
     Sessao s;
     if (int r = preparaSessao(*o, s); r != 0) return r;
@@ -150,11 +160,11 @@ int comandoTransferencia(int argc, char** argv) {
         return 1;
     }
 
-    Reservas reservas(o->valor("--dados"));
+    Reservas reservas(dirDados);
     Contexto ctx{s.robo.get(), &s.log, &reservas};
     contexto = &ctx;
 
-    auto dados = textoCurto(base::utf8ParaCp1252(o->valor("--dados")));
+    auto dados = textoCurto(base::utf8ParaCp1252(dirDados));
     auto lanPag = textoCurto(base::utf8ParaCp1252(o->valor("--lanpag", "TbLanPag.db")));
     auto chqPag = textoCurto(base::utf8ParaCp1252(o->valor("--chqpag", "TbChqPag.db")));
     auto lanRec = textoCurto(base::utf8ParaCp1252(o->valor("--lanrec", "TbLanRec.db")));

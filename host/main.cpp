@@ -29,6 +29,7 @@ void filtraMensagensQt(QtMsgType tipo, const QMessageLogContext&, const QString&
 
 int main(int argc, char** argv) {
     if (argc < 2) return host::uso("falta o comando");
+    if (host::pedeAjuda(argv[1])) return host::ajuda();
     const std::string comando = argv[1];
     if (comando != "cheque" && comando != "transferencia")
         return host::uso("comando desconhecido: " + comando);

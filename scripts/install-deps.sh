@@ -13,6 +13,7 @@ packages=(
   poppler-utils
   clang-format
   pxlib-dev
+  clang-14 libfuzzer-14-dev libclang-rt-14-dev
   g++-mingw-w64-i686
   wine wine32:i386
 )

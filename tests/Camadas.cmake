@@ -31,8 +31,7 @@ set(PODE_notera/entry
   notera/form Qt)
 set(PODE_cheque base extenso platform include Qt)
 set(PODE_host base platform include Qt)
-# tools: the fault harness posts as a workstation, with the host's reservations.
-set(PODE_tools base db notera/core notera/form notera/posting host Qt)
+set(PODE_tools base db notera/core notera/form notera/posting include host Qt)
 
 # Folders whose CMake target may not link Qt or platform/ either.
 set(SEM_QT base db extenso)

@@ -156,6 +156,31 @@ TEST(ArquivoCopia, TextosLongosCabemNoSeuEspaco) {
     EXPECT_LE(maior, 100u);
 }
 
+// Control characters in the caller's texts: no extra line, no printer command of their own.
+TEST(TextosDeControle, ViramBrancos) {
+    DadosCheque d = exemplo();
+    d.portador = "A\r\n\x1B\xA3   999,99\x7F"; // would set the value field
+    d.cidade = "\tRio\x1B@\r\n";
+    d.nomeBanco = "Banco\r\nPRINT /D:LPT1 /etc/passwd\x1B";
+    d.empresa = "Emp\tresa\r\n;rm";
+    d.verso = "Pague\x1B@ a\r\n\aFulano";
+    const std::string pagador = "A   \xA3   999,99 ";
+    EXPECT_NE(arquivoFrente(d).find("\x1B\xA6" + pagador + b(25) + "\r\n"), std::string::npos)
+        << arquivoFrente(d);
+    EXPECT_NE(arquivoFrente(d).find("\x1B\xA7 Rio @  " + b(22) + "\r\n"), std::string::npos);
+    const std::string c = arquivoCopia(d, "X");
+    EXPECT_NE(c.find("   Empresa: Emp resa  ;rm" + b(47) + "\r\n"), std::string::npos) << c;
+    EXPECT_NE(c.find("  Banco  PRINT /D:LPT1 /etc/passCheque No: 123\r\n"), std::string::npos)
+        << c; // cut to its column of 30
+    EXPECT_NE(c.find("   Portador: " + pagador + b(25) + "\r\n"), std::string::npos);
+    EXPECT_NE(c.find("Local e Data: Rio @, "), std::string::npos);
+    EXPECT_EQ(arquivoVerso(d.verso), "\x1B@\r\n" + b(10) + "Pague @ a\r\n" + b(10) + " Fulano\r\n");
+    // The only escapes left are the files' own commands, each at the start of a line.
+    for (const std::string& f : {arquivoFrente(d), c, arquivoVerso(d.verso)})
+        for (std::size_t i = f.find('\x1B'); i != std::string::npos; i = f.find('\x1B', i + 1))
+            EXPECT_TRUE(i == 0 || f.compare(i - 2, 2, "\r\n") == 0) << i;
+}
+
 TEST(ArquivoLote, TresLinhas) {
     EXPECT_EQ(arquivoLote("/tmp/101010.TXT", "LPT1"),
               "MODE COM1:9600,N,8,1\r\nPRINT /D:LPT1 /tmp/101010.TXT\r\nEXIT\r\n");

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -148,6 +149,18 @@ void bancada(const std::string& base, int n) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const char* uso = "uso: bench-db [DIR]\n"
+                      "  times the store on tables of 10^4 and 10^6 rows, in DIR or in a new\n"
+                      "  directory under $TMPDIR that is removed afterwards\n";
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(uso, stdout);
+        return 0;
+    }
+    // An option it does not know is never taken for a directory to fill.
+    if (argc > 2 || (argc > 1 && argv[1][0] == '-')) {
+        std::fputs(uso, stderr);
+        return 2;
+    }
     std::string base;
     if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         std::puts("uso: bench-db [DIR]\n\nTimes the store's operations on tables of 10^4 and "

@@ -12,8 +12,10 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -165,15 +167,24 @@ double posta(const std::string& dados, int vezes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::puts("uso: bench-postagem [VEZES]\n\nPosts VEZES transfers (default 50) on the demo "
-                  "data and again with 10^6 earlier\nrows in every numbered table, under "
-                  "$TMPDIR/bench-postagem, and prints the time per transfer.");
+    const char* uso = "uso: bench-postagem [VEZES]\n"
+                      "  posts VEZES transfers (default 50) on the demo data, then again with\n"
+                      "  10^6 earlier rows in each numbered table, and prints the time of each\n";
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(uso, stdout);
         return 0;
+    }
+    int vezes = 50;
+    if (argc > 1) {
+        const char* fim = argv[1] + std::strlen(argv[1]);
+        auto [p, ec] = std::from_chars(argv[1], fim, vezes);
+        if (argc > 2 || ec != std::errc() || p != fim || vezes < 1) {
+            std::fputs(uso, stderr);
+            return 2;
+        }
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // the demo data draws its logos
-    const int vezes = argc > 1 ? std::atoi(argv[1]) : 50;
     const auto base = std::filesystem::temp_directory_path() / "bench-postagem";
     std::filesystem::remove_all(base);
     const std::string dados = (base / "dados").string();

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 using db::Busca;
@@ -360,3 +361,24 @@ TEST_F(Store, CampoCalculadoEConsultaAtualizavel) {
 }
 
 } // namespace
+
+TEST_F(Store, SomenteLeituraLeENaoMudaNada) {
+    // A file still in its creator's journal mode: a reader must not switch it to WAL.
+    sqlExec("PRAGMA journal_mode=DELETE");
+    const auto bytes = [&] {
+        std::ifstream f(db::caminhoArquivo(dir.str()), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    const std::string antes = bytes();
+    db::Tabela t(dir.str(), "TbCli");
+    t.defineSomenteLeitura(true);
+    t.abre();
+    EXPECT_EQ(t.conta(), 5);
+    EXPECT_EQ(t.leApos(std::nullopt, 10).size(), 5u);
+    EXPECT_THROW(t.acrescenta(), db::Erro);
+    t.primeiro();
+    EXPECT_THROW(t.edita(), db::Erro);
+    t.fecha();
+    EXPECT_EQ(bytes(), antes);
+    EXPECT_EQ(sqlValor("PRAGMA journal_mode"), "delete");
+}

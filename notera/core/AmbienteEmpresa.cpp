@@ -1,5 +1,7 @@
 #include "AmbienteEmpresa.h"
 
+#include <QFileInfo>
+
 namespace notera {
 
 RegistroEmpresa RegistroEmpresa::doAtual(std::int32_t codigo, const db::Conjunto& QTbEmp) {
@@ -57,6 +59,15 @@ QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo) {
     else
         n = '-' + QString::number(-static_cast<long long>(codigo)).rightJustified(3, '0');
     return diretorioTabelas + '/' + n;
+}
+
+QString falhaDaEmpresa(int codigo, const QString& dirEmpresa, const QString& dirCatalogo,
+                       const char* erro) {
+    QString s = QStringLiteral("empresa %1, diretório %2").arg(codigo).arg(dirEmpresa);
+    if (dirCatalogo != dirEmpresa) s += QStringLiteral(", catálogos em %1").arg(dirCatalogo);
+    for (const QString& d : {dirEmpresa, dirCatalogo})
+        if (!QFileInfo(d).isDir()) return s + QStringLiteral(": o diretório %1 não existe").arg(d);
+    return s + QStringLiteral(": ") + QString::fromStdString(erro);
 }
 
 bool configuracaoLigada(const QString& cfg, int posicao) {

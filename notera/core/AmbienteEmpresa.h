@@ -69,6 +69,11 @@ private:
 // A company's directory: the register directory, "/", the code with at least three digits.
 QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo);
 
+// What follows the message of a company whose tables did not open: the company, its
+// directories and the store's text, or that a directory does not exist.
+QString falhaDaEmpresa(int codigo, const QString& dirEmpresa, const QString& dirCatalogo,
+                       const char* erro);
+
 // Character n (counting from 1) of a configuration text is "S".
 bool configuracaoLigada(const QString& cfg, int posicao);
 

@@ -67,7 +67,8 @@ bool executa(const unsigned char* DirDados, int32_t CodEmpDestino, bool Contabil
     } catch (const std::exception& e) {
         platform::mostraErro(
             QStringLiteral("Não foi possível consultar as tabela da empresas\r\n") +
-            QString::fromStdString(e.what()));
+            falhaDaEmpresa(CodEmpDestino, destino.Ambiente.diretorio(),
+                           destino.Ambiente.diretorioCatalogo(), e.what()));
         return false;
     }
     ex.servicos = ServicosHost(SelecionaRegistro, ReservaTabelas, LiberaTabelas);

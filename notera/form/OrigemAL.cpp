@@ -115,7 +115,8 @@ void OrigemAL::trocaOrigem() {
         o.Ambiente.abre(contabil);
     } catch (const std::exception& e) {
         l_.mensagens().erro(QStringLiteral("Erro na consulta as tabelas da empresa indicada.\r\n") +
-                            QString::fromStdString(e.what()));
+                            falhaDaEmpresa(l_.estado().CodEmpresa, o.Ambiente.diretorio(),
+                                           o.Ambiente.diretorioCatalogo(), e.what()));
     }
 
     l_.estado().CodFornecedor = 0;

@@ -95,13 +95,18 @@ void Linha::desenha(const Pintor& pintor) const {
 
 void Rotulo::desenha(const Pintor& pintor) const {
     const QFont f = fonte(pintor, tamanhoPt, negrito);
-    const QString t = textoImpresso();
+    // One line: control characters from stored texts print as blanks.
+    QString t = textoImpresso();
+    for (QChar& c : t)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) c = QLatin1Char(' ');
     QRectF r = retangulo(pintor, caixa);
     auto& p = pintor.p;
     p.save();
     p.setFont(f);
     p.setPen(Qt::black);
     if (fixo) {
+        // A text wider than its box is cut with an ellipsis inside it, never run past it.
+        t = QFontMetricsF(f, &pintor.dispositivo).elidedText(t, Qt::ElideRight, r.width());
         p.setClipRect(r, Qt::IntersectClip);
     } else {
         const double largura = QFontMetricsF(f, &pintor.dispositivo).horizontalAdvance(t);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct CasoFormato {
@@ -85,6 +87,37 @@ TEST(Relatorio, TextoAjustadoFicaPresoAoAlinhamento) {
     EXPECT_NEAR((c.x0 + c.x1) / 2, m + 12.5, 0.2);
     EXPECT_GT(c.x1 - c.x0, 5); // wider than its design box: not clipped
     EXPECT_EQ(pdf::procura(doc, QStringLiteral("OCULTO")).size(), 1u);
+}
+
+TEST(Relatorio, TextoFixoLongoCortadoNaCaixa) {
+    // A company name of 5,000 characters, with control characters among its words.
+    QString nome;
+    for (int i = 0; nome.size() < 5000; ++i)
+        nome += QStringLiteral("EMPRESA%1%2").arg(i).arg(i % 7 == 0 ? "\r\n\t" : " ");
+    apoio::DirTemp dir;
+    const QString arquivo = QString::fromStdString(dir / "r.pdf");
+    report::Relatorio r;
+    auto& e = r.cabecalho.elementos.adiciona<report::Rotulo>(QStringLiteral("ppLb_Emp11"),
+                                                             report::Caixa{10, 10, 60, 4});
+    e.texto = nome;
+    e.fixo = true;
+    QPrinter p(QPrinter::HighResolution);
+    p.setOutputFormat(QPrinter::PdfFormat);
+    p.setOutputFileName(arquivo);
+    r.configura(p, 1);
+    r.imprimeEm(p);
+    const auto doc = pdf::le(arquivo);
+    const double m = 6.35;
+    ASSERT_FALSE(doc.palavras.empty());
+    EXPECT_EQ(doc.palavras.front().texto, "EMPRESA0");
+    EXPECT_NEAR(doc.palavras.front().caixa.x0, m + 10, 0.2);
+    double direita = 0;
+    for (const auto& w : doc.palavras)
+        direita = std::max(direita, w.caixa.x1);
+    EXPECT_LE(direita, m + 70 + 0.1);
+    EXPECT_LT(doc.palavras.size(), 20u); // the rest of the name is not in the file at all
+    EXPECT_TRUE(doc.palavras.back().texto.endsWith(QChar(0x2026)))
+        << doc.palavras.back().texto.toStdString();
 }
 
 TEST(Relatorio, RegiaoOcultaNaoImprime) {

@@ -1,8 +1,8 @@
 #include "Arvore.h"
 
-#include "Dados.h"
 #include "db/Esquema.h"
 #include "db/Valor.h"
+#include "tools/Dados.h"
 
 #include <sqlite3.h>
 

@@ -4,7 +4,7 @@
 // peak memory. Prints "name<TAB>value" lines (ms, MB) for notera-bench.
 
 #include "Medida.h"
-#include "Selecao.h"
+#include "host/Selecao.h"
 
 #include "base/Cp1252.h"
 #include "notera/notera.h"

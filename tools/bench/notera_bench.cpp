@@ -5,9 +5,9 @@
 // selection dialog and peak memory. A benchmark, not a test.
 
 #include "Arvore.h"
-#include "Dados.h"
 #include "Descargas.h"
 #include "Medida.h"
+#include "tools/Dados.h"
 
 #include "db/Conjunto.h"
 #include "db/Esquema.h"
@@ -174,11 +174,11 @@ std::map<std::string, double> mediraLoja(const std::string& dados, long n, int v
 
 void abrePostagem(Execucao& ex, const std::string& dados) {
     ex.DirTabelas = QString::fromStdString(dados + "/Tabelas");
-    ex.DirEmpDestino = ex.DirTabelas + "/001";
+    ex.TabDestino.Ambiente.define(ex.DirTabelas, RegistroEmpresa{1, 0, {}});
     ex.TabPadroes.QTbEmp.defineDiretorio(ex.DirTabelas.toStdString());
     ex.TabPadroes.QTbEmp.abre();
     auto& d = ex.TabDestino;
-    const std::string d1 = ex.DirEmpDestino.toStdString();
+    const std::string d1 = ex.TabDestino.Ambiente.diretorio().toStdString();
     for (db::Conjunto* c :
          {static_cast<db::Conjunto*>(&d.QTbPla), static_cast<db::Conjunto*>(&d.QTbBan),
           static_cast<db::Conjunto*>(&d.TbLanRec), static_cast<db::Conjunto*>(&d.TbLctDes),
