@@ -286,6 +286,24 @@ void copia(const fs::path& de, const fs::path& para) {
     fs::copy(de, para, fs::copy_options::recursive);
 }
 
+// The books' own checker, where this build has it.
+int verificar(const std::string& dados, std::string& saida) {
+#ifdef NOTERA_DADOS_VERIFICAR
+    const std::string cmd = std::string(NOTERA_DADOS_VERIFICAR) + " verificar '" + dados + "' 2>&1";
+    FILE* f = ::popen(cmd.c_str(), "r");
+    if (!f) return 2;
+    char b[512];
+    while (std::fgets(b, sizeof b, f))
+        saida += b;
+    const int st = ::pclose(f);
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 2;
+#else
+    (void)dados;
+    (void)saida;
+    return -1;
+#endif
+}
+
 // The demo data, and the shape of one transfer posted on a copy of it by a child.
 struct Bancada {
     fs::path raiz;
@@ -329,30 +347,16 @@ Bancada prepara(const std::string& nome) {
         long al = 0, ms = 0;
         if (in >> tipo >> al >> ms && tipo == "ok") b.msPorTransferencia = static_cast<double>(ms);
     }
+    std::string saida;
+    if (verificar(ref.string(), saida) > 0)
+        std::printf("notera-dados verificar finds fault with one whole transfer:\n%s",
+                    saida.c_str());
     std::printf("one transfer (%.0f ms) writes:", b.msPorTransferencia);
     for (const auto& [k, n] : b.modelo.forma)
         std::printf(" %s %lld", k.c_str(), static_cast<long long>(n));
     std::printf("; %zu totals change\n", b.modelo.delta.size());
     b.pronta = true;
     return b;
-}
-
-// The books' own checker, where this build has it.
-int verificar(const std::string& dados, std::string& saida) {
-#ifdef NOTERA_DADOS_VERIFICAR
-    const std::string cmd = std::string(NOTERA_DADOS_VERIFICAR) + " verificar '" + dados + "' 2>&1";
-    FILE* f = ::popen(cmd.c_str(), "r");
-    if (!f) return 2;
-    char b[512];
-    while (std::fgets(b, sizeof b, f))
-        saida += b;
-    const int st = ::pclose(f);
-    return WIFEXITED(st) ? WEXITSTATUS(st) : 2;
-#else
-    (void)dados;
-    (void)saida;
-    return -1;
-#endif
 }
 
 struct Placar {
@@ -378,8 +382,12 @@ struct Placar {
         if (rc > 0) {
             ++verificarAchou;
             ++rodadasComAchados;
-            std::printf("  %s: notera-dados verificar exit %d:\n%s", onde.c_str(), rc,
-                        saida.c_str());
+            // Only what it had not said before.
+            std::istringstream in(saida);
+            for (std::string l; std::getline(in, l);)
+                if (vistos.insert(porCaso ? onde + l : l).second)
+                    std::printf("  %s: notera-dados verificar (exit %d): %s\n", onde.c_str(), rc,
+                                l.c_str());
         }
     }
 };
