@@ -1,8 +1,7 @@
 #include "Conjunto.h"
 
+#include "Motor.h"
 #include "Sql.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <map>
@@ -13,63 +12,22 @@ namespace db {
 
 namespace {
 
-constexpr int EsperaOcupadoMs = 15000;
-constexpr const char* TabelaTemporaria = "temp.notera_consulta";
+using motor::Comando;
 
-struct FechaConexao {
-    void operator()(sqlite3* c) const { sqlite3_close_v2(c); }
-};
-struct Finaliza {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Conexao = std::unique_ptr<sqlite3, FechaConexao>;
-using Comando = std::unique_ptr<sqlite3_stmt, Finaliza>;
-
-// A cached statement in use; reset when done so that no read transaction stays open
+// A cached command in use; reset when done so that no read transaction stays open
 // (an open one would pin an old snapshot and block this connection's writes).
 class Uso {
 public:
-    explicit Uso(sqlite3_stmt* s) : s_(s) {}
-    ~Uso() { sqlite3_reset(s_); }
+    explicit Uso(Comando* s) : s_(s) {}
+    ~Uso() { s_->limpa(); }
     Uso(const Uso&) = delete;
     Uso& operator=(const Uso&) = delete;
-    operator sqlite3_stmt*() const { return s_; }
+    Comando* operator->() const { return s_; }
+    Comando& operator*() const { return *s_; }
 
 private:
-    sqlite3_stmt* s_;
+    Comando* s_;
 };
-
-Tipo tipoDeclarado(const char* decl) {
-    if (!decl) return Tipo::Outro;
-    std::string d = sql::minusculas(decl);
-    auto tem = [&](const char* s) { return d.find(s) != std::string::npos; };
-    if (tem("money")) return Tipo::Dinheiro;
-    if (tem("date") || tem("time")) return Tipo::DataHora;
-    if (tem("image") || tem("blob")) return Tipo::Imagem;
-    if (tem("int")) return Tipo::Inteiro;
-    if (tem("char") || tem("text") || tem("clob")) return Tipo::Texto;
-    if (tem("real") || tem("floa") || tem("doub")) return Tipo::Flutuante;
-    return Tipo::Outro;
-}
-
-Valor valorDaColuna(sqlite3_stmt* s, int i) {
-    switch (sqlite3_column_type(s, i)) {
-    case SQLITE_INTEGER:
-        return Valor(static_cast<std::int64_t>(sqlite3_column_int64(s, i)));
-    case SQLITE_FLOAT:
-        return Valor(sqlite3_column_double(s, i));
-    case SQLITE_TEXT: {
-        auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-        return Valor(std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s, i))));
-    }
-    case SQLITE_BLOB: {
-        auto* p = static_cast<const unsigned char*>(sqlite3_column_blob(s, i));
-        return Valor(Bytes(p, p + sqlite3_column_bytes(s, i)));
-    }
-    default:
-        return {};
-    }
-}
 
 // Smallest text above every text that begins with |p|, byte-wise; empty when none.
 std::optional<std::string> acimaDoPrefixo(std::string p) {
@@ -82,40 +40,6 @@ std::optional<std::string> acimaDoPrefixo(std::string p) {
         p.pop_back();
     }
     return std::nullopt;
-}
-
-// SQLite's order of values under the BINARY collation: NULL, numbers, texts, blobs.
-int comparaValores(const Valor& a, const Valor& b) {
-    auto classe = [](const Valor& v) {
-        const auto& d = v.dado();
-        if (std::holds_alternative<std::monostate>(d)) return 0;
-        if (std::holds_alternative<std::string>(d)) return 2;
-        if (std::holds_alternative<Bytes>(d)) return 3;
-        return 1; // integers, floating values and money
-    };
-    int ca = classe(a), cb = classe(b);
-    if (ca != cb) return ca < cb ? -1 : 1;
-    if (ca == 0) return 0;
-    if (ca == 1) {
-        auto* ia = std::get_if<std::int64_t>(&a.dado());
-        auto* ib = std::get_if<std::int64_t>(&b.dado());
-        if (ia && ib) return *ia < *ib ? -1 : (*ia > *ib ? 1 : 0);
-        double da = a.comoDouble(), db = b.comoDouble();
-        return da < db ? -1 : (da > db ? 1 : 0);
-    }
-    auto bytes = [](const Valor& v) -> std::string_view {
-        if (auto* t = std::get_if<std::string>(&v.dado())) return *t;
-        const auto& b = std::get<Bytes>(v.dado());
-        return {reinterpret_cast<const char*>(b.data()), b.size()};
-    };
-    int c = bytes(a).compare(bytes(b));
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-
-// (order value, row id) pairs in the data set's order.
-bool antesNaOrdem(const Marcador& a, const Marcador& b) {
-    int c = comparaValores(a.ordem, b.ordem);
-    return c != 0 ? c < 0 : a.linha < b.linha;
 }
 
 } // namespace
@@ -135,26 +59,26 @@ struct Conjunto::Impl {
     std::vector<std::pair<std::string, Valor>> parametros;
     std::vector<Calc> calculados;
     std::string ordemPedida;
-    bool somenteLeitura = false;
+    bool somenteLeitura = false; // reads only: every write is refused
 
-    // Open state.
-    Conexao con;
-    std::string caminho, contexto;
-    std::string tabela;   // quoted base table
+    // Open state. The connection outlives the commands cached on it.
+    std::shared_ptr<motor::Conexao> con;
+    std::string dir; // normalised directory, while the connection holds it
+    bool usaDir = false;
+    bool materializada = false;
+    std::string contexto;
+    std::string tabela;   // qualified, quoted base table
     std::string lista;    // select list
     std::string condicao; // "" or a condition
+    std::string linhaCol; // the row identity column
     bool atualizavel = false;
     std::shared_ptr<std::vector<Campo>> campos;
     std::vector<std::string> origem;           // per field: quoted base column, "" if none
     std::vector<std::size_t> visDePersistente; // stored column k -> field index
     std::vector<std::size_t> indiceCalc;       // calculated field k -> field index
-    std::string nomeBase;                      // unquoted base table; "" when materialised
-    std::vector<std::string> colunaOrigem;     // per field: unquoted base column, "" if none
-    std::string ordem;                         // quoted base column; "" = row id
-    std::string colunaOrdem;                   // unquoted ordem
+    std::string ordem;                         // quoted base column; "" = row identity
     std::string nomeOrdem;
-    mutable std::map<std::string, bool> indexada; // base column -> first column of an index
-    mutable std::map<std::string, Comando> cache;
+    mutable std::map<std::string, std::unique_ptr<Comando>> cache;
 
     std::optional<Registro> atual;
     bool bof = true, eof = true;
@@ -166,7 +90,6 @@ struct Conjunto::Impl {
         std::string msg = contexto.empty() ? oque : contexto + ": " + oque;
         throw Erro(msg);
     }
-    [[noreturn]] void falhaSqlite() const { falha(sqlite3_errmsg(con.get())); }
 
     void exige(bool aberto) const {
         if (aberto && !con) falha("operação impossível com o conjunto de dados fechado");
@@ -175,82 +98,72 @@ struct Conjunto::Impl {
     Uso prepara(const std::string& texto) const {
         auto it = cache.find(texto);
         if (it == cache.end()) {
-            sqlite3_stmt* s = nullptr;
-            if (sqlite3_prepare_v2(con.get(), texto.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-                sqlite3_finalize(s);
-                falhaSqlite();
+            std::unique_ptr<Comando> c;
+            try {
+                c = con->prepara(texto);
+            } catch (const Erro& e) {
+                falha(e.what());
             }
-            it = cache.emplace(texto, Comando(s)).first;
+            it = cache.emplace(texto, std::move(c)).first;
         }
-        sqlite3_reset(it->second.get());
-        sqlite3_clear_bindings(it->second.get());
-        ligaParametros(it->second.get());
-        return Uso(it->second.get());
+        Comando* c = it->second.get();
+        c->limpa();
+        ligaParametros(*c);
+        return Uso(c);
     }
 
-    static void liga(sqlite3_stmt* s, int i, const Valor& v) {
-        std::visit(
-            [&](const auto& x) {
-                using T = std::decay_t<decltype(x)>;
-                if constexpr (std::is_same_v<T, std::monostate>)
-                    sqlite3_bind_null(s, i);
-                else if constexpr (std::is_same_v<T, std::int64_t>)
-                    sqlite3_bind_int64(s, i, x);
-                else if constexpr (std::is_same_v<T, double>)
-                    sqlite3_bind_double(s, i, x);
-                else if constexpr (std::is_same_v<T, std::string>)
-                    sqlite3_bind_text64(s, i, x.data(), x.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-                else if constexpr (std::is_same_v<T, base::Dinheiro>)
-                    sqlite3_bind_double(s, i, x.emReais()); // stored as REAL reais
-                else if (x.empty())
-                    sqlite3_bind_zeroblob(s, i, 0);
-                else
-                    sqlite3_bind_blob64(s, i, x.data(), x.size(), SQLITE_TRANSIENT);
-            },
-            v.dado());
+    void liga(Comando& s, std::size_t i, const Valor& v) const {
+        try {
+            s.liga(i, v);
+        } catch (const Erro& e) {
+            falha(e.what());
+        }
     }
 
-    static void liga(sqlite3_stmt* s, const std::string& nome, const Valor& v) {
-        int i = sqlite3_bind_parameter_index(s, nome.c_str());
-        if (i > 0) liga(s, i, v);
+    void liga(const Uso& s, std::string_view nome, const Valor& v) const {
+        const auto& nomes = s->parametros();
+        for (std::size_t i = 0; i < nomes.size(); ++i)
+            if (nomes[i] == nome) liga(*s, i, v);
     }
 
     // The query's own :NAME parameters; "@" names belong to this layer.
-    void ligaParametros(sqlite3_stmt* s) const {
-        for (int i = 1; i <= sqlite3_bind_parameter_count(s); ++i) {
-            const char* n = sqlite3_bind_parameter_name(s, i);
-            if (n && n[0] == '@') continue;
-            std::string_view nome = n ? n + 1 : "";
+    void ligaParametros(Comando& s) const {
+        const auto& nomes = s.parametros();
+        for (std::size_t i = 0; i < nomes.size(); ++i) {
+            const std::string& n = nomes[i];
+            if (!n.empty() && n[0] == '@') continue;
+            std::string_view nome = n.size() > 1 ? std::string_view(n).substr(1) : "";
             auto it = std::find_if(parametros.begin(), parametros.end(),
                                    [&](auto& p) { return sql::mesmoNome(p.first, nome); });
-            if (it == parametros.end()) falha("parâmetro sem valor: " + std::string(n ? n : "?"));
+            if (it == parametros.end()) falha("parâmetro sem valor: " + n);
             liga(s, i, it->second);
         }
     }
 
-    bool passo(sqlite3_stmt* s) const {
-        int rc = sqlite3_step(s);
-        if (rc == SQLITE_ROW) return true;
-        if (rc != SQLITE_DONE) falhaSqlite();
-        return false;
-    }
-
-    void executa(const std::string& texto) const {
-        char* erro = nullptr;
-        if (sqlite3_exec(con.get(), texto.c_str(), nullptr, nullptr, &erro) != SQLITE_OK) {
-            std::string msg = erro ? erro : sqlite3_errmsg(con.get());
-            sqlite3_free(erro);
-            falha(msg);
+    bool passo(const Uso& s) const {
+        try {
+            return s->passo();
+        } catch (const Erro& e) {
+            falha(e.what());
         }
     }
 
-    std::string ordemOuLinha() const { return ordem.empty() ? tabela + ".rowid" : ordem; }
+    void executa(const std::string& texto) const {
+        try {
+            con->executa(texto);
+        } catch (const Erro& e) {
+            falha(e.what());
+        }
+    }
 
-    // SELECT of the stored columns, row id and order value.
+    std::string linha() const { return tabela + "." + linhaCol; }
+    std::string ordemOuLinha() const { return ordem.empty() ? linha() : ordem; }
+
+    // SELECT of the stored columns, row identity and order value.
     std::string selecao(const std::string& filtro, const std::string& resto,
                         bool comCondicao = true) const {
         std::string s =
-            "SELECT " + lista + ", " + tabela + ".rowid, " + ordemOuLinha() + " FROM " + tabela;
+            "SELECT " + lista + ", " + linha() + ", " + ordemOuLinha() + " FROM " + tabela;
         std::string onde;
         if (comCondicao && !condicao.empty()) onde = "(" + condicao + ")";
         if (!filtro.empty()) onde += (onde.empty() ? "" : " AND ") + filtro;
@@ -259,23 +172,23 @@ struct Conjunto::Impl {
     }
 
     std::string ordemAsc() const {
-        return ordem.empty() ? "ORDER BY " + tabela + ".rowid"
-                             : "ORDER BY " + ordem + ", " + tabela + ".rowid";
+        return ordem.empty() ? "ORDER BY " + linha()
+                             : "ORDER BY " + con->ascendente(ordem) + ", " + linha();
     }
     std::string ordemDesc() const {
-        return ordem.empty() ? "ORDER BY " + tabela + ".rowid DESC"
-                             : "ORDER BY " + ordem + " DESC, " + tabela + ".rowid DESC";
+        return ordem.empty() ? "ORDER BY " + linha() + " DESC"
+                             : "ORDER BY " + con->descendente(ordem) + ", " + linha() + " DESC";
     }
 
-    Registro monta(sqlite3_stmt* s) const {
+    Registro monta(const Uso& s) const {
         Registro r;
         r.campos_ = campos;
         r.valores_.resize(campos->size());
         std::size_t n = visDePersistente.size();
         for (std::size_t k = 0; k < n; ++k)
-            r.valores_[visDePersistente[k]] = valorDaColuna(s, static_cast<int>(k));
-        r.marcador_.linha = sqlite3_column_int64(s, static_cast<int>(n));
-        r.marcador_.ordem = valorDaColuna(s, static_cast<int>(n + 1));
+            r.valores_[visDePersistente[k]] = s->valor(static_cast<int>(k));
+        r.marcador_.linha = s->valor(static_cast<int>(n)).comoInteiro();
+        r.marcador_.ordem = s->valor(static_cast<int>(n + 1));
         calcula(r);
         return r;
     }
@@ -285,33 +198,24 @@ struct Conjunto::Impl {
             r.valores_[indiceCalc[k]] = calculados[k].calculo(r);
     }
 
-    // Up to |n| rows after (or before) the marker, in the direction of reading. |lista|
-    // replaces the select list (the row id and order value still follow it), and |porLinha|
-    // receives each row's statement; the default reads whole records.
-    // |m| is a copy: callers move their own marker as rows arrive.
-    template <class F>
-    void percorre(const std::optional<Marcador> m, bool apos, std::size_t n,
-                  const std::string& listaSel, F&& porLinha) const {
-        std::size_t lidos = 0;
+    // Up to |n| rows after (or before) the marker, in the direction of reading.
+    std::vector<Registro> le(const std::optional<Marcador>& m, bool apos, std::size_t n) const {
+        std::vector<Registro> r;
         auto segmento = [&](const std::string& filtro, bool comOrdem, bool comLinha,
                             const std::string& ordenacao) {
-            if (lidos >= n) return;
-            std::string texto = selecao(filtro, ordenacao + " LIMIT @n");
-            if (!listaSel.empty()) texto.replace(7, lista.size(), listaSel);
-            Uso s = prepara(texto);
+            if (r.size() >= n) return;
+            Uso s = prepara(selecao(filtro, ordenacao + " LIMIT @n"));
             if (comOrdem) liga(s, "@o", m->ordem);
             if (comLinha) liga(s, "@r", Valor(m->linha));
-            liga(s, "@n", Valor(static_cast<std::int64_t>(n - lidos)));
-            while (passo(s)) {
-                ++lidos;
-                porLinha(static_cast<sqlite3_stmt*>(s));
-            }
+            liga(s, "@n", Valor(static_cast<std::int64_t>(n - r.size())));
+            while (passo(s))
+                r.push_back(monta(s));
         };
-        std::string linha = tabela + ".rowid";
+        std::string linha = this->linha();
         if (ordem.empty()) {
             std::string f = m ? linha + (apos ? " > @r" : " < @r") : "";
             segmento(f, false, m.has_value(), apos ? ordemAsc() : ordemDesc());
-            return;
+            return r;
         }
         // NULL order values come first, among themselves in row order.
         std::string nulos = ordem + " IS NULL";
@@ -330,7 +234,7 @@ struct Conjunto::Impl {
         } else {
             if (marcadorNulo) {
                 segmento(nulos + " AND " + linha + " < @r", false, true, porLinhaDesc);
-                return;
+                return r;
             }
             if (!m)
                 segmento(valores, false, false, ordemDesc());
@@ -338,17 +242,13 @@ struct Conjunto::Impl {
                 segmento("(" + ordem + ", " + linha + ") < (@o, @r)", true, true, ordemDesc());
             segmento(nulos, false, false, porLinhaDesc);
         }
-    }
-
-    std::vector<Registro> le(const std::optional<Marcador>& m, bool apos, std::size_t n) const {
-        std::vector<Registro> r;
-        percorre(m, apos, n, {}, [&](sqlite3_stmt* s) { r.push_back(monta(s)); });
         return r;
     }
 
-    std::optional<Registro> lePorLinha(std::int64_t linha, bool comCondicao) const {
-        Uso s = prepara(selecao(tabela + ".rowid = @r", "", comCondicao));
-        liga(s, "@r", Valor(linha));
+    std::optional<Registro> lePorLinha(std::int64_t id, bool comCondicao,
+                                       const std::string& resto = "") const {
+        Uso s = prepara(selecao(linha() + " = @r", resto, comCondicao));
+        liga(s, "@r", Valor(id));
         if (!passo(s)) return std::nullopt;
         return monta(s);
     }
@@ -366,8 +266,12 @@ struct Conjunto::Impl {
         return origem[i];
     }
 
-    bool lideraIndice(const std::string& coluna) const;
-    std::optional<Registro> primeiroComPrefixo(const std::string& prefixo, std::size_t campo) const;
+    void solta() {
+        cache.clear();
+        if (con && usaDir) con->largaDiretorio(dir);
+        usaDir = false;
+        con.reset();
+    }
 
     void garanteNavegacao(Conjunto& dono);
     void abre(Conjunto& dono);
@@ -410,95 +314,126 @@ void Conjunto::adicionaCalculado(std::string nome, Tipo tipo, Calculo calculo,
 }
 
 void Conjunto::Impl::abre(Conjunto& /*dono*/) {
-    std::string dir = diretorio;
-    while (dir.size() > 1 && dir.back() == '/')
-        dir.pop_back();
-    caminho = dir + "/tabelas.sqlite";
-    std::string descricao = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
-    contexto = caminho + ", " + descricao;
+    dir = motor::normaliza(diretorio);
+    std::string nomeBase = ehConsulta ? std::string("consulta") : "tabela " + nomeTabela;
+    contexto = dir + ", " + nomeBase;
+    materializada = false;
 
-    sqlite3* c = nullptr;
-    int rc =
-        sqlite3_open_v2(caminho.c_str(), &c,
-                        somenteLeitura ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
-    con.reset(c);
-    if (rc != SQLITE_OK) {
-        std::string msg = c ? sqlite3_errmsg(c) : sqlite3_errstr(rc);
-        con.reset();
-        falha(msg);
-    }
-    sqlite3_extended_result_codes(con.get(), 1);
-    sqlite3_busy_timeout(con.get(), EsperaOcupadoMs);
-    // The journal mode is the writers' choice; a reader leaves the file as it is.
-    if (!somenteLeitura) executa("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
-
-    auto nomeCanonico = [&](const std::string& nome) -> std::string {
-        Uso s = prepara("SELECT name FROM sqlite_schema WHERE type IN ('table','view') "
-                        "AND name = @n COLLATE NOCASE");
-        liga(s, "@n", Valor(sql::semSufixoDb(nome)));
-        if (passo(s)) return reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-        return sql::semSufixoDb(nome);
-    };
-
-    std::string base;
     std::string texto;
+    std::optional<sql::FormaSimples> simples;
     if (!ehConsulta) {
         if (nomeTabela.empty()) falha("nome da tabela não definido");
-        base = nomeCanonico(nomeTabela);
-        lista = "*";
-        condicao.clear();
-        texto = "SELECT * FROM " + sql::aspas(base);
     } else {
         std::string junto;
         for (auto& l : linhas)
             junto += l + "\n";
-        texto = sql::reescreve(junto);
-        if (auto f = sql::formaSimples(texto)) {
-            base = nomeCanonico(f->tabela);
-            lista = f->lista;
-            condicao = f->condicao;
-            texto = "SELECT " + lista + " FROM " + sql::aspas(base) +
-                    (condicao.empty() ? "" : " WHERE " + condicao);
-        }
+        texto = junto;
+        simples = sql::formaSimples(texto);
     }
 
-    // Prepared without running: validates the text (SQLite's own errors) and gives metadata.
-    Uso meta = prepara(texto);
-    int n = sqlite3_column_count(meta);
+    try {
+        con = motor::conexaoPara(dir);
+        if (ehConsulta && !simples) {
+            // Read through its own connection, where its table names are this directory's.
+            con = con->conexaoPropria(dir);
+        } else {
+            contexto = con->descricao(dir) + ", " + nomeBase;
+            tabela = con->usaDiretorio(dir);
+            usaDir = true;
+        }
+    } catch (const Erro& e) {
+        falha(e.what());
+    }
+    contexto = con->descricao(dir) + ", " + nomeBase;
+    linhaCol = con->colunaLinha();
+
+    auto nomeCanonico = [&](const std::string& nome) -> std::string {
+        std::string n = sql::semSufixoDb(nome);
+        std::string guardado;
+        try {
+            guardado = con->nomeGuardado(dir, n);
+        } catch (const Erro& e) {
+            falha(e.what());
+        }
+        if (guardado.empty()) falha(con->semTabela(n));
+        return guardado;
+    };
+
+    std::string base;
+    if (!ehConsulta) {
+        base = nomeCanonico(nomeTabela);
+        lista = "*";
+        condicao.clear();
+    } else if (simples) {
+        base = nomeCanonico(simples->tabela);
+        lista = con->reescreve(simples->lista);
+        condicao = con->reescreve(simples->condicao);
+    }
+    if (!base.empty()) {
+        tabela += sql::aspas(base);
+        texto =
+            "SELECT " + lista + " FROM " + tabela + (condicao.empty() ? "" : " WHERE " + condicao);
+    } else {
+        texto = con->reescreve(texto);
+    }
+
+    // Prepared without running: validates the text (the engine's own errors) and gives the
+    // columns.
+    std::vector<motor::Coluna> colunas;
+    auto descreve = [&] {
+        Uso meta = prepara(texto);
+        try {
+            colunas = meta->descreve();
+        } catch (const Erro& e) {
+            falha(e.what());
+        }
+    };
+    descreve();
+    if (!base.empty() && std::any_of(colunas.begin(), colunas.end(),
+                                     [&](auto& c) { return sql::mesmoNome(c.origem, linhaCol); })) {
+        // The row identity is the store's, never a field.
+        std::string explicita;
+        for (auto& c : colunas)
+            if (!sql::mesmoNome(c.origem, linhaCol))
+                explicita += (explicita.empty() ? "" : ", ") + tabela + "." + sql::aspas(c.origem);
+        lista = explicita;
+        texto =
+            "SELECT " + lista + " FROM " + tabela + (condicao.empty() ? "" : " WHERE " + condicao);
+        descreve();
+    }
+
     std::vector<Campo> persistentes;
-    std::vector<std::string> origens, nomesOrigem;
-    for (int i = 0; i < n; ++i) {
-        Campo cp{sqlite3_column_name(meta, i), tipoDeclarado(sqlite3_column_decltype(meta, i)),
-                 false};
-        const char* tab = sqlite3_column_table_name(meta, i);
-        const char* col = sqlite3_column_origin_name(meta, i);
-        bool direta = !base.empty() && tab && col && sql::mesmoNome(tab, base);
-        origens.push_back(direta ? sql::aspas(base) + "." + sql::aspas(col) : "");
-        nomesOrigem.push_back(direta ? col : "");
-        persistentes.push_back(std::move(cp));
+    std::vector<std::string> origens;
+    for (auto& c : colunas) {
+        bool direta = !base.empty() && !c.origem.empty() && sql::mesmoNome(c.tabela, base);
+        origens.push_back(direta ? tabela + "." + sql::aspas(c.origem) : "");
+        persistentes.push_back(Campo{c.nome, c.tipo, false});
     }
 
     if (base.empty()) {
         // Not a single-table query: materialise it once, then read it like a table.
-        executa(std::string("DROP TABLE IF EXISTS ") + TabelaTemporaria);
-        Uso cria = prepara(std::string("CREATE TEMP TABLE notera_consulta AS ") + texto);
-        passo(cria);
-        tabela = TabelaTemporaria;
-        lista = "*";
+        std::string cria;
+        try {
+            cria = con->materializa(dir, texto);
+        } catch (const Erro& e) {
+            falha(e.what());
+        }
+        {
+            Uso c = prepara(cria);
+            passo(c);
+        }
+        cache.clear();
+        materializada = true;
+        tabela = "notera_consulta";
+        lista.clear();
         condicao.clear();
         atualizavel = false;
-        nomeBase.clear();
         origens.assign(persistentes.size(), "");
-        nomesOrigem.assign(persistentes.size(), "");
-        Uso m2 = prepara(std::string("SELECT * FROM ") + TabelaTemporaria);
-        for (int i = 0; i < n; ++i) {
-            origens[static_cast<std::size_t>(i)] =
-                std::string(TabelaTemporaria) + "." + sql::aspas(sqlite3_column_name(m2, i));
-            nomesOrigem[static_cast<std::size_t>(i)] = sqlite3_column_name(m2, i);
+        for (std::size_t i = 0; i < persistentes.size(); ++i) {
+            origens[i] = tabela + "." + sql::aspas(persistentes[i].nome);
+            lista += (i ? ", " : "") + origens[i];
         }
     } else {
-        tabela = sql::aspas(base);
-        nomeBase = base;
         atualizavel = !somenteLeitura && std::all_of(origens.begin(), origens.end(),
                                                      [](auto& o) { return !o.empty(); });
     }
@@ -506,15 +441,12 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     // Field order: stored columns with the calculated fields inserted at their positions.
     campos = std::make_shared<std::vector<Campo>>(persistentes);
     origem = origens;
-    colunaOrigem = nomesOrigem;
-    indexada.clear();
     std::vector<bool> ehCalc(persistentes.size(), false);
     for (auto& c : calculados) {
         std::size_t p = std::min(c.posicao, campos->size());
         campos->insert(campos->begin() + static_cast<std::ptrdiff_t>(p),
                        Campo{c.nome, c.tipo, true});
         origem.insert(origem.begin() + static_cast<std::ptrdiff_t>(p), "");
-        colunaOrigem.insert(colunaOrigem.begin() + static_cast<std::ptrdiff_t>(p), "");
         ehCalc.insert(ehCalc.begin() + static_cast<std::ptrdiff_t>(p), true);
     }
     visDePersistente.clear();
@@ -531,112 +463,13 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
 
 void Conjunto::Impl::resolveOrdem() {
     ordem.clear();
-    colunaOrdem.clear();
     nomeOrdem = ordemPedida;
     if (!ordemPedida.empty()) {
         ordem = colunaBase(ordemPedida);
-        colunaOrdem = colunaOrigem[indice(ordemPedida)];
         nomeOrdem = (*campos)[indice(ordemPedida)].nome;
     } else if (ehConsulta && !visDePersistente.empty() && !origem[visDePersistente[0]].empty()) {
         // A query's natural order: ascending by its first column.
         ordem = origem[visDePersistente[0]];
-        colunaOrdem = colunaOrigem[visDePersistente[0]];
-    }
-}
-
-bool Conjunto::Impl::lideraIndice(const std::string& coluna) const {
-    if (nomeBase.empty() || coluna.empty()) return false;
-    auto it = indexada.find(coluna);
-    if (it != indexada.end()) return it->second;
-    Uso s = prepara("SELECT 1 FROM pragma_index_list(@t) AS l, pragma_index_info(l.name) AS i "
-                    "WHERE i.seqno = 0 AND i.name = @c COLLATE NOCASE");
-    liga(s, "@t", Valor(nomeBase));
-    liga(s, "@c", Valor(coluna));
-    bool sim = passo(s);
-    indexada.emplace(coluna, sim);
-    return sim;
-}
-
-// The first record in the data set's order whose field begins with |prefixo|. Two walks
-// run side by side in growing steps: one reads the data set in its order and tests each
-// record's field, which finds the record at once when matches are common; the other reads
-// only the matches through the field's index, keeping the lowest, which ends at once when
-// they are few. Whichever ends first answers, so the cost follows the smaller of the two,
-// never the table's size.
-std::optional<Registro> Conjunto::Impl::primeiroComPrefixo(const std::string& prefixo,
-                                                           std::size_t campo) const {
-    const std::string& col = origem[campo];
-    const auto acima = acimaDoPrefixo(prefixo);
-    auto casa = [&](sqlite3_stmt* s, int i) {
-        // Only texts fall in a range of texts; the range is exactly "begins with".
-        if (sqlite3_column_type(s, i) != SQLITE_TEXT) return false;
-        std::string_view t(reinterpret_cast<const char*>(sqlite3_column_text(s, i)),
-                           static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
-        return t.substr(0, prefixo.size()) == prefixo;
-    };
-    const bool porOrdem = ordem.empty() || lideraIndice(colunaOrdem);
-    const bool porIndice = lideraIndice(colunaOrigem[campo]);
-    if (!porIndice) {
-        // Without an index on the field, reading in order is the best there is.
-        std::optional<Marcador> pos;
-        for (std::size_t n = 64;; n = std::min<std::size_t>(n * 2, 4096)) {
-            std::optional<Marcador> achado;
-            std::size_t lidos = 0;
-            percorre(pos, true, n, col, [&](sqlite3_stmt* s) {
-                ++lidos;
-                Marcador m{valorDaColuna(s, 2), sqlite3_column_int64(s, 1)};
-                if (!achado && casa(s, 0)) achado = m;
-                pos = std::move(m);
-            });
-            if (achado) return lePorLinha(achado->linha, true);
-            if (lidos < n) return std::nullopt;
-        }
-    }
-
-    std::string linha = tabela + ".rowid";
-    std::string base = "SELECT " + ordemOuLinha() + ", " + linha + ", " + col + " FROM " + tabela +
-                       " WHERE " + (condicao.empty() ? "" : "(" + condicao + ") AND ") + col +
-                       " >= @pa" + (acima ? " AND " + col + " < @pb" : "");
-    const std::string ordenado = " ORDER BY " + col + ", " + linha + " LIMIT @n";
-    const std::string inicial = base + ordenado;
-    const std::string seguinte = base + " AND (" + col + ", " + linha + ") > (@c, @r)" + ordenado;
-
-    std::optional<Marcador> posOrdem;                        // the walk by order stands here
-    std::optional<std::pair<Valor, std::int64_t>> posIndice; // (field, row id) read last
-    std::optional<Marcador> menor;                           // lowest match read by index
-    bool ordemAcabou = !porOrdem;
-    for (std::size_t n = 8;; n = std::min<std::size_t>(n * 2, 4096)) {
-        if (!ordemAcabou) {
-            std::optional<Marcador> achado;
-            std::size_t lidos = 0;
-            percorre(posOrdem, true, n, col, [&](sqlite3_stmt* s) {
-                ++lidos;
-                Marcador m{valorDaColuna(s, 2), sqlite3_column_int64(s, 1)};
-                if (!achado && casa(s, 0)) achado = m;
-                posOrdem = std::move(m);
-            });
-            if (achado) return lePorLinha(achado->linha, true);
-            if (lidos < n) return std::nullopt; // the end of the data set: no match at all
-        }
-        Uso s = prepara(posIndice ? seguinte : inicial);
-        liga(s, "@pa", Valor(prefixo));
-        if (acima) liga(s, "@pb", Valor(*acima));
-        if (posIndice) {
-            liga(s, "@c", posIndice->first);
-            liga(s, "@r", Valor(posIndice->second));
-        }
-        liga(s, "@n", Valor(static_cast<std::int64_t>(n)));
-        std::size_t lidos = 0;
-        while (passo(s)) {
-            ++lidos;
-            Marcador m{valorDaColuna(s, 0), sqlite3_column_int64(s, 1)};
-            posIndice.emplace(valorDaColuna(s, 2), m.linha);
-            if (!menor || antesNaOrdem(m, *menor)) menor = std::move(m);
-        }
-        if (lidos < n) {
-            if (!menor) return std::nullopt;
-            return lePorLinha(menor->linha, true);
-        }
     }
 }
 
@@ -645,8 +478,7 @@ void Conjunto::abre() {
     try {
         impl_->abre(*this);
     } catch (...) {
-        impl_->cache.clear();
-        impl_->con.reset();
+        impl_->solta();
         impl_->estado = Estado::Fechado;
         throw;
     }
@@ -655,8 +487,7 @@ void Conjunto::abre() {
 
 void Conjunto::fecha() {
     auto& i = *impl_;
-    i.cache.clear();
-    i.con.reset();
+    i.solta();
     i.atual.reset();
     i.estado = Estado::Fechado;
     i.bof = i.eof = true;
@@ -758,7 +589,7 @@ bool Conjunto::vazio() const {
 void Conjunto::releia() {
     auto& i = *impl_;
     i.garanteNavegacao(*this);
-    if (i.tabela == TabelaTemporaria) {
+    if (i.materializada) {
         // A materialised query runs again.
         auto guardado = i.atual;
         fecha();
@@ -784,7 +615,7 @@ std::int64_t Conjunto::conta() const {
     Uso s = i.prepara("SELECT count(*) FROM " + i.tabela +
                       (i.condicao.empty() ? "" : " WHERE (" + i.condicao + ")"));
     i.passo(s);
-    return sqlite3_column_int64(s, 0);
+    return s->valor(0).comoInteiro();
 }
 
 bool Conjunto::localiza(std::string_view campo, const Valor& valor, Busca busca) {
@@ -795,19 +626,6 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
     auto& i = *impl_;
     i.garanteNavegacao(*this);
     if (criterios.empty()) return false;
-    if (busca == Busca::Prefixo && criterios.size() == 1 &&
-        !criterios[0].second.comoTexto().empty()) {
-        std::size_t campo = i.indice(criterios[0].first);
-        i.colunaBase(criterios[0].first);
-        if (i.ordem.empty() || i.lideraIndice(i.colunaOrdem) ||
-            i.lideraIndice(i.colunaOrigem[campo])) {
-            auto r = i.primeiroComPrefixo(criterios[0].second.comoTexto(), campo);
-            if (!r) return false;
-            i.atual = std::move(*r);
-            i.bof = i.eof = false;
-            return true;
-        }
-    }
     std::string filtro;
     std::vector<std::pair<std::string, Valor>> ligacoes;
     for (std::size_t k = 0; k < criterios.size(); ++k) {
@@ -836,7 +654,7 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
     }
     Uso s = i.prepara(i.selecao(filtro, i.ordemAsc() + " LIMIT 1"));
     for (auto& [p, v] : ligacoes)
-        Impl::liga(s, p, v);
+        i.liga(s, p, v);
     if (!i.passo(s)) return false;
     i.atual = i.monta(s);
     i.bof = i.eof = false;
@@ -901,15 +719,15 @@ std::int64_t Conjunto::posicao() const {
     i.exige(true);
     if (!i.atual) return 0;
     const Marcador& m = i.atual->marcador_;
-    std::string linha = i.tabela + ".rowid";
+    std::string linha = i.linha();
     auto contaOnde = [&](const std::string& filtro, bool comOrdem) {
         std::string texto = "SELECT count(*) FROM " + i.tabela + " WHERE " +
                             (i.condicao.empty() ? "" : "(" + i.condicao + ") AND ") + filtro;
         Uso s = i.prepara(texto);
-        if (comOrdem) Impl::liga(s, "@o", m.ordem);
-        Impl::liga(s, "@r", Valor(m.linha));
+        if (comOrdem) i.liga(s, "@o", m.ordem);
+        i.liga(s, "@r", Valor(m.linha));
         i.passo(s);
-        return static_cast<std::int64_t>(sqlite3_column_int64(s, 0));
+        return s->valor(0).comoInteiro();
     };
     if (i.ordem.empty()) return contaOnde(linha + " < @r", false);
     if (m.ordem.ehNulo()) return contaOnde(i.ordem + " IS NULL AND " + linha + " < @r", false);
@@ -922,7 +740,7 @@ bool Conjunto::vaiParaPosicao(std::int64_t ordinal) {
     i.garanteNavegacao(*this);
     if (ordinal < 0) return false;
     Uso s = i.prepara(i.selecao("", i.ordemAsc() + " LIMIT 1 OFFSET @k"));
-    Impl::liga(s, "@k", Valor(ordinal));
+    i.liga(s, "@k", Valor(ordinal));
     if (!i.passo(s)) return false;
     i.atual = i.monta(s);
     i.bof = i.eof = false;
@@ -943,7 +761,9 @@ void Conjunto::edita() {
     i.garanteNavegacao(*this);
     if (!i.atualizavel) i.falha("conjunto de dados somente para leitura");
     if (!i.atual) i.falha("não há registro para editar");
-    auto r = i.lePorLinha(i.atual->marcador_.linha, false);
+    // Inside a unit of work on a server the record stays locked until the commit, so that a
+    // counter read here cannot be read by another workstation before this one posts it.
+    auto r = i.lePorLinha(i.atual->marcador_.linha, false, i.con->travaLinha());
     if (!r) i.falha("o registro foi excluído por outro usuário");
     i.atual = *r;
     i.buffer = r->valores_;
@@ -984,11 +804,12 @@ void Conjunto::grava() {
         std::string texto =
             "INSERT INTO " + i.tabela +
             (cols.empty() ? " DEFAULT VALUES" : " (" + cols + ") VALUES (" + vals + ")");
-        Uso s = i.prepara(texto);
+        Uso s = i.prepara(texto + " RETURNING " + i.linhaCol);
         for (std::size_t k : mudados)
-            Impl::liga(s, "@v" + std::to_string(k), i.buffer[k]);
-        i.passo(s);
-        linha = sqlite3_last_insert_rowid(i.con.get());
+            i.liga(s, "@v" + std::to_string(k), i.buffer[k]);
+        if (i.passo(s)) linha = s->valor(0).comoInteiro();
+        while (i.passo(s)) {
+        }
     } else {
         linha = i.atual->marcador_.linha;
         if (!mudados.empty()) {
@@ -996,17 +817,18 @@ void Conjunto::grava() {
             for (std::size_t k : mudados) {
                 std::string n = std::to_string(k);
                 sets += (sets.empty() ? "" : ", ") + coluna(k) + " = @v" + n;
-                confere += " AND " + coluna(k) + " IS @o" + n;
+                confere += " AND " + coluna(k) + " " + i.con->igualOuNulo() + " @o" + n;
             }
-            Uso s =
-                i.prepara("UPDATE " + i.tabela + " SET " + sets + " WHERE rowid = @r" + confere);
+            Uso s = i.prepara("UPDATE " + i.tabela + " SET " + sets + " WHERE " + i.linhaCol +
+                              " = @r" + confere);
             for (std::size_t k : mudados) {
-                Impl::liga(s, "@v" + std::to_string(k), i.buffer[k]);
-                Impl::liga(s, "@o" + std::to_string(k), i.original[k]);
+                i.liga(s, "@v" + std::to_string(k), i.buffer[k]);
+                i.liga(s, "@o" + std::to_string(k), i.original[k]);
             }
-            Impl::liga(s, "@r", Valor(linha));
-            i.passo(s);
-            if (sqlite3_changes(i.con.get()) == 0)
+            i.liga(s, "@r", Valor(linha));
+            while (i.passo(s)) {
+            }
+            if (s->alteradas() == 0)
                 i.falha("o registro foi alterado ou excluído por outro usuário; "
                         "a alteração não foi gravada");
         }
@@ -1023,6 +845,30 @@ void Conjunto::cancela() {
 
 void Conjunto::salvaEmDisco() {
     impl_->exige(true);
+}
+
+std::int64_t Conjunto::proximoNumero(std::string_view campo) {
+    auto& i = *impl_;
+    i.exige(true); // not a move: a record being appended stays in its buffer
+    const std::string& col = i.colunaBase(campo);
+    try {
+        i.con->travaNumeracao(i.tabela);
+    } catch (const Erro& e) {
+        i.falha(e.what());
+    }
+    // The whole table, whatever a query's condition: numbers are unique in the table.
+    Uso s = i.prepara("SELECT max(" + col + ") FROM " + i.tabela);
+    if (!i.passo(s)) return 1;
+    return s->valor(0).comoInteiro() + 1;
+}
+
+void Conjunto::apagaTodos() {
+    auto& i = *impl_;
+    i.garanteNavegacao(*this);
+    if (i.ehConsulta || !i.atualizavel) i.falha("somente uma tabela pode ser esvaziada");
+    i.executa("DELETE FROM " + i.tabela);
+    i.atual.reset();
+    i.bof = i.eof = true;
 }
 
 Tabela::Tabela(std::string diretorio, std::string nome) {

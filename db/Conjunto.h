@@ -1,10 +1,10 @@
 #pragma once
 // Data sets over the store: tables and queries addressed by directory and name.
 //
-// Each directory holding tables has one SQLite file, DIR/tabelas.sqlite. A data set
-// (Tabela or Consulta) is pointed at a directory, opened, navigated, searched and written;
-// it owns its own connection. Opening never creates anything: a missing directory, file,
-// table or field raises db::Erro with SQLite's text. Names of tables and fields match
+// A data set (Tabela or Consulta) is pointed at a directory, opened, navigated, searched and
+// written. Where the directory's tables are kept (a SQLite file or a server schema) is the
+// store's business (Armazem.h). Opening never creates anything: a missing directory, file,
+// table or field raises db::Erro with the engine's text. Names of tables and fields match
 // without regard to case, and a ".db" ending on a table name is ignored.
 //
 // Reading never loads a whole table. The data set keeps only its current record; moves,
@@ -14,10 +14,11 @@
 // its table (and is updatable when its columns are plain columns); any other query is
 // materialised into a temporary table when opened.
 //
-// Writes: acrescenta()/edita(), define(), grava() is one committed INSERT or UPDATE
-// (WAL, synchronous=FULL; writers wait on a busy database). An UPDATE only applies if the
-// fields it changes still hold what edita() read, so a concurrent change is an error,
-// never a lost update. Texts are UTF-8 std::string.
+// Data sets of one data tree share one connection (Armazem.h). Writes: acrescenta()/edita(),
+// define(), grava() is one INSERT or UPDATE, committed at once outside a unit of work
+// (synchronous=FULL; writers wait on a busy database), or with the unit (UnidadeDeTrabalho).
+// An UPDATE only applies if the fields it changes still hold what edita() read, so a
+// concurrent change is an error, never a lost update. Texts are UTF-8 std::string.
 
 #include "Valor.h"
 
@@ -39,7 +40,7 @@ struct Campo {
 // Where a record stands in its data set's order; stays valid while the record exists.
 struct Marcador {
     Valor ordem;
-    std::int64_t linha = 0; // SQLite row id
+    std::int64_t linha = 0; // the store's row identity
     bool operator==(const Marcador&) const = default;
 };
 
@@ -133,6 +134,15 @@ public:
     void cancela();
     // The engine's "write buffered changes now": every post is already on disk.
     void salvaEmDisco();
+
+    // The next number of a numbered field: its highest value in the table plus one (1 in an
+    // empty table), read through the field's index. Inside a UnidadeDeTrabalho the number
+    // is read under the store's write lock, so no other workstation can take it before the
+    // unit commits; the field's unique key stays the backstop outside one.
+    std::int64_t proximoNumero(std::string_view campo);
+
+    // Removes every record of the table (not of a query's selection only: refused there).
+    void apagaTodos();
 
 protected:
     Conjunto();

@@ -16,6 +16,7 @@ namespace db {
 struct CampoEsquema {
     std::string nome;
     Tipo tipo;
+    bool soData = false; // a date-time that is always a whole day (DATE on a server)
 };
 
 struct TabelaEsquema {
@@ -41,6 +42,34 @@ std::vector<std::string> comandosCriacao(const TabelaEsquema& tabela);
 // Creates DIRETORIO/tabelas.sqlite with the tables of |nivel|, all empty. The directory
 // must exist; an existing file is never touched (Erro).
 void criaArquivo(const std::string& diretorio, Nivel nivel);
+void criaArquivo(const std::string& diretorio, const std::vector<TabelaEsquema>& tabelas);
+
+// Creates the tables of a directory where its tree keeps them: its SQLite file, or, when
+// the tree has banco.conf, its schema on the server (made when missing). Nothing existing
+// is touched: an existing file or table is an error, and nothing is created then.
+void criaTabelas(const std::string& diretorio, Nivel nivel);
+void criaTabelas(const std::string& diretorio, const std::vector<TabelaEsquema>& tabelas);
+
+// Server column type of a field kind: money NUMERIC(19,4), date-times TIMESTAMP (DATE for
+// whole days), images BYTEA, texts TEXT in byte order, integers INTEGER.
+std::string tipoServidor(Tipo tipo, bool soData);
+// CREATE TABLE and CREATE INDEX statements of one table in a server schema; names in lower
+// case, with the store's row identity column.
+std::vector<std::string> comandosCriacaoServidor(const TabelaEsquema& tabela,
+                                                 const std::string& esquema);
+
+// Adds tables to a directory that already keeps some (its file or its schema).
+void acrescentaTabelas(const std::string& diretorio, const std::vector<TabelaEsquema>& tabelas);
+
+// Whether a directory keeps tables (its file exists; its schema holds a table).
+bool existemTabelas(const std::string& diretorio);
+// The tables a directory keeps, by their stored names.
+std::vector<std::string> tabelasDe(const std::string& diretorio);
+// Directories of the data tree |dados| that keep tables, relative to it ("Tabelas/001").
+std::vector<std::string> diretoriosDe(const std::string& dados);
+
+// The known layout of a table by name (either level), or null.
+const TabelaEsquema* tabelaConhecida(const std::string& nome);
 
 // DIRETORIO/tabelas.sqlite
 std::string caminhoArquivo(const std::string& diretorio);

@@ -1,5 +1,6 @@
 #include "Sql.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -139,7 +140,9 @@ std::string semSufixoDb(std::string_view nome) {
     return std::string(nome);
 }
 
-std::string reescreve(std::string_view texto) {
+namespace {
+
+std::string reescreveExtract(std::string_view texto, bool postgres) {
     auto t = tokens(texto);
     std::string r;
     for (std::size_t i = 0; i < t.size(); ++i) {
@@ -156,16 +159,48 @@ std::string reescreve(std::string_view texto) {
                     if (t[j].texto == ")" && --nivel == 0) break;
                 }
                 if (j < t.size()) {
-                    r += "CAST(strftime('";
-                    r += fmt;
-                    r += "', " + reescreve(junta(t, proximoSignificativo(t, f + 1), j)) +
-                         ") AS INTEGER)";
+                    std::string x =
+                        reescreveExtract(junta(t, proximoSignificativo(t, f + 1), j), postgres);
+                    if (postgres)
+                        r += "CAST(EXTRACT(" + std::string(t[p].texto) + " FROM " + x +
+                             ") AS INTEGER)";
+                    else
+                        r += "CAST(strftime('" + std::string(fmt) + "', " + x + ") AS INTEGER)";
                     i = j;
                     continue;
                 }
             }
         }
         r += t[i].texto;
+    }
+    return r;
+}
+
+} // namespace
+
+std::string reescreve(std::string_view texto) {
+    return reescreveExtract(texto, false);
+}
+
+std::string reescrevePostgres(std::string_view texto) {
+    return reescreveExtract(texto, true);
+}
+
+std::string numeraParametros(std::string_view texto, std::vector<std::string>& nomes) {
+    nomes.clear();
+    auto t = tokens(texto);
+    std::string r;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const auto& k = t[i];
+        bool cast = i > 0 && t[i - 1].texto == ":";
+        if (k.tipo == Tk::Outro && (k.texto[0] == ':' || k.texto[0] == '@') && !cast) {
+            std::string nome(k.texto);
+            auto it = std::find(nomes.begin(), nomes.end(), nome);
+            if (it == nomes.end()) it = nomes.insert(nomes.end(), nome);
+            r += "$" + std::to_string(it - nomes.begin() + 1);
+        } else {
+            r += k.texto;
+        }
     }
     return r;
 }

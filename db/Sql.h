@@ -5,11 +5,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace db::sql {
 
 // EXTRACT(YEAR|MONTH|DAY|HOUR|MINUTE|SECOND FROM x) becomes an integer strftime of x.
 std::string reescreve(std::string_view texto);
+// For PostgreSQL, which has EXTRACT: its result made an integer, as SQLite's is.
+std::string reescrevePostgres(std::string_view texto);
+
+// ":NAME" and "@name" parameters numbered "$1", "$2"... in order of first use; |nomes|
+// receives each name with its marker. "::" casts, quotes and comments are left alone.
+std::string numeraParametros(std::string_view texto, std::vector<std::string>& nomes);
 
 // "SELECT list FROM table [WHERE condition]" with no join, grouping, aggregate, order or
 // limit: the data set then reads it as a window over the table.

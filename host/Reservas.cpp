@@ -4,6 +4,7 @@
 #include <cctype>
 #include <chrono>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <thread>
 #include <unistd.h>
@@ -24,6 +25,11 @@ std::string normaliza(std::string t) {
 Reservas::Reservas(std::string diretorio, int esperaMs)
     : diretorio_(std::move(diretorio)), esperaMs_(esperaMs) {
     if (!diretorio_.empty() && diretorio_.back() != '/') diretorio_ += '/';
+    try {
+        servidor_ = db::emServidor(diretorio_);
+    } catch (const db::Erro&) {
+        // An unreadable banco.conf: the library reports it when it opens the tables.
+    }
 }
 
 Reservas::~Reservas() {
@@ -40,6 +46,24 @@ bool Reservas::reserva(const std::vector<std::string>& tabelas) {
     const auto limite = std::chrono::steady_clock::now() + std::chrono::milliseconds(esperaMs_);
     for (const auto& t : tabelas) {
         const std::string nome = normaliza(t);
+        if (servidor_) {
+            if (noServidor_.count(nome)) continue;
+            const auto resta = std::chrono::duration_cast<std::chrono::milliseconds>(
+                limite - std::chrono::steady_clock::now());
+            std::optional<db::Reserva> r;
+            try {
+                r = db::Reserva::reserva(diretorio_, nome, std::max<int>(0, int(resta.count())));
+            } catch (const db::Erro&) {
+                // The server cannot be asked: refused, as a busy table is.
+            }
+            if (!r) {
+                libera(obtidas);
+                return false;
+            }
+            noServidor_.emplace(nome, std::move(*r));
+            obtidas.push_back(t);
+            continue;
+        }
         if (travas_.count(nome)) continue; // this host holds it already
         int fd = ::open(arquivoDe(t).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         bool ok = fd >= 0;
@@ -62,6 +86,7 @@ bool Reservas::reserva(const std::vector<std::string>& tabelas) {
 
 void Reservas::libera(const std::vector<std::string>& tabelas) {
     for (const auto& t : tabelas) {
+        noServidor_.erase(normaliza(t));
         auto it = travas_.find(normaliza(t));
         if (it == travas_.end()) continue;
         ::close(it->second); // closing drops the lock

@@ -1,6 +1,9 @@
 #pragma once
-// Table reservations between hosts on this machine: one advisory lock file per table name
-// in the data directory.
+// Table reservations between hosts: one advisory lock file per table name in the data
+// directory, or, when the data directory is kept on a server (banco.conf), the server's
+// advisory lock per table, which holds between workstations.
+
+#include "db/Armazem.h"
 
 #include <map>
 #include <string>
@@ -22,4 +25,6 @@ private:
     std::string diretorio_;
     int esperaMs_;
     std::map<std::string, int> travas_; // normalised table name -> locked descriptor
+    bool servidor_ = false;
+    std::map<std::string, db::Reserva> noServidor_;
 };

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev
   libgtest-dev googletest libgmock-dev
   libsqlite3-dev sqlite3
+  postgresql libpq-dev
   libx11-dev libxtst-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-xkb-utils

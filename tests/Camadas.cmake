@@ -30,7 +30,7 @@ set(PODE_notera/entry
   base db platform extenso include notera/core notera/report notera/posting notera/notice
   notera/form Qt)
 set(PODE_cheque base extenso platform include Qt)
-set(PODE_host base platform include Qt)
+set(PODE_host base db platform include Qt)
 set(PODE_tools base db notera/core notera/form notera/posting include host Qt)
 
 # Folders whose CMake target may not link Qt or platform/ either.

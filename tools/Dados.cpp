@@ -1,7 +1,9 @@
 #include "Dados.h"
 
+#include "db/Armazem.h"
 #include "db/Conjunto.h"
 #include "db/Esquema.h"
+#include "db/Sql.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -16,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -25,6 +28,24 @@ namespace {
 
 using db::Valor;
 using Linha = std::vector<std::pair<const char*, Valor>>;
+
+// DIR/banco.conf naming the server; an existing one must name the same server.
+void escreveBancoConf(const std::string& dir, const std::string& uri) {
+    if (uri.find_first_of("\r\n") != std::string::npos)
+        throw db::Erro("endereço do banco de dados com quebra de linha");
+    fs::create_directories(dir);
+    fs::path conf = fs::path(dir) / "banco.conf";
+    if (fs::exists(conf)) {
+        std::ifstream in(conf, std::ios::binary);
+        std::string texto((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (db::uriDeConfiguracao(texto) != uri)
+            throw db::Erro(conf.string() + " já existe com outro servidor; nada foi criado");
+        return;
+    }
+    std::ofstream out(conf, std::ios::binary);
+    out << "# Servidor PostgreSQL das tabelas deste diretório (URI da libpq).\n" << uri << "\n";
+    if (!out.flush()) throw db::Erro(conf.string() + ": não foi possível gravar");
+}
 
 long codigoValido(const std::string& texto) {
     long v = 0;
@@ -314,25 +335,28 @@ std::string diretorioEmpresa(const std::string& dir, long codigo) {
     return (fs::path(dir) / "Tabelas" / nnn).string();
 }
 
-void criar(const std::string& dir, const std::vector<std::string>& codigos) {
+void criar(const std::string& dir, const std::vector<std::string>& codigos,
+           const std::string& uri) {
     std::vector<long> cods;
     for (auto& c : codigos)
         cods.push_back(codigoValido(c));
+    if (!uri.empty()) escreveBancoConf(dir, uri);
     std::string registro = (fs::path(dir) / "Tabelas").string();
     std::vector<std::string> destinos{registro};
     for (long c : cods)
         destinos.push_back(diretorioEmpresa(dir, c));
     for (auto& d : destinos)
-        if (fs::exists(db::caminhoArquivo(d)))
-            throw db::Erro(db::caminhoArquivo(d) + " já existe; nada foi criado");
+        if (db::existemTabelas(d))
+            throw db::Erro(uri.empty() ? db::caminhoArquivo(d) + " já existe; nada foi criado"
+                                       : d + " já tem tabelas; nada foi criado");
     for (std::size_t i = 0; i < destinos.size(); ++i) {
         fs::create_directories(destinos[i]);
-        db::criaArquivo(destinos[i], i == 0 ? db::Nivel::Registro : db::Nivel::Empresa);
+        db::criaTabelas(destinos[i], i == 0 ? db::Nivel::Registro : db::Nivel::Empresa);
     }
 }
 
-void demo(const std::string& dir) {
-    criar(dir, {"1", "2", "3"});
+void demo(const std::string& dir, const std::string& uri) {
+    criar(dir, {"1", "2", "3"}, uri);
     auto app = aplicacaoGrafica();
     std::string registro = (fs::path(dir) / "Tabelas").string();
     auto emp = [](int cod, const char* nome, const char* end, const char* nro, const char* fone,
@@ -377,6 +401,137 @@ void demo(const std::string& dir) {
         movimento(diretorioEmpresa(dir, e), e);
     // The accounting program's presence is what the library looks for.
     std::ofstream((fs::path(dir) / "Contabilidade.exe").string(), std::ios::binary);
+}
+
+namespace {
+
+// The layout to create for a copied table: the known one when the table is one of ours (its
+// names' spelling, keys and indexes), else the source's fields and kinds.
+db::TabelaEsquema esquemaDaCopia(const std::string& nome, const std::vector<db::Campo>& campos) {
+    const db::TabelaEsquema* conhecida = db::tabelaConhecida(nome);
+    db::TabelaEsquema t;
+    t.nome = conhecida ? conhecida->nome : nome;
+    for (auto& c : campos) {
+        if (c.calculado) continue;
+        db::CampoEsquema ce{c.nome, c.tipo, false};
+        if (conhecida)
+            for (auto& k : conhecida->campos)
+                if (db::sql::mesmoNome(k.nome, c.nome)) ce = k;
+        t.campos.push_back(ce);
+    }
+    if (conhecida) {
+        t.unicos = conhecida->unicos;
+        t.indices = conhecida->indices;
+    }
+    return t;
+}
+
+struct ItemCopia {
+    std::string origem, destino; // directories
+    std::string tabela;          // source's stored name
+    db::TabelaEsquema esquema;
+    bool existe = false; // the destination already has the table
+};
+
+void copiaLinhas(const ItemCopia& item, Copia& copia) {
+    db::Tabela o(item.origem, item.tabela);
+    o.abre();
+    db::Tabela d(item.destino, item.esquema.nome);
+    d.abre();
+    const auto campos = o.campos();
+    std::optional<db::Marcador> m;
+    for (;;) {
+        auto linhas = o.leApos(m, 1000);
+        if (linhas.empty()) break;
+        for (auto& r : linhas) {
+            d.acrescenta();
+            for (std::size_t k = 0; k < campos.size(); ++k)
+                if (!campos[k].calculado) d.define(campos[k].nome, r.em(k));
+            d.grava();
+            ++copia.linhas;
+        }
+        m = linhas.back().marcador();
+    }
+}
+
+} // namespace
+
+Copia copiar(const std::string& origem, const std::string& destino, bool substituir) {
+    Copia copia;
+    const auto diretorios = db::diretoriosDe(origem);
+    if (diretorios.empty()) throw db::Erro(origem + ": nenhuma tabela para copiar");
+    fs::create_directories(destino);
+    const bool servidor = db::emServidor(destino);
+
+    // Everything is read and checked before anything is written.
+    std::vector<ItemCopia> itens;
+    for (auto& rel : diretorios) {
+        std::string dirOrigem = (fs::path(origem) / rel).lexically_normal().string();
+        std::string dirDestino = (fs::path(destino) / rel).lexically_normal().string();
+        std::vector<std::string> existentes;
+        if (db::existemTabelas(dirDestino)) existentes = db::tabelasDe(dirDestino);
+        for (auto& tabela : db::tabelasDe(dirOrigem)) {
+            ItemCopia item;
+            item.origem = dirOrigem;
+            item.destino = dirDestino;
+            item.tabela = tabela;
+            db::Tabela o(dirOrigem, tabela);
+            o.abre();
+            item.esquema = esquemaDaCopia(tabela, o.campos());
+            for (auto& e : existentes)
+                if (db::sql::mesmoNome(e, item.esquema.nome)) {
+                    item.existe = true;
+                    item.esquema.nome = e;
+                }
+            if (item.existe && !substituir) {
+                db::Tabela d(dirDestino, item.esquema.nome);
+                d.abre();
+                if (!d.vazio())
+                    throw db::Erro("a tabela " + item.esquema.nome + " de " + dirDestino +
+                                   " já tem registros; nada foi copiado (use --substituir)");
+            }
+            itens.push_back(std::move(item));
+        }
+    }
+
+    // On a server: one transaction for the whole copy, the tables it makes included.
+    std::optional<db::UnidadeDeTrabalho> tudo;
+    if (servidor) tudo.emplace(destino);
+
+    for (auto& rel : diretorios) {
+        std::string dirDestino = (fs::path(destino) / rel).lexically_normal().string();
+        std::vector<db::TabelaEsquema> faltam;
+        for (auto& item : itens)
+            if (item.destino == dirDestino && !item.existe) faltam.push_back(item.esquema);
+        fs::create_directories(dirDestino);
+        if (!faltam.empty()) {
+            if (db::existemTabelas(dirDestino))
+                db::acrescentaTabelas(dirDestino, faltam);
+            else
+                db::criaTabelas(dirDestino, faltam);
+        }
+        ++copia.diretorios;
+    }
+
+    for (auto& rel : diretorios) {
+        std::string dirDestino = (fs::path(destino) / rel).lexically_normal().string();
+        // SQLite: one transaction per directory.
+        std::optional<db::UnidadeDeTrabalho> unidade;
+        if (!servidor) unidade.emplace(dirDestino);
+        for (auto& item : itens) {
+            if (item.destino != dirDestino) continue;
+            if (item.existe && substituir) {
+                db::Tabela d(dirDestino, item.esquema.nome);
+                d.abre();
+                d.apagaTodos();
+            }
+            copiaLinhas(item, copia);
+            ++copia.tabelas;
+        }
+        if (unidade) unidade->confirma();
+    }
+    if (tudo) tudo->confirma();
+    return copia;
 }
 
 } // namespace dados

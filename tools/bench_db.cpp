@@ -1,17 +1,20 @@
 // bench-db: times the store's operations on tables of 10^4 and 10^6 rows.
-// Not a test; run by hand: bench-db [DIR] (default: a new directory under $TMPDIR).
+// Not a test; run by hand: bench-db [DIR] [--banco URI] (default: a new directory under
+// $TMPDIR). With a server's URI the tables are made there (DIR/banco.conf).
 
+#include "db/Armazem.h"
 #include "db/Conjunto.h"
 #include "db/Esquema.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -62,6 +65,34 @@ void enche(const std::string& dir, int n) {
     sqlite3_close(c);
 }
 
+// The same rows on the server, made there.
+void encheNoServidor(const std::string& uri, const std::string& esquema, int n) {
+    PGconn* c = PQconnectdb(uri.c_str());
+    const std::string e = "\"" + esquema + "\"";
+    const std::string partes = "(ARRAY['ALFA','BETA','CASA','DELTA','EMPORIO','FARIA','GOMES',"
+                               "'HORTA','IRMAOS','JOIA','LIMA','MERCADO','NOVA','OURO',"
+                               "'PAULISTA','RIO','SILVA','TERRA','UNIAO','VALE'])";
+    const std::string parte = partes + "[1 + floor(random() * 20)::int]";
+    for (const std::string& sql :
+         {std::string("SELECT setseed(0.42)"),
+          "INSERT INTO " + e + ".tbcli (cod_cli, nom_cli, ccn_cli, hpn_cli) SELECT i, " + parte +
+              " || ' ' || " + parte + " || ' ' || " + parte +
+              " || ' ' || floor(random() * 100000)::int, '1.1.02.001', 2 FROM generate_series(1, " +
+              std::to_string(n) + ") i ORDER BY random()",
+          "INSERT INTO " + e +
+              ".tblanpag (num_lan, val_lan, his_lan) SELECT i, 10.5, 'X' FROM "
+              "generate_series(1, " +
+              std::to_string(n) + ") i ORDER BY random()",
+          "ANALYZE " + e + ".tbcli", "ANALYZE " + e + ".tblanpag"}) {
+        PGresult* r = PQexec(c, sql.c_str());
+        auto st = PQresultStatus(r);
+        if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)
+            std::fprintf(stderr, "%s", PQresultErrorMessage(r));
+        PQclear(r);
+    }
+    PQfinish(c);
+}
+
 // Median time of |vezes| runs, in microseconds.
 double mede(int vezes, const std::function<void()>& f) {
     std::vector<double> t;
@@ -74,12 +105,15 @@ double mede(int vezes, const std::function<void()>& f) {
     return t[t.size() / 2];
 }
 
-void bancada(const std::string& base, int n) {
+void bancada(const std::string& base, int n, const std::string& uri) {
     std::string dir = base + "/" + std::to_string(n);
     fs::create_directories(dir);
-    db::criaArquivo(dir, db::Nivel::Empresa);
+    db::criaTabelas(dir, db::Nivel::Empresa);
     auto ini = Relogio::now();
-    enche(dir, n);
+    if (uri.empty())
+        enche(dir, n);
+    else
+        encheNoServidor(uri, db::localDe(dir).esquema, n);
     std::printf("\n%d rows (filled in %.1f s)\n", n,
                 std::chrono::duration<double>(Relogio::now() - ini).count());
 
@@ -124,6 +158,15 @@ void bancada(const std::string& base, int n) {
               lan.ultimo();
               (void)(lan.campo("num_lan").comoInteiro() + 1);
           }));
+    linha("next number (store: highest + 1)",
+          mede(200, [&] { (void)lan.proximoNumero("num_lan"); }));
+    linha("next number + append + post in a unit", mede(50, [&] {
+              db::UnidadeDeTrabalho u(dir);
+              lan.acrescenta();
+              lan.define("num_lan", lan.proximoNumero("num_lan"));
+              lan.grava();
+              u.confirma();
+          }));
     linha("append + post (one committed write)", mede(50, [&] {
               lan.ultimo();
               auto prox = lan.campo("num_lan").comoInteiro() + 1;
@@ -149,39 +192,47 @@ void bancada(const std::string& base, int n) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* uso = "uso: bench-db [DIR]\n"
+    const char* uso = "uso: bench-db [DIR] [--banco URI]\n"
                       "  times the store on tables of 10^4 and 10^6 rows, in DIR or in a new\n"
-                      "  directory under $TMPDIR that is removed afterwards\n";
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(uso, stdout);
-        return 0;
+                      "  directory under $TMPDIR that is removed afterwards; with --banco the\n"
+                      "  tables are made on that PostgreSQL server\n";
+    std::string base, uri;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(uso, stdout);
+            return 0;
+        }
+        if (a == "--banco" && i + 1 < argc) {
+            uri = argv[++i];
+        } else if (a.rfind("-", 0) == 0 || !base.empty()) {
+            // An option it does not know is never taken for a directory to fill.
+            std::fputs(uso, stderr);
+            return 2;
+        } else {
+            base = a;
+        }
     }
-    // An option it does not know is never taken for a directory to fill.
-    if (argc > 2 || (argc > 1 && argv[1][0] == '-')) {
-        std::fputs(uso, stderr);
-        return 2;
-    }
-    std::string base;
-    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::puts("uso: bench-db [DIR]\n\nTimes the store's operations on tables of 10^4 and "
-                  "10^6 rows made in DIR\n(default: a new directory under $TMPDIR, removed "
-                  "after).");
-        return 0;
-    }
-    if (argc > 1) {
-        base = argv[1];
+    const bool temporario = base.empty();
+    if (!temporario) {
     } else {
         std::string modelo = (fs::temp_directory_path() / "bench-db-XXXXXX").string();
         if (!mkdtemp(modelo.data())) return 1;
         base = modelo;
     }
     try {
+        if (!uri.empty()) {
+            if (fs::exists(fs::path(base) / "banco.conf"))
+                throw db::Erro(base + "/banco.conf já existe");
+            std::ofstream(fs::path(base) / "banco.conf") << uri << "\n";
+        }
+        std::printf("store: %s\n", uri.empty() ? "SQLite" : "PostgreSQL");
         for (int n : {10000, 1000000})
-            bancada(base, n);
+            bancada(base, n, uri);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench-db: %s\n", e.what());
         return 1;
     }
-    if (argc <= 1) fs::remove_all(base);
+    if (temporario) fs::remove_all(base);
     return 0;
 }

@@ -2,22 +2,27 @@
 // receivables, ledger entries and totals) on the demo data, first as shipped and then with
 // 10^6 earlier records in each numbered table, and prints the time per transfer.
 // A benchmark, not a test: it prints figures and checks only that the records landed.
+// bench-postagem [TRANSFERS] [--banco URI]: with a server's URI the demo data tree is made
+// there (DIR/banco.conf). Each figure is taken twice: record by record as the writers post
+// outside a unit of work, and with each transfer one unit of work.
 
 #include "Dados.h"
+#include "db/Armazem.h"
 #include "notera/core/Execucao.h"
 #include "notera/form/TextosTransferencia.h"
 #include "notera/posting/Registros.h"
 
 #include <QGuiApplication>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -120,6 +125,37 @@ void enche(const std::string& arquivo, const char* sql) {
     sqlite3_close(c);
 }
 
+// The same on the server, in the companies' schemas.
+void cresceNoServidor(const std::string& uri, int n) {
+    PGconn* c = PQconnectdb(uri.c_str());
+    if (PQstatus(c) != CONNECTION_OK) {
+        std::fprintf(stderr, "%s", PQerrorMessage(c));
+        PQfinish(c);
+        return;
+    }
+    const std::string serie = " FROM generate_series(1000, " + std::to_string(1000 + n) + ") i";
+    for (const char* esquema : {"tabelas_001", "tabelas_002"}) {
+        const std::string e = esquema;
+        for (const std::string& sql :
+             {"INSERT INTO " + e + ".tblct (num_lct, dat_lct, val_lct) SELECT i, '2025-01-02', 1" +
+                  serie,
+              "INSERT INTO " + e +
+                  ".tblanrec (num_lan, dat_lan, val_lan) SELECT i, '2025-01-02', 1" + serie,
+              "INSERT INTO " + e +
+                  ".tblanpag (num_lan, dat_lan, val_lan) SELECT i, '2025-01-02', 1" + serie,
+              "INSERT INTO " + e +
+                  ".tbchqpag (lan_chq, ven_chq, val_chq) SELECT i, '2025-01-02', 1" + serie,
+              "ANALYZE " + e + ".tblct", "ANALYZE " + e + ".tblanrec", "ANALYZE " + e + ".tblanpag",
+              "ANALYZE " + e + ".tbchqpag"}) {
+            PGresult* r = PQexec(c, sql.c_str());
+            if (PQresultStatus(r) != PGRES_COMMAND_OK)
+                std::fprintf(stderr, "%s", PQresultErrorMessage(r));
+            PQclear(r);
+        }
+    }
+    PQfinish(c);
+}
+
 void cresce(const std::string& dados, int n) {
     const std::string serie =
         "WITH RECURSIVE n(i) AS (SELECT 1000 UNION ALL SELECT i+1 FROM n WHERE i < " +
@@ -145,13 +181,15 @@ void cresce(const std::string& dados, int n) {
     }
 }
 
-double posta(const std::string& dados, int vezes) {
+double posta(const std::string& dados, int vezes, bool emUnidade) {
     Execucao ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<SemTela>());
     ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
     abre(ex, dados);
     const auto inicio = std::chrono::steady_clock::now();
     for (int i = 0; i < vezes; ++i) {
         const DadosTransferencia d = transferencia();
+        std::optional<db::UnidadeDeTrabalho> unidade;
+        if (emUnidade) unidade.emplace(u8(ex.DirTabelas));
         std::int32_t numeroAL = 0;
         const auto operacao = NumeraAL(ex, d, numeroAL);
         if (numeroAL <= 0 || !GravaPagar(ex, d, operacao, numeroAL) ||
@@ -159,6 +197,7 @@ double posta(const std::string& dados, int vezes) {
             std::fprintf(stderr, "a transfer was not posted\n");
             return -1;
         }
+        if (unidade) unidade->confirma();
     }
     const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - inicio;
     return ms.count() / vezes;
@@ -167,35 +206,57 @@ double posta(const std::string& dados, int vezes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* uso = "uso: bench-postagem [VEZES]\n"
+    const char* uso = "uso: bench-postagem [VEZES] [--banco URI]\n"
                       "  posts VEZES transfers (default 50) on the demo data, then again with\n"
-                      "  10^6 earlier rows in each numbered table, and prints the time of each\n";
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(uso, stdout);
-        return 0;
-    }
+                      "  10^6 earlier rows in each numbered table, and prints the time of each;\n"
+                      "  with --banco the data tree is on that PostgreSQL server\n";
     int vezes = 50;
-    if (argc > 1) {
-        const char* fim = argv[1] + std::strlen(argv[1]);
-        auto [p, ec] = std::from_chars(argv[1], fim, vezes);
-        if (argc > 2 || ec != std::errc() || p != fim || vezes < 1) {
+    bool temVezes = false;
+    std::string uri;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(uso, stdout);
+            return 0;
+        }
+        if (a == "--banco" && i + 1 < argc) {
+            uri = argv[++i];
+            continue;
+        }
+        auto [p, ec] = std::from_chars(a.data(), a.data() + a.size(), vezes);
+        if (temVezes || ec != std::errc() || p != a.data() + a.size() || vezes < 1) {
             std::fputs(uso, stderr);
             return 2;
         }
+        temVezes = true;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // the demo data draws its logos
     const auto base = std::filesystem::temp_directory_path() / "bench-postagem";
     std::filesystem::remove_all(base);
     const std::string dados = (base / "dados").string();
-    ::dados::demo(dados);
+    try {
+        ::dados::demo(dados, uri);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench-postagem: %s\n", e.what());
+        return 1;
+    }
 
-    std::printf(
-        "%d transfers of 2 cheques each (2 payables, 2 receivables, 2 cheques, ledger entries):\n",
-        vezes);
-    std::printf("  demo data as shipped      %8.2f ms per transfer\n", posta(dados, vezes));
-    cresce(dados, 1000000);
-    std::printf("  10^6 rows in each table   %8.2f ms per transfer\n", posta(dados, vezes));
+    std::printf("%d transfers of 2 cheques each (2 payables, 2 receivables, 2 cheques, ledger "
+                "entries), %s:\n",
+                vezes, uri.empty() ? "SQLite" : "PostgreSQL");
+    std::printf("  demo data, record by record      %8.2f ms per transfer\n",
+                posta(dados, vezes, false));
+    std::printf("  demo data, one unit of work      %8.2f ms per transfer\n",
+                posta(dados, vezes, true));
+    if (uri.empty())
+        cresce(dados, 1000000);
+    else
+        cresceNoServidor(uri, 1000000);
+    std::printf("  10^6 rows, record by record      %8.2f ms per transfer\n",
+                posta(dados, vezes, false));
+    std::printf("  10^6 rows, one unit of work      %8.2f ms per transfer\n",
+                posta(dados, vezes, true));
     std::filesystem::remove_all(base);
     return 0;
 }

@@ -1,6 +1,7 @@
 // notera-dados: creates data directories for the transfer library.
-//   notera-dados criar DIR CODE...   empty tables for the register and each company
-//   notera-dados demo DIR            a demo data directory with three companies
+//   notera-dados criar DIR CODE... [--banco URI]  empty tables for the register and each company
+//   notera-dados demo DIR [--banco URI]           a demo data directory with three companies
+//   notera-dados copiar ORIGEM DESTINO [--substituir]  every table of a data tree into another
 //   notera-dados verificar DIR       lists the inconsistencies of the books, read only
 //   notera-dados importar|exportar SOURCE DEST [--substituir]   Paradox tables in and out
 
@@ -40,8 +41,9 @@ int verificar(const std::string& dir) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    const char* uso = "uso: notera-dados criar DIR [CODIGO...]\n"
-                      "     notera-dados demo DIR\n"
+    const char* uso = "uso: notera-dados criar DIR [CODIGO...] [--banco URI]\n"
+                      "     notera-dados demo DIR [--banco URI]\n"
+                      "     notera-dados copiar ORIGEM DESTINO [--substituir]\n"
                       "     notera-dados verificar DIR\n"
                       "     notera-dados importar|exportar ORIGEM DESTINO [--substituir]\n";
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
@@ -50,16 +52,38 @@ int main(int argc, char** argv) {
     }
     if (!args.empty() && (args[0] == "importar" || args[0] == "exportar"))
         return paradox::comando(args);
+    // --banco URI: the tables go to that PostgreSQL server (DIR/banco.conf names it).
+    std::string banco;
+    bool substituir = false, opcaoRuim = false;
+    for (std::size_t i = 0; i < args.size();) {
+        if (args[i] == "--banco" && i + 1 < args.size() && banco.empty()) {
+            banco = args[i + 1];
+            args.erase(args.begin() + static_cast<long>(i),
+                       args.begin() + static_cast<long>(i) + 2);
+        } else if (args[i] == "--substituir") {
+            substituir = true;
+            args.erase(args.begin() + static_cast<long>(i));
+        } else {
+            opcaoRuim = opcaoRuim || args[i].rfind("--", 0) == 0;
+            ++i;
+        }
+    }
     try {
-        if (args.size() >= 2 && args[0] == "criar") {
-            dados::criar(args[1], {args.begin() + 2, args.end()});
+        if (opcaoRuim) {
+        } else if (args.size() >= 2 && args[0] == "criar" && !substituir) {
+            dados::criar(args[1], {args.begin() + 2, args.end()}, banco);
             return 0;
-        }
-        if (args.size() == 2 && args[0] == "demo") {
-            dados::demo(args[1]);
+        } else if (args.size() == 2 && args[0] == "demo" && !substituir) {
+            dados::demo(args[1], banco);
             return 0;
+        } else if (args.size() == 3 && args[0] == "copiar" && banco.empty()) {
+            auto c = dados::copiar(args[1], args[2], substituir);
+            std::printf("%d diretórios, %d tabelas, %lld registros copiados\n", c.diretorios,
+                        c.tabelas, c.linhas);
+            return 0;
+        } else if (args.size() == 2 && args[0] == "verificar" && banco.empty() && !substituir) {
+            return verificar(args[1]);
         }
-        if (args.size() == 2 && args[0] == "verificar") return verificar(args[1]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "notera-dados: %s\n", e.what());
         return 1;

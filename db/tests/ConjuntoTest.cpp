@@ -1,3 +1,4 @@
+#include "Arvore.h"
 #include "TempDir.h"
 
 #include "db/Conjunto.h"
@@ -15,42 +16,25 @@ using db::Valor;
 
 namespace {
 
-// A company directory with every company table; TbCli holds a few clients.
-class Store : public ::testing::Test {
+// A company directory with every company table; TbCli holds a few clients. Every case runs
+// on both stores.
+class Store : public ::testing::TestWithParam<Motor> {
 protected:
     void SetUp() override {
-        db::criaArquivo(dir.str(), db::Nivel::Empresa);
+        arvore = std::make_unique<Arvore>(GetParam());
         sqlExec("INSERT INTO TbCli VALUES (3, 'BETA', '1.1', 2), (1, 'ALFA', NULL, NULL),"
                 "(2, 'ALFAIATARIA', '1.2', 0), (4, 'alfa minúscula', '', 1), (5, NULL, NULL, 0)");
     }
 
+    bool sqlite() const { return GetParam() == Motor::Sqlite; }
+    std::string dir() const { return arvore->empresa(1); }
+
     // Independent connection: what other processes see.
-    void sqlExec(const std::string& texto) {
-        sqlite3* c = nullptr;
-        ASSERT_EQ(sqlite3_open(db::caminhoArquivo(dir.str()).c_str(), &c), SQLITE_OK);
-        char* erro = nullptr;
-        int rc = sqlite3_exec(c, texto.c_str(), nullptr, nullptr, &erro);
-        std::string msg = erro ? erro : "";
-        sqlite3_free(erro);
-        sqlite3_close(c);
-        ASSERT_EQ(rc, SQLITE_OK) << msg;
-    }
-    std::string sqlValor(const std::string& texto) {
-        sqlite3* c = nullptr;
-        sqlite3_open(db::caminhoArquivo(dir.str()).c_str(), &c);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(c, texto.c_str(), -1, &s, nullptr);
-        std::string r = "<none>";
-        if (sqlite3_step(s) == SQLITE_ROW)
-            r = sqlite3_column_text(s, 0) ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0))
-                                          : "<null>";
-        sqlite3_finalize(s);
-        sqlite3_close(c);
-        return r;
-    }
+    void sqlExec(const std::string& texto) { ASSERT_NO_THROW(arvore->executa(dir(), texto)); }
+    std::string sqlValor(const std::string& texto) { return arvore->valor(dir(), texto); }
 
     db::Consulta clientes() {
-        db::Consulta q(dir.str(), {"Select cod_cli, nom_cli, ccn_cli, hpn_cli", "From TbCli"});
+        db::Consulta q(dir(), {"Select cod_cli, nom_cli, ccn_cli, hpn_cli", "From TbCli"});
         q.abre();
         return q;
     }
@@ -62,23 +46,24 @@ protected:
         return r;
     }
 
-    TempDir dir;
+    std::unique_ptr<Arvore> arvore;
 };
 
-TEST(Abertura, FalhasTrazemTextoDoSqliteENaoCriamNada) {
-    TempDir raiz;
-    fs::create_directories(raiz.caminho() / "vazio");
-    fs::create_directories(raiz.caminho() / "emp");
-    db::criaArquivo((raiz.caminho() / "emp").string(), db::Nivel::Empresa);
+TEST_P(Store, FalhasTrazemTextoDoMotorENaoCriamNada) {
+    fs::path raiz = arvore->dados();
+    fs::create_directories(raiz / "vazio");
+    const bool s = sqlite();
     struct Caso {
         std::string diretorio;
         std::string tabela; // empty: a query on TBPERLOTX
         std::string texto;
     } casos[] = {
-        {(raiz.caminho() / "falta").string(), "TbCli", "unable to open database file"},
-        {(raiz.caminho() / "vazio").string(), "TbCli", "unable to open database file"},
-        {(raiz.caminho() / "emp").string(), "TbEmp", "no such table: TbEmp"},
-        {(raiz.caminho() / "emp").string(), "", "no such table: TBPERLOTX"},
+        {(raiz / "falta").string(), "TbCli",
+         s ? "unable to open database file" : "schema \"falta\" does not exist"},
+        {(raiz / "vazio").string(), "TbCli",
+         s ? "unable to open database file" : "schema \"vazio\" does not exist"},
+        {dir(), "TbEmp", s ? "no such table: TbEmp" : "relation \"tbemp\" does not exist"},
+        {dir(), "", s ? "no such table: TBPERLOTX" : "relation \"tbperlotx\" does not exist"},
     };
     for (auto& c : casos) {
         db::Tabela t(c.diretorio, c.tabela);
@@ -93,26 +78,26 @@ TEST(Abertura, FalhasTrazemTextoDoSqliteENaoCriamNada) {
         }
         EXPECT_FALSE(alvo.aberto());
     }
-    EXPECT_FALSE(fs::exists(raiz.caminho() / "falta"));
-    EXPECT_TRUE(fs::is_empty(raiz.caminho() / "vazio"));
-    db::Tabela t((raiz.caminho() / "emp").string(), "TbCli");
+    EXPECT_FALSE(fs::exists(raiz / "falta"));
+    EXPECT_TRUE(fs::is_empty(raiz / "vazio"));
+    db::Tabela t(dir(), "TbCli");
     t.abre();
     EXPECT_THROW(t.campo("nao_existe"), db::Erro);
 }
 
-TEST_F(Store, NomesSemCaixaESufixoDb) {
+TEST_P(Store, NomesSemCaixaESufixoDb) {
     for (const char* nome : {"TbCli", "tbcli", "TBCLI.DB", "TbCli.db"}) {
-        db::Tabela t(dir.str() + "/", nome);
+        db::Tabela t(dir() + "/", nome);
         ASSERT_NO_THROW(t.abre()) << nome;
         EXPECT_EQ(t.conta(), 5);
         ASSERT_TRUE(t.localiza("COD_CLI", 2));
         EXPECT_EQ(t.campo("Nom_Cli").comoTexto(), "ALFAIATARIA");
     }
-    db::Consulta q(dir.str(), {"select COD_CLI from \"tbcli.DB\""});
+    db::Consulta q(dir(), {"select COD_CLI from \"tbcli.DB\""});
     EXPECT_NO_THROW(q.abre());
 }
 
-TEST_F(Store, LocalizaExatoEPorPrefixo) {
+TEST_P(Store, LocalizaExatoEPorPrefixo) {
     auto q = clientes();
     struct Caso {
         const char* campo;
@@ -144,7 +129,7 @@ TEST_F(Store, LocalizaExatoEPorPrefixo) {
     EXPECT_FALSE(q.localiza({{"hpn_cli", 2}, {"nom_cli", "ALFA"}}, Busca::Exata));
 }
 
-TEST_F(Store, OrdemNavegacaoEJanelas) {
+TEST_P(Store, OrdemNavegacaoEJanelas) {
     auto q = clientes();
     // Natural order of a query: its first column.
     EXPECT_EQ(codigos(q.leApos(std::nullopt, 10)), (std::vector<std::int64_t>{1, 2, 3, 4, 5}));
@@ -183,7 +168,7 @@ TEST_F(Store, OrdemNavegacaoEJanelas) {
     EXPECT_THROW(q.ordena("nao_existe"), db::Erro);
 
     // The next number: last in the order of the key.
-    db::Tabela t(dir.str(), "TbCli");
+    db::Tabela t(dir(), "TbCli");
     t.abre();
     t.ordena("cod_cli");
     t.releia();
@@ -191,8 +176,8 @@ TEST_F(Store, OrdemNavegacaoEJanelas) {
     EXPECT_EQ(t.campo("cod_cli").comoInteiro() + 1, 6);
 }
 
-TEST_F(Store, TabelaVaziaELeituraDeNulos) {
-    db::Tabela t(dir.str(), "TbLanPag");
+TEST_P(Store, TabelaVaziaELeituraDeNulos) {
+    db::Tabela t(dir(), "TbLanPag");
     t.abre();
     EXPECT_TRUE(t.vazio());
     EXPECT_TRUE(t.inicio() && t.fim());
@@ -210,8 +195,8 @@ TEST_F(Store, TabelaVaziaELeituraDeNulos) {
     }
 }
 
-TEST_F(Store, GravacaoVisivelAOutraConexaoETiposGuardados) {
-    db::Tabela t(dir.str(), "TbLanPag");
+TEST_P(Store, GravacaoVisivelAOutraConexaoETiposGuardados) {
+    db::Tabela t(dir(), "TbLanPag");
     t.abre();
     double dia = base::Data{2004, 1, 15}.emDiasDelphi();
     t.acrescenta();
@@ -222,9 +207,14 @@ TEST_F(Store, GravacaoVisivelAOutraConexaoETiposGuardados) {
     t.define("his_lan", "TRANSFERÊNCIA");
     t.grava();
     EXPECT_EQ(t.estado(), db::Estado::Navegando);
-    EXPECT_EQ(sqlValor("SELECT dat_lan || '|' || ven_lan || '|' || typeof(val_lan) || '|' || "
-                       "his_lan FROM TbLanPag"),
-              "2004-01-15|2004-01-15 18:00:00|real|TRANSFERÊNCIA");
+    if (sqlite())
+        EXPECT_EQ(sqlValor("SELECT dat_lan || '|' || ven_lan || '|' || typeof(val_lan) || '|' || "
+                           "his_lan FROM TbLanPag"),
+                  "2004-01-15|2004-01-15 18:00:00|real|TRANSFERÊNCIA");
+    else
+        EXPECT_EQ(sqlValor("SELECT dat_lan || '|' || ven_lan || '|' || val_lan || '|' || "
+                           "pg_typeof(val_lan) || '|' || his_lan FROM TbLanPag"),
+                  "2004-01-15 00:00:00|2004-01-15 18:00:00|1234.5679|numeric|TRANSFERÊNCIA");
     EXPECT_EQ(t.campo("val_lan").comoDinheiro().dezMilesimos(), 12345679);
     EXPECT_EQ(t.campo("dat_lan").comoDataHora(), dia);
     EXPECT_DOUBLE_EQ(t.campo("ven_lan").comoDataHora(), dia + 0.75);
@@ -261,8 +251,8 @@ TEST_F(Store, GravacaoVisivelAOutraConexaoETiposGuardados) {
     t.salvaEmDisco();
 }
 
-TEST_F(Store, ChaveRepetidaDaErroNuncaDuplica) {
-    db::Tabela a(dir.str(), "TbLanPag"), b(dir.str(), "TbLanPag");
+TEST_P(Store, ChaveRepetidaDaErroNuncaDuplica) {
+    db::Tabela a(dir(), "TbLanPag"), b(dir(), "TbLanPag");
     a.abre();
     b.abre();
     for (auto* t : {&a, &b}) {
@@ -280,14 +270,17 @@ TEST_F(Store, ChaveRepetidaDaErroNuncaDuplica) {
         b.grava();
         ADD_FAILURE() << "duplicate posted";
     } catch (const db::Erro& e) {
-        EXPECT_NE(std::string(e.what()).find("UNIQUE constraint failed"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find(sqlite() ? "UNIQUE constraint failed"
+                                                      : "duplicate key value violates unique"),
+                  std::string::npos)
+            << e.what();
     }
     EXPECT_EQ(b.estado(), db::Estado::Inserindo);
     b.cancela();
     EXPECT_EQ(sqlValor("SELECT count(*) FROM TbLanPag"), "1");
 }
 
-TEST_F(Store, ConsultaDePeriodos) {
+TEST_P(Store, ConsultaDePeriodos) {
     sqlExec("INSERT INTO TBPERLOT VALUES ('2003-11-01', '2003-11-30', 6),"
             "('2003-12-01', '2004-01-31', 7), ('2004-02-01', '2004-02-29', 12)");
     struct Caso {
@@ -302,7 +295,7 @@ TEST_F(Store, ConsultaDePeriodos) {
     };
     for (auto& c : casos) {
         db::Consulta q;
-        q.defineDiretorio(dir.str());
+        q.defineDiretorio(dir());
         q.defineSql({"SELECT FIM_PER, LOT_PER, EXTRACT(YEAR FROM FIM_PER) ANO", "FROM TBPERLOT",
                      "WHERE (INI_PER <= :DATA_LAN) AND", "      (FIM_PER >= :DATA_LAN) "});
         q.defineParametro("DATA_LAN", Valor::dataHora(c.data.emDiasDelphi()));
@@ -312,12 +305,12 @@ TEST_F(Store, ConsultaDePeriodos) {
         EXPECT_EQ(q.campo("LOT_PER").comoInteiro(), c.lote);
         EXPECT_EQ(q.campo("ano").comoTexto(), c.ano);
     }
-    db::Consulta semParametro(dir.str(), {"SELECT * FROM TBPERLOT WHERE INI_PER <= :X"});
+    db::Consulta semParametro(dir(), {"SELECT * FROM TBPERLOT WHERE INI_PER <= :X"});
     EXPECT_THROW(semParametro.abre(), db::Erro);
 }
 
-TEST_F(Store, ConsultaComplexaEhMaterializada) {
-    db::Consulta q(dir.str(), {"SELECT hpn_cli, count(*) N FROM TbCli GROUP BY hpn_cli"});
+TEST_P(Store, ConsultaComplexaEhMaterializada) {
+    db::Consulta q(dir(), {"SELECT hpn_cli, count(*) N FROM TbCli GROUP BY hpn_cli"});
     q.abre();
     EXPECT_EQ(q.conta(), 4); // NULL, 0, 1, 2
     ASSERT_TRUE(q.localiza("hpn_cli", 0));
@@ -328,11 +321,11 @@ TEST_F(Store, ConsultaComplexaEhMaterializada) {
     EXPECT_EQ(q.campo("N").comoInteiro(), 3);
 }
 
-TEST_F(Store, CampoCalculadoEConsultaAtualizavel) {
+TEST_P(Store, CampoCalculadoEConsultaAtualizavel) {
     sqlExec("INSERT INTO TbPla VALUES ('1.1.01.001', 123, 'CAIXA', ''), ('1.0.00.000', 0, 'ATIVO', "
             "'')");
     db::Consulta q;
-    q.defineDiretorio(dir.str());
+    q.defineDiretorio(dir());
     q.defineSql({"Select cde_pla, cdr_pla, nom_pla, plag_pla", "From TbPla"});
     int chamadas = 0;
     q.adicionaCalculado(
@@ -360,17 +353,16 @@ TEST_F(Store, CampoCalculadoEConsultaAtualizavel) {
     EXPECT_EQ(sqlValor("SELECT nom_pla FROM TbPla WHERE cdr_pla = 123"), "CAIXA GERAL");
 }
 
-} // namespace
-
-TEST_F(Store, SomenteLeituraLeENaoMudaNada) {
-    // A file still in its creator's journal mode: a reader must not switch it to WAL.
-    sqlExec("PRAGMA journal_mode=DELETE");
+TEST_P(Store, SomenteLeituraLeENaoMudaNada) {
+    // A file still in its creator's journal mode: a reader must not switch it.
+    if (sqlite()) sqlExec("PRAGMA journal_mode=DELETE");
     const auto bytes = [&] {
-        std::ifstream f(db::caminhoArquivo(dir.str()), std::ios::binary);
+        if (!sqlite()) return std::string();
+        std::ifstream f(db::caminhoArquivo(dir()), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(f), {});
     };
     const std::string antes = bytes();
-    db::Tabela t(dir.str(), "TbCli");
+    db::Tabela t(dir(), "TbCli");
     t.defineSomenteLeitura(true);
     t.abre();
     EXPECT_EQ(t.conta(), 5);
@@ -380,5 +372,10 @@ TEST_F(Store, SomenteLeituraLeENaoMudaNada) {
     EXPECT_THROW(t.edita(), db::Erro);
     t.fecha();
     EXPECT_EQ(bytes(), antes);
-    EXPECT_EQ(sqlValor("PRAGMA journal_mode"), "delete");
+    if (sqlite()) EXPECT_EQ(sqlValor("PRAGMA journal_mode"), "delete");
 }
+
+INSTANTIATE_TEST_SUITE_P(Armazens, Store, ::testing::Values(Motor::Sqlite, Motor::Postgres),
+                         [](const auto& info) { return nomeDoMotor(info.param); });
+
+} // namespace
