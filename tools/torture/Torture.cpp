@@ -46,8 +46,9 @@ using Relogio = std::chrono::steady_clock;
 constexpr int EsperaReservaMs = 3000; // the host's reservation wait
 
 const char* const Uso =
-    "usage: notera-torture matar [KILLS] [SEED] [--janela MS]\n"
+    "usage: notera-torture matar [KILLS] [SEED] [--janela MS] [--servidor 1]\n"
     "       notera-torture estacoes [ROUNDS] [PROCESSES] [SEED] [--transferencias N]\n"
+    "                               [--servidor 1]\n"
     "       notera-torture falhas [--limite N]\n"
     "       notera-torture disco [--passo KB] [--ate KB]\n"
     "  matar     a child posts transfers in a loop and is killed (SIGKILL) at random moments\n"
@@ -61,6 +62,7 @@ const char* const Uso =
     "  disco     the data on a small tmpfs (needs mount) filled to within K KiB of full,\n"
     "            for K from 0 to --ate (default 256) by --passo (default 8); one posting on\n"
     "            each, then the space freed and another posting.\n"
+    "--servidor 1: the data on a throw-away PostgreSQL server (scripts/pg-teste.sh).\n"
     "Runs on demo data in a temporary directory (TMPDIR). Exit 0: nothing found; 1: findings;\n"
     "2: the trial could not run.\n";
 
@@ -359,6 +361,53 @@ Bancada prepara(const std::string& nome) {
     return b;
 }
 
+// A throw-away PostgreSQL server of the project's test script, stopped when done.
+struct Servidor {
+    explicit Servidor(const fs::path& d) : dir(d) {
+        const std::string cmd =
+            std::string("bash '") + NOTERA_PG_TESTE + "' start '" + dir.string() + "' 2>&1";
+        FILE* f = ::popen(cmd.c_str(), "r");
+        char b[512];
+        while (f && std::fgets(b, sizeof b, f))
+            erro += b;
+        const int st = f ? ::pclose(f) : -1;
+        std::ifstream u(dir / "uri");
+        if (st == 0 && std::getline(u, uri)) erro.clear();
+    }
+    ~Servidor() {
+        const std::string cmd = std::string("bash '") + NOTERA_PG_TESTE + "' stop '" +
+                                dir.string() + "' >/dev/null 2>&1";
+        if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "the test server did not stop\n");
+    }
+    Servidor(const Servidor&) = delete;
+    Servidor& operator=(const Servidor&) = delete;
+    fs::path dir;
+    std::string uri, erro;
+};
+
+// The books of |dados|; a tree on a server is read through a copy into SQLite (which also
+// proves the server answers again after the kill).
+torture::Retrato livros(const fs::path& dados, const fs::path& copia) {
+    if (!fs::exists(dados / "banco.conf")) return torture::le(dados.string());
+    fs::remove_all(copia);
+    try {
+        ::dados::copiar(dados.string(), copia.string(), false);
+    } catch (const std::exception& e) {
+        torture::Retrato r;
+        r.problemas.push_back(std::string("the server's books cannot be read: ") + e.what());
+        return r;
+    }
+    return torture::le(copia.string());
+}
+
+// The trial's data: the demo in SQLite, or on the test server when |uri| is given.
+void dadosDoEnsaio(const Bancada& b, const fs::path& dados, const std::string& uri) {
+    if (uri.empty())
+        copia(b.demo, dados);
+    else
+        ::dados::demo(dados.string(), uri);
+}
+
 struct Placar {
     long checados = 0, meiosMax = 0, comMeios = 0, perdidos = 0, duplicados = 0, naoConfirmados = 0,
          verificarAchou = 0, rodadasComAchados = 0;
@@ -406,6 +455,7 @@ long opcao(std::vector<std::string>& a, const std::string& nome, long padrao) {
 }
 
 int matar(std::vector<std::string> a) {
+    const bool noServidor = opcao(a, "--servidor", 0) != 0;
     long janela = opcao(a, "--janela", 0);
     const long mortes = argumento(a, 0, 100);
     const unsigned semente = static_cast<unsigned>(argumento(a, 1, 1));
@@ -413,8 +463,18 @@ int matar(std::vector<std::string> a) {
     if (!b.pronta) return 2;
     // Kills fall anywhere in the first few postings of each child.
     if (janela <= 0) janela = std::max(50L, static_cast<long>(4 * b.msPorTransferencia));
+    std::unique_ptr<Servidor> servidor;
+    if (noServidor) {
+        servidor = std::make_unique<Servidor>(fs::temp_directory_path() /
+                                              ("notera-torture-pg-" + std::to_string(::getpid())));
+        if (servidor->uri.empty()) {
+            std::printf("matar: the test server did not start: %s\n", servidor->erro.c_str());
+            return 2;
+        }
+    }
     const fs::path dados = b.raiz / "dados";
-    copia(b.demo, dados);
+    const fs::path leitura = b.raiz / "leitura";
+    dadosDoEnsaio(b, dados, servidor ? servidor->uri : std::string());
     std::mt19937 rng(semente);
     std::uniform_int_distribution<long> atraso(0, janela * 1000);
     std::set<std::int64_t> reportados;
@@ -449,18 +509,19 @@ int matar(std::vector<std::string> a) {
                             static_cast<long long>(al), l.c_str());
             }
         }
-        const auto r = torture::avalia(b.modelo, torture::le(dados.string()), reportados, false);
+        const auto r = torture::avalia(b.modelo, livros(dados, leitura), reportados, false);
         placar.checados += static_cast<long>(reportados.size());
         placar.soma(r, "after kill " + std::to_string(k));
         placar.confere(dados.string(), "after kill " + std::to_string(k));
     }
-    const auto fim = torture::avalia(b.modelo, torture::le(dados.string()), reportados, false);
+    const auto fim = torture::avalia(b.modelo, livros(dados, leitura), reportados, false);
     std::printf(
-        "matar: %ld kills (seed %u, window %ld ms), %zu transfers acknowledged, %lld whole "
+        "matar%s: %ld kills (seed %u, window %ld ms), %zu transfers acknowledged, %lld whole "
         "in the books, %lld half there, %ld lost, %ld duplicates, %ld failed postings, "
         "%s; acknowledged transfers checked %ld times\n",
-        mortes, semente, janela, reportados.size(), static_cast<long long>(fim.inteiros),
-        static_cast<long long>(fim.meios), placar.perdidos, placar.duplicados, falhas,
+        servidor ? " (server)" : "", mortes, semente, janela, reportados.size(),
+        static_cast<long long>(fim.inteiros), static_cast<long long>(fim.meios), placar.perdidos,
+        placar.duplicados, falhas,
 #ifdef NOTERA_DADOS_VERIFICAR
         (std::to_string(placar.verificarAchou) + " runs of verificar with findings").c_str(),
 #else
@@ -477,14 +538,25 @@ int matar(std::vector<std::string> a) {
 }
 
 int estacoes(std::vector<std::string> a) {
+    const bool noServidor = opcao(a, "--servidor", 0) != 0;
     const long transferencias = opcao(a, "--transferencias", 3);
     const long rodadas = argumento(a, 0, 10);
     const long processos = argumento(a, 1, 4);
     (void)argumento(a, 2, 1); // the order of the processes is the scheduler's
     Bancada b = prepara("estacoes");
     if (!b.pronta) return 2;
+    std::unique_ptr<Servidor> servidor;
+    if (noServidor) {
+        servidor = std::make_unique<Servidor>(fs::temp_directory_path() /
+                                              ("notera-torture-pg-" + std::to_string(::getpid())));
+        if (servidor->uri.empty()) {
+            std::printf("estacoes: the test server did not start: %s\n", servidor->erro.c_str());
+            return 2;
+        }
+    }
     const fs::path dados = b.raiz / "dados";
-    copia(b.demo, dados);
+    const fs::path leitura = b.raiz / "leitura";
+    dadosDoEnsaio(b, dados, servidor ? servidor->uri : std::string());
     std::set<std::int64_t> reportados;
     Placar placar;
     long postagens = 0, recusas = 0, mudas = 0, lentas = 0, travadas = 0, caidas = 0;
@@ -547,21 +619,21 @@ int estacoes(std::vector<std::string> a) {
                 }
             }
         }
-        const auto res = torture::avalia(b.modelo, torture::le(dados.string()), reportados, true);
+        const auto res = torture::avalia(b.modelo, livros(dados, leitura), reportados, true);
         placar.checados += static_cast<long>(reportados.size());
         placar.soma(res, "after round " + std::to_string(r));
         placar.confere(dados.string(), "after round " + std::to_string(r));
     }
-    const auto fim = torture::avalia(b.modelo, torture::le(dados.string()), reportados, true);
+    const auto fim = torture::avalia(b.modelo, livros(dados, leitura), reportados, true);
     std::printf(
-        "estacoes: %ld rounds x %ld processes x %ld transfers: %ld postings, %zu "
+        "estacoes%s: %ld rounds x %ld processes x %ld transfers: %ld postings, %zu "
         "acknowledged, %lld whole in the books, %lld half there, %ld lost, %ld "
         "duplicates, %ld refused (%ld without a word), %ld stored but reported failed, "
         "longest posting %.0f ms (%ld beyond %.0f ms), %ld processes hung, %ld ended abnormally\n",
-        rodadas, processos, transferencias, postagens, reportados.size(),
-        static_cast<long long>(fim.inteiros), static_cast<long long>(fim.meios), placar.perdidos,
-        placar.duplicados, recusas, mudas, placar.naoConfirmados, maiorMs, lentas, limiteMs,
-        travadas, caidas);
+        servidor ? " (server)" : "", rodadas, processos, transferencias, postagens,
+        reportados.size(), static_cast<long long>(fim.inteiros), static_cast<long long>(fim.meios),
+        placar.perdidos, placar.duplicados, recusas, mudas, placar.naoConfirmados, maiorMs, lentas,
+        limiteMs, travadas, caidas);
     const bool limpo = placar.rodadasComAchados == 0 && mudas == 0 && lentas == 0 &&
                        travadas == 0 && caidas == 0 &&
                        postagens == rodadas * processos * transferencias;
