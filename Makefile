@@ -6,7 +6,7 @@ FUZZ_S     ?= 30
 BUILD_WINDOWS ?= build-windows
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan windows demo test test-asan bench fuzz format clean
+.PHONY: all deps build build-asan windows demo test test-asan bench fuzz torture format clean
 
 all: build
 
@@ -39,6 +39,19 @@ test: build
 
 test-asan: build-asan
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j$(JOBS)
+
+# The fault harness's full runs (not part of make test): kills, workstations, I/O errors.
+TORTURE_KILLS ?= 200
+TORTURE_SEED  ?= 1
+torture: build
+	@rc=0; \
+	$(BUILD)/bin/notera-torture matar $(TORTURE_KILLS) $(TORTURE_SEED) || rc=1; \
+	$(BUILD)/bin/notera-torture estacoes 20 4 $(TORTURE_SEED) || rc=1; \
+	$(BUILD)/bin/notera-torture matar $(TORTURE_KILLS) $(TORTURE_SEED) --servidor 1 || rc=1; \
+	$(BUILD)/bin/notera-torture estacoes 20 4 $(TORTURE_SEED) --servidor 1 || rc=1; \
+	$(BUILD)/bin/notera-torture falhas || rc=1; \
+	$(BUILD)/bin/notera-torture disco || rc=1; \
+	exit $$rc
 
 # Timings on generated data trees (kept in $(BUILD)/bench-dados, made on the first run).
 bench: build
