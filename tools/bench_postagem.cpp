@@ -7,9 +7,9 @@
 // outside a unit of work, and with each transfer one unit of work.
 
 #include "Dados.h"
+#include "PostagemSemTela.h"
 #include "db/Armazem.h"
 #include "notera/core/Execucao.h"
-#include "notera/form/TextosTransferencia.h"
 #include "notera/posting/Registros.h"
 
 #include <QGuiApplication>
@@ -45,70 +45,6 @@ void NOTERA_CALL libera(const char* const*, int32_t) {}
 
 std::string u8(const QString& s) {
     return s.toStdString();
-}
-
-// Opens what the entry point and the origin switch open: destination 1, origin 2.
-void abre(Execucao& ex, const std::string& dados) {
-    ex.DirTabelas = QString::fromStdString(dados + "/Tabelas");
-    ex.TabDestino.Ambiente.define(ex.DirTabelas, RegistroEmpresa{1, 0, {}});
-    const std::string destino = u8(ex.TabDestino.Ambiente.diretorio());
-    ex.TabPadroes.QTbEmp.defineDiretorio(u8(ex.DirTabelas));
-    ex.TabPadroes.QTbEmp.abre();
-    auto& d = ex.TabDestino;
-    for (db::Conjunto* c :
-         {static_cast<db::Conjunto*>(&d.QTbPla), static_cast<db::Conjunto*>(&d.QTbBan)}) {
-        c->defineDiretorio(destino);
-        c->abre();
-    }
-    for (db::Tabela* t : {&d.TbLanRec, &d.TbLctDes, &d.TbTotDes}) {
-        t->defineDiretorio(destino);
-        t->abre();
-    }
-    auto& o = ex.TabOrigem;
-    const std::string origem = u8(ex.DirTabelas + "/002");
-    for (db::Conjunto* c :
-         {static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbBan),
-          static_cast<db::Conjunto*>(&o.QTbHis)}) {
-        c->defineDiretorio(origem);
-        c->abre();
-    }
-    for (db::Tabela* t : {&o.TbLanPag, &o.TbChqPag, &o.TbLctOri, &o.TbTotOri}) {
-        t->defineDiretorio(origem);
-        t->abre();
-    }
-}
-
-DadosTransferencia transferencia() {
-    TextosTransferencia d;
-    auto& e = d.estado;
-    e.CodEmpresa = 2;
-    e.CodEmpDestino = 1;
-    e.OrigemContabil = true;
-    e.CodFornecedor = 1;
-    e.CodBanco2 = 1;
-    e.CodHistPad2 = 1;
-    e.CodHisPadBan = 4;
-    e.ContaCred2 = QStringLiteral("1.1.01.002");
-    e.ContaDeb2 = QStringLiteral("2.1.01.001");
-    e.CodCliente = 3;
-    e.CodHistPad1 = 3;
-    e.ContaCred1 = QStringLiteral("1.1.03.001");
-    d.Valor = QStringLiteral("1500,00");
-    d.HistVar1 = QStringLiteral("BENCH");
-    // Two cheques of 1.000,00 and 500,00 in a grid of 9 columns.
-    d.Cheques.redimensiona(9, 3);
-    e.GradeAux.redimensiona(9, 3);
-    const char* linhas[2][9] = {{"15/12/2026", "BANCO DO BRASIL", "1", "1000,00", "PAGAMENTO",
-                                 "P - Pré-Datado", "", "", "104"},
-                                {"20/12/2026", "BANCO DO BRASIL", "2", "500,00", "PAGAMENTO",
-                                 "P - Pré-Datado", "", "", "104"}};
-    for (int r = 0; r < 2; ++r) {
-        for (int c = 0; c < 9; ++c)
-            d.Cheques.defineCelula(c, r + 1, QString::fromUtf8(linhas[r][c]));
-        e.GradeAux.defineCelula(1, r + 1, QStringLiteral("1"));
-        e.GradeAux.defineCelula(8, r + 1, QStringLiteral("1.1.01.002"));
-    }
-    return LeTransferencia(d);
 }
 
 // 10^6 earlier records in every numbered table of both companies, in one transaction each.
@@ -184,10 +120,10 @@ void cresce(const std::string& dados, int n) {
 double posta(const std::string& dados, int vezes, bool emUnidade) {
     Execucao ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<SemTela>());
     ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
-    abre(ex, dados);
+    postagem::abreEmpresas(ex, dados);
     const auto inicio = std::chrono::steady_clock::now();
     for (int i = 0; i < vezes; ++i) {
-        const DadosTransferencia d = transferencia();
+        const DadosTransferencia d = postagem::transferencia(QStringLiteral("BENCH"));
         std::optional<db::UnidadeDeTrabalho> unidade;
         if (emUnidade) unidade.emplace(u8(ex.DirTabelas));
         std::int32_t numeroAL = 0;

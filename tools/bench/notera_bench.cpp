@@ -8,11 +8,11 @@
 #include "Descargas.h"
 #include "Medida.h"
 #include "tools/Dados.h"
+#include "tools/PostagemSemTela.h"
 
 #include "db/Conjunto.h"
 #include "db/Esquema.h"
 #include "notera/core/Execucao.h"
-#include "notera/form/TextosTransferencia.h"
 #include "notera/posting/Registros.h"
 
 #include <QGuiApplication>
@@ -171,64 +171,6 @@ std::map<std::string, double> mediraLoja(const std::string& dados, long n, int v
 
 // ---------------------------------------------------------------------------------------
 // Posting, its baseline and its flushes.
-
-void abrePostagem(Execucao& ex, const std::string& dados) {
-    ex.DirTabelas = QString::fromStdString(dados + "/Tabelas");
-    ex.TabDestino.Ambiente.define(ex.DirTabelas, RegistroEmpresa{1, 0, {}});
-    ex.TabPadroes.QTbEmp.defineDiretorio(ex.DirTabelas.toStdString());
-    ex.TabPadroes.QTbEmp.abre();
-    auto& d = ex.TabDestino;
-    const std::string d1 = ex.TabDestino.Ambiente.diretorio().toStdString();
-    for (db::Conjunto* c :
-         {static_cast<db::Conjunto*>(&d.QTbPla), static_cast<db::Conjunto*>(&d.QTbBan),
-          static_cast<db::Conjunto*>(&d.TbLanRec), static_cast<db::Conjunto*>(&d.TbLctDes),
-          static_cast<db::Conjunto*>(&d.TbTotDes)}) {
-        c->defineDiretorio(d1);
-        c->abre();
-    }
-    auto& o = ex.TabOrigem;
-    const std::string d2 = dirEmpresa(dados, 2);
-    for (db::Conjunto* c :
-         {static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbBan),
-          static_cast<db::Conjunto*>(&o.QTbHis), static_cast<db::Conjunto*>(&o.TbLanPag),
-          static_cast<db::Conjunto*>(&o.TbChqPag), static_cast<db::Conjunto*>(&o.TbLctOri),
-          static_cast<db::Conjunto*>(&o.TbTotOri)}) {
-        c->defineDiretorio(d2);
-        c->abre();
-    }
-}
-
-DadosTransferencia transferencia() {
-    TextosTransferencia d;
-    auto& e = d.estado;
-    e.CodEmpresa = 2;
-    e.CodEmpDestino = 1;
-    e.OrigemContabil = true;
-    e.CodFornecedor = 1;
-    e.CodBanco2 = 1;
-    e.CodHistPad2 = 1;
-    e.CodHisPadBan = 4;
-    e.ContaCred2 = QStringLiteral("1.1.01.002");
-    e.ContaDeb2 = QStringLiteral("2.1.01.001");
-    e.CodCliente = 3;
-    e.CodHistPad1 = 3;
-    e.ContaCred1 = QStringLiteral("1.1.03.001");
-    d.Valor = QStringLiteral("1500,00");
-    d.HistVar1 = QStringLiteral("BENCH");
-    d.Cheques.redimensiona(9, 3);
-    e.GradeAux.redimensiona(9, 3);
-    const char* linhas[2][9] = {{"15/12/2026", "BANCO DO BRASIL", "1", "1000,00", "PAGAMENTO",
-                                 "P - Pré-Datado", "", "", "104"},
-                                {"20/12/2026", "BANCO DO BRASIL", "2", "500,00", "PAGAMENTO",
-                                 "P - Pré-Datado", "", "", "104"}};
-    for (int r = 0; r < 2; ++r) {
-        for (int c = 0; c < 9; ++c)
-            d.Cheques.defineCelula(c, r + 1, QString::fromUtf8(linhas[r][c]));
-        e.GradeAux.defineCelula(1, r + 1, QStringLiteral("1"));
-        e.GradeAux.defineCelula(8, r + 1, QStringLiteral("1.1.01.002"));
-    }
-    return LeTransferencia(d);
-}
 
 struct FechaSqlite {
     void operator()(sqlite3* c) const { sqlite3_close_v2(c); }
@@ -437,10 +379,10 @@ Postagem medePostagem(const std::string& dados, int vezes) {
     Postagem p;
     Execucao ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<SemTela>());
     ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
-    abrePostagem(ex, dados);
+    postagem::abreEmpresas(ex, dados);
     Con bruta = conexaoBruta(dados);
     auto posta = [&] {
-        const DadosTransferencia d = transferencia();
+        const DadosTransferencia d = postagem::transferencia(QStringLiteral("BENCH"));
         std::int32_t numeroAL = 0;
         const auto operacao = NumeraAL(ex, d, numeroAL);
         if (numeroAL <= 0 || !GravaPagar(ex, d, operacao, numeroAL) ||

@@ -9,9 +9,9 @@
 #include "Livros.h"
 #include "host/Reservas.h"
 #include "notera/core/Execucao.h"
-#include "notera/form/TextosTransferencia.h"
 #include "notera/posting/Confirma.h"
 #include "tools/Dados.h"
+#include "tools/PostagemSemTela.h"
 
 #include <QGuiApplication>
 
@@ -89,83 +89,13 @@ void NOTERA_CALL libera(const char* const* tabelas, int32_t ultimo) {
     reservasDoProcesso->libera(lista(tabelas, ultimo));
 }
 
-std::string u8(const QString& s) {
-    return s.toStdString();
-}
-
-// What the entry point and the origin switch open: destination 1, origin 2.
-void abre(Execucao& ex, const std::string& dados) {
-    ex.DirTabelas = QString::fromStdString(dados + "/Tabelas");
-    ex.TabDestino.Ambiente.define(ex.DirTabelas, RegistroEmpresa{1, 0, {}});
-    const std::string destino = u8(ex.TabDestino.Ambiente.diretorio());
-    ex.TabPadroes.QTbEmp.defineDiretorio(u8(ex.DirTabelas));
-    ex.TabPadroes.QTbEmp.abre();
-    auto& d = ex.TabDestino;
-    for (db::Conjunto* c :
-         {static_cast<db::Conjunto*>(&d.QTbPla), static_cast<db::Conjunto*>(&d.QTbBan)}) {
-        c->defineDiretorio(destino);
-        c->abre();
-    }
-    for (db::Tabela* t : {&d.TbLanRec, &d.TbLctDes, &d.TbTotDes}) {
-        t->defineDiretorio(destino);
-        t->abre();
-    }
-    auto& o = ex.TabOrigem;
-    const std::string origem = u8(ex.DirTabelas + "/002");
-    for (db::Conjunto* c :
-         {static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbBan),
-          static_cast<db::Conjunto*>(&o.QTbHis)}) {
-        c->defineDiretorio(origem);
-        c->abre();
-    }
-    for (db::Tabela* t : {&o.TbLanPag, &o.TbChqPag, &o.TbLctOri, &o.TbTotOri}) {
-        t->defineDiretorio(origem);
-        t->abre();
-    }
-}
-
-// The same transfer every time (so every one has the same shape), with its own two cheque
-// numbers.
-DadosTransferencia transferencia(std::int32_t cheque) {
-    TextosTransferencia d;
-    auto& e = d.estado;
-    e.CodEmpresa = 2;
-    e.CodEmpDestino = 1;
-    e.OrigemContabil = true;
-    e.CodFornecedor = 1;
-    e.CodBanco2 = 1;
-    e.CodHistPad2 = 1;
-    e.CodHisPadBan = 4;
-    e.ContaCred2 = QStringLiteral("1.1.01.002");
-    e.ContaDeb2 = QStringLiteral("2.1.01.001");
-    e.CodCliente = 3;
-    e.CodHistPad1 = 3;
-    e.ContaCred1 = QStringLiteral("1.1.03.001");
-    d.Valor = QStringLiteral("1500,00");
-    d.HistVar1 = QStringLiteral("TORTURA");
-    d.Cheques.redimensiona(9, 3);
-    e.GradeAux.redimensiona(9, 3);
-    const char* linhas[2][9] = {{"15/12/2026", "BANCO DO BRASIL", "", "1000,00", "PAGAMENTO",
-                                 "P - Pré-Datado", "", "", "104"},
-                                {"20/12/2026", "BANCO DO BRASIL", "", "500,00", "PAGAMENTO",
-                                 "P - Pré-Datado", "", "", "104"}};
-    for (int r = 0; r < 2; ++r) {
-        for (int c = 0; c < 9; ++c)
-            d.Cheques.defineCelula(c, r + 1, QString::fromUtf8(linhas[r][c]));
-        d.Cheques.defineCelula(2, r + 1, QString::number(cheque + r));
-        e.GradeAux.defineCelula(1, r + 1, QStringLiteral("1"));
-        e.GradeAux.defineCelula(8, r + 1, QStringLiteral("1.1.01.002"));
-    }
-    return LeTransferencia(d);
-}
-
 struct Sessao {
     explicit Sessao(const std::string& dados)
         : reservas(dados, EsperaReservaMs),
           ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<Caixas>()) {
         reservasDoProcesso = &reservas;
         ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
-        abre(ex, dados);
+        postagem::abreEmpresas(ex, dados);
     }
     Caixas& caixas() { return static_cast<Caixas&>(*ex.mensagens); }
     Reservas reservas;
@@ -185,7 +115,8 @@ Postagem posta(Sessao& s, std::int32_t cheque) {
     s.caixas().textos.clear();
     const auto inicio = Relogio::now();
     try {
-        const ResultadoPostagem r = PostaTransferencia(s.ex, transferencia(cheque));
+        const ResultadoPostagem r =
+            PostaTransferencia(s.ex, postagem::transferencia(QStringLiteral("TORTURA"), cheque));
         p.al = r.NumeroAL;
         p.ok = r.NumeroAL > 0 && r.Confirmado && r.Concluida;
         if (!r.Mensagem.isEmpty()) s.caixas().textos.push_back(r.Mensagem.toStdString());
