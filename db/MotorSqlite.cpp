@@ -31,9 +31,27 @@ Tipo tipoDeclarado(const char* decl) {
     return Tipo::Outro;
 }
 
+// A unit of work's transaction as the connection sees it. SQLite rolls the whole
+// transaction back by itself on some errors (an I/O error, a full disk); the statements
+// after that would each commit on their own, so they are refused with the first error.
+struct Transacao {
+    bool aberta = false;
+    std::string perdida; // the engine's text of the error that ended it
+
+    void confere(sqlite3* con) const {
+        if (aberta && sqlite3_get_autocommit(con))
+            throw Erro(perdida.empty() ? std::string("a transação foi desfeita pelo motor")
+                                       : perdida);
+    }
+    void falhou(sqlite3* con, const std::string& msg) {
+        if (aberta && sqlite3_get_autocommit(con) && perdida.empty()) perdida = msg;
+    }
+};
+
 class ComandoSqlite : public Comando {
 public:
-    ComandoSqlite(sqlite3* con, sqlite3_stmt* s) : con_(con), s_(s) {
+    ComandoSqlite(sqlite3* con, sqlite3_stmt* s, std::shared_ptr<Transacao> t)
+        : con_(con), s_(s), transacao_(std::move(t)) {
         for (int i = 1; i <= sqlite3_bind_parameter_count(s); ++i) {
             const char* n = sqlite3_bind_parameter_name(s, i);
             nomes_.push_back(n ? n : "?");
@@ -75,11 +93,13 @@ public:
     }
 
     bool passo() override {
+        transacao_->confere(con_);
         int rc = sqlite3_step(s_);
         if (rc == SQLITE_ROW) return true;
         if (rc != SQLITE_DONE) {
             std::string msg = sqlite3_errmsg(con_);
             sqlite3_reset(s_);
+            transacao_->falhou(con_, msg);
             throw Erro(msg);
         }
         alteradas_ = sqlite3_changes64(con_);
@@ -123,6 +143,7 @@ public:
 private:
     sqlite3* con_;
     sqlite3_stmt* s_;
+    std::shared_ptr<Transacao> transacao_;
     std::vector<std::string> nomes_;
     std::vector<int> indices_;
     std::int64_t alteradas_ = 0;
@@ -164,14 +185,16 @@ public:
             throw Erro(sqlite3_errmsg(con_.get()));
         }
         if (!s) throw Erro("comando vazio");
-        return std::make_unique<ComandoSqlite>(con_.get(), s);
+        return std::make_unique<ComandoSqlite>(con_.get(), s, transacao_);
     }
 
     void executa(const std::string& texto) override {
+        transacao_->confere(con_.get());
         char* erro = nullptr;
         if (sqlite3_exec(con_.get(), texto.c_str(), nullptr, nullptr, &erro) != SQLITE_OK) {
             std::string msg = erro ? erro : sqlite3_errmsg(con_.get());
             sqlite3_free(erro);
+            transacao_->falhou(con_.get(), msg);
             throw Erro(msg);
         }
     }
@@ -268,12 +291,19 @@ public:
         return std::make_shared<ConexaoSqlite>(diretorio);
     }
 
-    void inicia() override { executa("BEGIN IMMEDIATE"); }
+    void inicia() override {
+        executa("BEGIN IMMEDIATE");
+        *transacao_ = Transacao{true, {}};
+    }
     void confirma() override {
+        // A transaction the engine already rolled back reports its own error, not COMMIT's.
+        transacao_->confere(con_.get());
         executa("COMMIT");
+        transacao_->aberta = false;
         depoisDaTransacao();
     }
     void desfaz() override {
+        transacao_->aberta = false;
         if (!sqlite3_get_autocommit(con_.get())) executa("ROLLBACK");
         depoisDaTransacao();
     }
@@ -327,6 +357,7 @@ private:
 
     std::string raiz_;
     std::unique_ptr<sqlite3, FechaConexao> con_;
+    std::shared_ptr<Transacao> transacao_ = std::make_shared<Transacao>();
     std::map<std::string, Anexo> anexos_;
     int contador_ = 0;
 };
