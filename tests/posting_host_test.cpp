@@ -755,7 +755,7 @@ TEST_F(Lancamento, ReservaRecusada) {
         EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
         const auto msgs = e.eventos("message");
         ASSERT_EQ(msgs.size(), 1);
-        EXPECT_EQ(msgs[0]["text"].toString(), "Erro ao tentar gravar AL!");
+        EXPECT_EQ(msgs[0]["text"].toString(), "Erro ao tentar gravar AL!\r\ndisco cheio");
         EXPECT_EQ(msgs[0]["icon"].toString(), "none");
         ASSERT_EQ(e.eventos("release").size(), 1);
         EXPECT_EQ(tabelas(e.eventos("release")[0]), QStringList{"TbCal"});
@@ -828,7 +828,8 @@ TEST_F(Lancamento, NumeroDeALQueNaoSeAtualiza) {
     EXPECT_EQ(e.r.saida, 1) << e.r.err;
     EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
     const QString falha = "Não foi possível atualizar o número de AL na tabela de empresas.";
-    EXPECT_EQ(mensagens(e), (QStringList{falha, falha})); // and no notice
+    // The engine's reason follows the box's own text; no notice.
+    EXPECT_EQ(mensagens(e), (QStringList{falha + "\r\ntravado", falha + "\r\ntravado"}));
     for (const auto& m : e.eventos("message"))
         EXPECT_EQ(m["icon"].toString(), "none");
     EXPECT_EQ(conteudo(1, 2), antes);
@@ -954,7 +955,7 @@ TEST_F(Lancamento, FalhaEmCadaPassoNaoDeixaNadaGravado) {
         bool tambemAlteracao; // refuse updates too
         QString mensagem;     // what the user is told
     };
-    const QString totais = "Não foi possível atualizar os totais!";
+    const QString totais = "Não foi possível atualizar os totais!\r\nrecusado";
     const Caso casos[] = {
         {"pagar", 2, "TbLanPag", false, "recusado"},
         {"razao origem", 2, "TbLct", false, "recusado"},
@@ -962,7 +963,7 @@ TEST_F(Lancamento, FalhaEmCadaPassoNaoDeixaNadaGravado) {
         {"receber", 1, "TbLanRec", false, "recusado"},
         {"razao destino", 1, "TbLct", false, "recusado"},
         {"totais destino", 1, "TbTot", true, totais},
-        {"registro AL", 1, "TbCal", false, "Erro ao tentar gravar AL!"},
+        {"registro AL", 1, "TbCal", false, "Erro ao tentar gravar AL!\r\nrecusado"},
     };
     const std::string& roteiro = Simples;
     const std::vector<std::string> args = {"--contabil", "--data", "2025-06-15"};

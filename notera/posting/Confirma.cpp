@@ -1,5 +1,6 @@
 #include "Confirma.h"
 
+#include "Pendencia.h"
 #include "Registros.h"
 #include "db/Armazem.h"
 #include "notera/core/AoSair.h"
@@ -85,10 +86,10 @@ ResultadoPostagem PostaTransferencia(Execucao& ex, const DadosTransferencia& d) 
 
     try {
         gravaRegistroAL(ex, d, r.NumeroAL);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         r.Confirmado = false;
         r.Concluida = false;
-        r.Mensagem = QStringLiteral("Erro ao tentar gravar AL!");
+        r.Mensagem = posting::comMotivo(QStringLiteral("Erro ao tentar gravar AL!"), e);
         return r;
     }
     unidade.confirma();

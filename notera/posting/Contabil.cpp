@@ -49,13 +49,15 @@ void acrescentaTotal(db::Tabela& TbTot, const db::Valor& codigo) {
     });
 }
 
-// False (and the edit dropped) when the row cannot be put into edit mode.
-bool editaTotal(db::Tabela& TbTot) {
+// False (the edit dropped, |falha| told with the engine's text) when the row cannot be put
+// into edit mode.
+bool editaTotal(Execucao& ex, db::Tabela& TbTot, const QString& falha) {
     try {
         TbTot.edita();
         return true;
-    } catch (const db::Erro&) {
+    } catch (const db::Erro& e) {
         TbTot.cancela();
+        ex.mensagens->mensagem(posting::comMotivo(falha, e));
         return false;
     }
 }
@@ -149,15 +151,12 @@ bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, base::Dinheiro valor, dou
     if (!TbTot.localiza("cod_tot", TotalGeral)) {
         try {
             acrescentaTotal(TbTot, TotalGeral);
-        } catch (const db::Erro&) {
-            ex.mensagens->mensagem(FalhaTotais);
+        } catch (const db::Erro& e) {
+            ex.mensagens->mensagem(posting::comMotivo(FalhaTotais, e));
             return false;
         }
     }
-    if (!editaTotal(TbTot)) {
-        ex.mensagens->mensagem(FalhaTotais);
-        return false;
-    }
+    if (!editaTotal(ex, TbTot, FalhaTotais)) return false;
     semPendencia(TbTot, [&] {
         somaAoLado(TbTot, lado, valor);
         TbTot.grava();
@@ -174,16 +173,13 @@ bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, base::Dinheiro valor, dou
             acrescentaTotal(TbTot, codigo);
             TbTot.salvaEmDisco();
             TbTot.releia();
-        } catch (const db::Erro&) {
-            ex.mensagens->mensagem(FalhaTotais);
+        } catch (const db::Erro& e) {
+            ex.mensagens->mensagem(posting::comMotivo(FalhaTotais, e));
             return false;
         }
     }
     if (!TbTot.localiza("cod_tot", codigo)) return true;
-    if (!editaTotal(TbTot)) {
-        ex.mensagens->mensagem(FalhaTotaisLote);
-        return false;
-    }
+    if (!editaTotal(ex, TbTot, FalhaTotaisLote)) return false;
     semPendencia(TbTot, [&] {
         somaAoLado(TbTot, lado, valor);
         TbTot.grava();

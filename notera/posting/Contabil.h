@@ -3,8 +3,8 @@
 // date, for any company whose ledger tables they are given. No window is needed: messages
 // go through the run's Mensagens and the table reservation through its host services.
 
-#include "db/Conjunto.h"
 #include "base/Money.h"
+#include "db/Conjunto.h"
 
 #include <QString>
 
@@ -28,7 +28,7 @@ struct LancamentoContabil {
     double Data = 0;                  // dat_lct, days since 1899-12-30; selects the lot
     std::int32_t HistoricoPadrao = 0; // chd_lct
     std::int32_t Categoria = 0;       // red_lct
-    base::Dinheiro Valor;         // val_lct
+    base::Dinheiro Valor;             // val_lct
 };
 
 // Appends the entry to |TbLct| (an open entries table) under the host's reservation of

@@ -3,6 +3,9 @@
 
 #include "db/Conjunto.h"
 
+#include <QString>
+
+#include <exception>
 #include <utility>
 
 namespace notera::posting {
@@ -16,6 +19,11 @@ template <class F> decltype(auto) semPendencia(db::Conjunto& conjunto, F&& escri
         conjunto.cancela();
         throw;
     }
+}
+
+// A box's text followed by the engine's own, so that the clerk learns what failed.
+inline QString comMotivo(const QString& texto, const std::exception& e) {
+    return texto + QStringLiteral("\r\n") + QString::fromUtf8(e.what());
 }
 
 } // namespace notera::posting

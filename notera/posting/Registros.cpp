@@ -51,17 +51,20 @@ void acrescenta(db::Tabela& t, const Campos& campos) {
     });
 }
 
-// Increments a counter of the current register record; false when that failed.
-bool incrementa(db::Consulta& emp, const char* campo, std::int32_t& numero) {
+// Increments a counter of the current register record; when that fails, |falha| with the
+// engine's text is told and the answer is false.
+bool incrementa(Execucao& ex, db::Consulta& emp, const char* campo, std::int32_t& numero,
+                const QString& falha) {
     try {
         emp.edita();
         numero = static_cast<std::int32_t>(emp.campo(campo).comoInteiro() + 1);
         emp.define(campo, db::Valor(numero));
         emp.grava();
         return true;
-    } catch (const db::Erro&) {
+    } catch (const db::Erro& e) {
         emp.cancela();
         numero = 0;
+        ex.mensagens->mensagem(posting::comMotivo(falha, e));
         return false;
     }
 }
@@ -94,19 +97,16 @@ QString DocumentoAL(std::int32_t NumeroAL) {
 std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_t& NumeroAL) {
     auto& emp = ex.TabPadroes.QTbEmp;
     // A destination missing from the register must not take another company's number.
-    if (!emp.localiza("cod_emp", db::Valor(dados.CodEmpDestino)) ||
-        !incrementa(emp, "nal_emp", NumeroAL)) {
+    if (!emp.localiza("cod_emp", db::Valor(dados.CodEmpDestino))) {
         NumeroAL = 0;
         ex.mensagens->mensagem(FalhaNumeroAL);
         return 0;
     }
+    if (!incrementa(ex, emp, "nal_emp", NumeroAL, FalhaNumeroAL)) return 0;
     if (dados.Cheques.empty()) return 0;
 
     std::int32_t NumeroOperacao = 0;
-    if (!incrementa(emp, "nos_emp", NumeroOperacao)) {
-        ex.mensagens->mensagem(FalhaNumeroOperacao);
-        return 0;
-    }
+    if (!incrementa(ex, emp, "nos_emp", NumeroOperacao, FalhaNumeroOperacao)) return 0;
 
     auto& chq = ex.TabOrigem.TbChqPag;
     std::int64_t numero = ProximoNumero(chq, "lan_chq");

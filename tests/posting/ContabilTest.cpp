@@ -8,11 +8,11 @@
 
 namespace {
 
+using base::Dinheiro;
 using cenario::Caixa;
 using cenario::dia;
 using cenario::Reservas;
 using notera::LancamentoContabil;
-using base::Dinheiro;
 
 const QString FalhaPeriodos =
     QStringLiteral("Não foi possível realizar consulta aos períodos de Lotes!");
@@ -263,7 +263,7 @@ struct CasoFalhaTotais {
     const char* nome;
     const char* preparo;
     bool lanca;       // the routine raises the store's error
-    const char* erro; // part of that error's text
+    const char* erro; // part of that error's text, or the engine's text in the box
     int mensagens;    // "Não foi possível atualizar os totais!" boxes
     std::vector<std::string> totais;
 };
@@ -288,8 +288,10 @@ TEST_P(FalhaTotaisCasos, Totais) {
     } else {
         EXPECT_FALSE(notera::AtualizaTotaisContabeis(*ex_, 'D', dm(10000), data, tot(), lct()));
     }
-    EXPECT_EQ(caixas(), std::vector<Caixa>(static_cast<std::size_t>(c.mensagens),
-                                           Caixa{platform::Icone::Nenhum, FalhaTotais}));
+    EXPECT_EQ(caixas(),
+              std::vector<Caixa>(static_cast<std::size_t>(c.mensagens),
+                                 Caixa{platform::Icone::Nenhum,
+                                       FalhaTotais + "\r\n" + QString::fromUtf8(c.erro)}));
     EXPECT_EQ(totais(), c.totais);
     EXPECT_FALSE(ex_->TabPadroes.TbCtl.aberto());
     EXPECT_EQ(tot().estado(), db::Estado::Navegando);
@@ -302,14 +304,14 @@ INSTANTIATE_TEST_SUITE_P(
                         "CREATE TRIGGER t BEFORE INSERT ON TbTot WHEN NEW.cod_tot = '' "
                         "BEGIN SELECT RAISE(ABORT, 'geral recusado'); END",
                         false,
-                        "",
+                        "geral recusado",
                         1,
                         {}},
         CasoFalhaTotais{"LotRowRefusedAfterGeneralTotal",
                         "CREATE TRIGGER t BEFORE INSERT ON TbTot WHEN NEW.cod_tot <> '' "
                         "BEGIN SELECT RAISE(ABORT, 'lote recusado'); END",
                         false,
-                        "",
+                        "lote recusado",
                         1,
                         {"|1.0000|0.0000|1"}},
         CasoFalhaTotais{"LotPostRefusedGoesOn",

@@ -389,12 +389,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CasoNumeracao{"ALNumberRefused",
                                     "CREATE TRIGGER t BEFORE UPDATE OF nal_emp ON TbEmp BEGIN "
                                     "SELECT RAISE(ABORT, 'nao'); END",
-                                    2, 0, FalhaAL, "41|17"},
+                                    2, 0, FalhaAL + "\r\nnao", "41|17"},
                       CasoNumeracao{"DestinationNotInRegister", "", 9, 0, FalhaAL, "41|17"},
                       CasoNumeracao{"OperationNumberRefused",
                                     "CREATE TRIGGER t BEFORE UPDATE OF nos_emp ON TbEmp BEGIN "
                                     "SELECT RAISE(ABORT, 'nao'); END",
-                                    2, 42, FalhaOperacao, "42|17"}),
+                                    2, 42, FalhaOperacao + "\r\nnao", "42|17"}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 } // namespace

@@ -64,7 +64,7 @@ const char* const Uso =
     "            each, then the space freed and another posting.\n"
     "--servidor 1: the data on a throw-away PostgreSQL server (scripts/pg-teste.sh).\n"
     "Runs on demo data in a temporary directory (TMPDIR). Exit 0: nothing found; 1: findings;\n"
-    "2: the trial could not run.\n";
+    "2: the trial could not run (77: 'disco' could not mount its tmpfs).\n";
 
 // Every question answered No; every box's text kept.
 class Caixas : public Mensagens {
@@ -672,13 +672,17 @@ struct Montagem {
         const std::string opcoes = "size=" + std::to_string(bytes);
         if (::mount("tmpfs", p.c_str(), "tmpfs", 0, opcoes.c_str()) != 0) erro = errno;
     }
-    ~Montagem() {
-        if (!erro) ::umount2(ponto.c_str(), MNT_DETACH);
+    ~Montagem() { desmonta(); }
+    // Lazily: the store may still hold a file of the tree open.
+    void desmonta() {
+        if (!erro && !desmontada) ::umount2(ponto.c_str(), MNT_DETACH);
+        desmontada = true;
     }
     Montagem(const Montagem&) = delete;
     Montagem& operator=(const Montagem&) = delete;
     fs::path ponto;
     int erro = 0;
+    bool desmontada = false;
 };
 
 std::uintmax_t tamanho(const fs::path& p) {
@@ -702,6 +706,9 @@ void enche(const fs::path& arquivo, std::uintmax_t livre) {
     }
 }
 
+// The exit status of 'disco' where no tmpfs can be mounted, so that a test can be skipped.
+constexpr int NaoMontou = 77;
+
 int disco(std::vector<std::string> a) {
     const long passo = opcao(a, "--passo", 8);
     const long ate = opcao(a, "--ate", 256);
@@ -715,7 +722,7 @@ int disco(std::vector<std::string> a) {
                     "through the injected SQLITE_FULL of 'falhas'\n",
                     std::strerror(m.erro));
         fs::remove_all(b.raiz);
-        return 2;
+        return NaoMontou;
     }
     Placar placar;
     placar.porCaso = true;
@@ -772,6 +779,7 @@ int disco(std::vector<std::string> a) {
     const bool limpo =
         placar.rodadasComAchados == 0 && semTexto == 0 && seguintesFalharam == 0 && cheios > 0;
     if (cheios == 0) std::printf("no posting met the full disk: the trial proved nothing\n");
+    m.desmonta();
     if (limpo)
         fs::remove_all(b.raiz);
     else
