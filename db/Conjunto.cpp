@@ -618,7 +618,9 @@ Conjunto::Impl::Desfecho Conjunto::Impl::primeiroComPrefixo(const std::string& p
                                  (acima ? " AND " + p + " < @pb" : "") + " LIMIT @n) AS notera_q";
 
     std::optional<Marcador> pos; // the walk in order stands here
-    std::int64_t nIndice = 8;
+    // Counting an index range reads no rows, so it may go further than the walk in order
+    // for the same cost: a few hundred matches then end the search at its first round.
+    std::int64_t nIndice = 128;
     for (std::size_t n = 8;; n = std::min<std::size_t>(n * 2, 4096)) {
         if (porIndice) {
             Uso s = prepara(contagem);

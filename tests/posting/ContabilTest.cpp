@@ -288,10 +288,13 @@ TEST_P(FalhaTotaisCasos, Totais) {
     } else {
         EXPECT_FALSE(notera::AtualizaTotaisContabeis(*ex_, 'D', dm(10000), data, tot(), lct()));
     }
-    EXPECT_EQ(caixas(),
-              std::vector<Caixa>(static_cast<std::size_t>(c.mensagens),
-                                 Caixa{platform::Icone::Nenhum,
-                                       FalhaTotais + "\r\n" + QString::fromUtf8(c.erro)}));
+    ASSERT_EQ(caixas().size(), static_cast<std::size_t>(c.mensagens));
+    for (const auto& caixa : caixas()) {
+        EXPECT_EQ(caixa.icone, platform::Icone::Nenhum);
+        EXPECT_TRUE(caixa.texto.startsWith(FalhaTotais + "\r\n") &&
+                    caixa.texto.endsWith(QString::fromUtf8(c.erro)))
+            << caixa.texto.toStdString();
+    }
     EXPECT_EQ(totais(), c.totais);
     EXPECT_FALSE(ex_->TabPadroes.TbCtl.aberto());
     EXPECT_EQ(tot().estado(), db::Estado::Navegando);

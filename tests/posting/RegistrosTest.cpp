@@ -361,6 +361,7 @@ struct CasoNumeracao {
     std::int32_t numeroAL;
     QString mensagem;
     const char* numerosDestino; // nal_emp|nos_emp of company 2 afterwards
+    const char* motivo = "";    // the engine's text that ends the box, after a line break
 };
 
 void PrintTo(const CasoNumeracao& c, std::ostream* os) {
@@ -377,7 +378,14 @@ TEST_P(NumeracaoCasos, NumeroRecusado) {
     d.CodEmpDestino = c.destino;
     EXPECT_EQ(numera(d), 0);
     EXPECT_EQ(numeroAL_, c.numeroAL);
-    EXPECT_EQ(caixas(), (std::vector<Caixa>{Caixa{platform::Icone::Nenhum, c.mensagem}}));
+    ASSERT_EQ(caixas().size(), 1u);
+    EXPECT_EQ(caixas()[0].icone, platform::Icone::Nenhum);
+    const QString& texto = caixas()[0].texto;
+    if (*c.motivo)
+        EXPECT_TRUE(texto.startsWith(c.mensagem + "\r\n") && texto.endsWith(c.motivo))
+            << texto.toStdString();
+    else
+        EXPECT_EQ(texto, c.mensagem);
     EXPECT_EQ(numeros(2), c.numerosDestino);
     EXPECT_EQ(numeros(1), "7|3");
     EXPECT_TRUE(cheques().empty());
@@ -389,12 +397,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CasoNumeracao{"ALNumberRefused",
                                     "CREATE TRIGGER t BEFORE UPDATE OF nal_emp ON TbEmp BEGIN "
                                     "SELECT RAISE(ABORT, 'nao'); END",
-                                    2, 0, FalhaAL + "\r\nnao", "41|17"},
+                                    2, 0, FalhaAL, "41|17", "nao"},
                       CasoNumeracao{"DestinationNotInRegister", "", 9, 0, FalhaAL, "41|17"},
                       CasoNumeracao{"OperationNumberRefused",
                                     "CREATE TRIGGER t BEFORE UPDATE OF nos_emp ON TbEmp BEGIN "
                                     "SELECT RAISE(ABORT, 'nao'); END",
-                                    2, 42, FalhaOperacao + "\r\nnao", "42|17"}),
+                                    2, 42, FalhaOperacao, "42|17", "nao"}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 } // namespace

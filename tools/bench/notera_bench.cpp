@@ -13,7 +13,7 @@
 #include "db/Conjunto.h"
 #include "db/Esquema.h"
 #include "notera/core/Execucao.h"
-#include "notera/posting/Registros.h"
+#include "notera/posting/Confirma.h"
 
 #include <QGuiApplication>
 
@@ -148,7 +148,7 @@ std::map<std::string, double> mediraLoja(const std::string& dados, long n, int v
         });
     }
     r["prefix, no match"] = bench::mediana(
-        vezes, [&] { q.localiza("nom_cli", db::Valor("ALFA BETA CASA 9"), db::Busca::Prefixo); });
+        vezes, [&] { q.localiza("nom_cli", db::Valor("ALFA BETA CASA X"), db::Busca::Prefixo); });
     r["ordinal position"] = bench::mediana(std::max(5, vezes / 5), [&] {
         q.localiza("cod_cli", db::Valor(codigo()));
         (void)q.posicao();
@@ -243,8 +243,8 @@ Con conexaoBruta(const std::string& dados) {
     exec(c, "ATTACH '" + db::caminhoArquivo(dirEmpresa(dados, 2)) + "' AS e2");
     exec(c, "ATTACH '" + db::caminhoArquivo(dados + "/Tabelas") + "' AS reg");
     for (const char* e : {"main", "e2", "reg"})
-        exec(c,
-             std::string("PRAGMA ") + e + ".journal_mode=WAL; PRAGMA " + e + ".synchronous=FULL");
+        exec(c, std::string("PRAGMA ") + e + ".journal_mode=PERSIST; PRAGMA " + e +
+                    ".synchronous=FULL");
     return con;
 }
 
@@ -381,12 +381,11 @@ Postagem medePostagem(const std::string& dados, int vezes) {
     ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
     postagem::abreEmpresas(ex, dados);
     Con bruta = conexaoBruta(dados);
+    // The OK action's posting: one unit of work across the three files.
     auto posta = [&] {
-        const DadosTransferencia d = postagem::transferencia(QStringLiteral("BENCH"));
-        std::int32_t numeroAL = 0;
-        const auto operacao = NumeraAL(ex, d, numeroAL);
-        if (numeroAL <= 0 || !GravaPagar(ex, d, operacao, numeroAL) ||
-            !GravaReceber(ex, d, numeroAL))
+        const ResultadoPostagem r =
+            PostaTransferencia(ex, postagem::transferencia(QStringLiteral("BENCH")));
+        if (r.NumeroAL <= 0 || !r.Confirmado || !r.Concluida)
             throw db::Erro("a transfer was not posted");
     };
     posta(); // warms the caches and shows what a posting writes
