@@ -54,8 +54,13 @@ torture: build
 	exit $$rc
 
 # Timings on generated data trees (kept in $(BUILD)/bench-dados, made on the first run).
+# Then the posting on a throw-away durable server against a raw libpq transaction.
+PG_BENCH ?= $(BUILD)/pg-bench
 bench: build
 	$(BUILD)/bin/notera-bench $(BENCH_ARGS)
+	PG_TESTE_FSYNC=on scripts/pg-teste.sh start $(PG_BENCH) >/dev/null
+	$(BUILD)/bin/bench-postagem 30 --banco "$$(cat $(PG_BENCH)/uri)"; rc=$$?; \
+	scripts/pg-teste.sh stop $(PG_BENCH); exit $$rc
 # Each libFuzzer target for FUZZ_S seconds from the seeds in fuzz/corpus; fails on any
 # crash, leak or undefined behaviour.
 $(BUILD_FUZZ)/CMakeCache.txt: | deps

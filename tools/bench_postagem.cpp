@@ -117,6 +117,52 @@ void cresce(const std::string& dados, int n) {
     }
 }
 
+// The baseline on the server: one raw libpq transaction per transfer writing as many rows
+// into the same tables as a posting does (2 payables, 2 cheques, 1 ledger entry in the
+// origin; 2 receivables, 1 ledger entry, 1 register record in the destination; 2 totals in
+// each; the two counters of the register), on the same server and durability.
+double baseLibpq(const std::string& uri, int vezes) {
+    std::unique_ptr<PGconn, decltype(&PQfinish)> c(PQconnectdb(uri.c_str()), &PQfinish);
+    if (PQstatus(c.get()) != CONNECTION_OK) {
+        std::fprintf(stderr, "%s", PQerrorMessage(c.get()));
+        return -1;
+    }
+    auto insere = [](const std::string& tabela, const char* chave, const char* resto,
+                     const char* valores) {
+        return "INSERT INTO " + tabela + " (" + chave + ", " + resto + ") SELECT coalesce(max(" +
+               chave + "), 0) + 1, " + valores + " FROM " + tabela + ";";
+    };
+    auto totais = [](const std::string& e) {
+        return "UPDATE " + e + ".tbtot SET deb_tot = deb_tot + 1 WHERE ctid IN (SELECT ctid FROM " +
+               e + ".tbtot ORDER BY cod_tot LIMIT 2);";
+    };
+    const std::string o = "tabelas_002", d = "tabelas_001";
+    const std::string lan = "dat_lan, val_lan", lanV = "'2026-12-10', 1";
+    std::string t = "BEGIN;";
+    for (int i = 0; i < 2; ++i) {
+        t += insere(o + ".tblanpag", "num_lan", lan.c_str(), lanV.c_str());
+        t += insere(o + ".tbchqpag", "lan_chq", "ven_chq, val_chq", "'2026-12-10', 1");
+        t += insere(d + ".tblanrec", "num_lan", lan.c_str(), lanV.c_str());
+    }
+    t += insere(o + ".tblct", "num_lct", "dat_lct, val_lct", "'2026-12-10', 1");
+    t += insere(d + ".tblct", "num_lct", "dat_lct, val_lct", "'2026-12-10', 1");
+    t += insere(d + ".tbcal", "num_cal", "nal_cal, tot_cal", "1, 1");
+    t += totais(o) + totais(d);
+    t += "UPDATE tabelas.tbemp SET nal_emp = nal_emp + 1 WHERE cod_emp = 1;";
+    t += "UPDATE tabelas.tbemp SET nos_emp = nos_emp + 1 WHERE cod_emp = 2;";
+    t += "COMMIT";
+    const auto inicio = std::chrono::steady_clock::now();
+    for (int i = 0; i < vezes; ++i) {
+        std::unique_ptr<PGresult, decltype(&PQclear)> r(PQexec(c.get(), t.c_str()), &PQclear);
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
+            std::fprintf(stderr, "%s", PQresultErrorMessage(r.get()));
+            return -1;
+        }
+    }
+    const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - inicio;
+    return ms.count() / vezes;
+}
+
 double posta(const std::string& dados, int vezes, bool emUnidade) {
     Execucao ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<SemTela>());
     ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
@@ -185,6 +231,9 @@ int main(int argc, char** argv) {
                 posta(dados, vezes, false));
     std::printf("  demo data, one unit of work      %8.2f ms per transfer\n",
                 posta(dados, vezes, true));
+    if (!uri.empty())
+        std::printf("  baseline: one raw libpq transaction %5.2f ms per transfer\n",
+                    baseLibpq(uri, vezes));
     if (uri.empty())
         cresce(dados, 1000000);
     else
