@@ -54,7 +54,9 @@ using Arquivo = std::unique_ptr<std::FILE, FechaArquivo>;
 // The blob file as pxlib sees it. pxlib 0.6.8 overruns its stack while indexing the
 // blocks of a blob file whose size is a multiple of 4 kB (every sound one), an index it
 // needs only for writing. Its scan is skipped when the size is not such a multiple, so the
-// file is handed over through a read-only stream that reports one byte more at its end.
+// file is handed over through a read-only stream that reports one byte more at its end
+// when its size is one (and its own size otherwise: one byte short of a multiple must not
+// become one).
 class BlobSemIndice {
 public:
     explicit BlobSemIndice(const std::string& arquivo) : real_(std::fopen(arquivo.c_str(), "rb")) {
@@ -75,7 +77,8 @@ public:
             off64_t alvo = *pos;
             if (onde == SEEK_END) {
                 if (std::fseek(r, 0, SEEK_END) != 0) return -1;
-                alvo += static_cast<off64_t>(std::ftell(r)) + 1;
+                const auto fim = static_cast<off64_t>(std::ftell(r));
+                alvo += fim % 4096 == 0 ? fim + 1 : fim;
             } else if (onde == SEEK_CUR) {
                 alvo += static_cast<off64_t>(std::ftell(r));
             }
