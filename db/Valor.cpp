@@ -9,6 +9,8 @@ namespace db {
 namespace {
 
 template <class... F> struct Visita : F... { using F::operator()...; };
+// clang before 17 deduces no aggregate's arguments without a guide.
+template <class... F> Visita(F...) -> Visita<F...>;
 
 bool digitos(std::string_view s, std::size_t pos, std::size_t n, int& saida) {
     if (pos + n > s.size()) return false;

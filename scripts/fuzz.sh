@@ -6,7 +6,7 @@ set -uo pipefail
 build=${1:-build-fuzz}
 segundos=${2:-30}
 top=$(cd "$(dirname "$0")/.." && pwd)
-alvos=(fuzz_valor fuzz_conta fuzz_data fuzz_lote fuzz_arquivos fuzz_textos)
+alvos=(fuzz_valor fuzz_conta fuzz_data fuzz_lote fuzz_arquivos fuzz_textos fuzz_bancoconf fuzz_paradox)
 falhas=0
 for alvo in "${alvos[@]}"; do
   nome=${alvo#fuzz_}

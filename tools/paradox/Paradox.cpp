@@ -17,6 +17,7 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -53,7 +54,9 @@ using Arquivo = std::unique_ptr<std::FILE, FechaArquivo>;
 // The blob file as pxlib sees it. pxlib 0.6.8 overruns its stack while indexing the
 // blocks of a blob file whose size is a multiple of 4 kB (every sound one), an index it
 // needs only for writing. Its scan is skipped when the size is not such a multiple, so the
-// file is handed over through a read-only stream that reports one byte more at its end.
+// file is handed over through a read-only stream that reports one byte more at its end
+// when its size is one (and its own size otherwise: one byte short of a multiple must not
+// become one).
 class BlobSemIndice {
 public:
     explicit BlobSemIndice(const std::string& arquivo) : real_(std::fopen(arquivo.c_str(), "rb")) {
@@ -74,7 +77,8 @@ public:
             off64_t alvo = *pos;
             if (onde == SEEK_END) {
                 if (std::fseek(r, 0, SEEK_END) != 0) return -1;
-                alvo += static_cast<off64_t>(std::ftell(r)) + 1;
+                const auto fim = static_cast<off64_t>(std::ftell(r));
+                alvo += fim % 4096 == 0 ? fim + 1 : fim;
             } else if (onde == SEEK_CUR) {
                 alvo += static_cast<off64_t>(std::ftell(r));
             }
@@ -228,6 +232,12 @@ void diaEMs(double dias, long& dia, long long& ms) {
     dia = PX_GregorianToSdn(d.ano, d.mes, d.dia) - BaseSdn;
 }
 
+// Days of the format the store can hold: 0001-01-01 to 9999-12-31.
+constexpr long UltimoDia = 2958465 + DiasAte1899_12_30;
+bool diaNoAlcance(double dia) {
+    return dia >= 1 && dia <= UltimoDia;
+}
+
 double diasDoArmazem(long dia, double msDoDia) {
     int a = 0, m = 0, d = 0;
     PX_SdnToGregorian(dia + BaseSdn, &a, &m, &d);
@@ -266,6 +276,70 @@ std::optional<std::int64_t> decimalEmDezMilesimos(const std::string& s) {
         v *= 10;
     }
     return negativo ? -v : v;
+}
+
+// What is wrong with a table file's header or block chain, read from its bytes; empty when
+// pxlib can be given it. pxlib follows the chain without bounds: a chain that loops, or
+// runs past the file's end (where it takes the last block read again), never ends. And
+// it counts each block's records from the block's own size, so a size larger than the
+// block makes it read records beyond it. The chain of an encrypted table cannot be
+// checked before pxlib decrypts it, so such a table is refused.
+std::string defeitoDosBlocos(std::FILE* f, std::uintmax_t tamanho) {
+    // The fixed header (0x58 bytes) and, from format version 4.0 on, the data header.
+    unsigned char c[0x78] = {};
+    const std::size_t lidos =
+        std::fseek(f, 0, SEEK_SET) == 0 ? std::fread(c, 1, sizeof c, f) : std::size_t{0};
+    if (tamanho < 0x58 || lidos < 0x58) return "cabeçalho danificado (arquivo curto)";
+    auto u16 = [](const unsigned char* p) { return static_cast<unsigned>(p[0] | p[1] << 8); };
+    auto u32 = [](const unsigned char* p) {
+        return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+               static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    };
+    const unsigned registro = u16(c), cabecalho = u16(c + 0x02), tipo = c[0x04], blocoKb = c[0x05],
+                   blocos = u16(c + 0x0C), primeiro = u16(c + 0x0E), versao = c[0x39];
+    const auto registros = static_cast<std::int32_t>(u32(c + 0x06));
+    if (tipo != pxfFileTypIndexDB && tipo != pxfFileTypNonIndexDB)
+        return "cabeçalho danificado (não é um arquivo de tabela)";
+    if (registro == 0 || cabecalho < 0x58 || blocoKb < 1 || blocoKb > 32 || registros < 0 ||
+        versao < 3 || versao > 15)
+        return "cabeçalho danificado";
+    // 0xFF00FF00 says the key is in the data header, which older versions lack.
+    std::uint32_t chave = u32(c + 0x25);
+    if (chave == 0xFF00FF00u) {
+        if (versao < 5 || cabecalho < sizeof c || lidos < sizeof c) return "cabeçalho danificado";
+        chave = u32(c + 0x5C);
+    }
+    if (chave != 0) return "tabela criptografada (protegida por senha)";
+    const std::uintmax_t bloco = blocoKb * 1024u;
+    // pxlib does not notice a short read either: a file cut below its blocks is refused.
+    const std::uintmax_t esperado = cabecalho + blocos * bloco;
+    if (tamanho < esperado)
+        return "arquivo truncado (" + std::to_string(tamanho) + " bytes de " +
+               std::to_string(esperado) + ")";
+
+    // Each block starts with the next block's number, the previous one's and the bytes
+    // used minus one record (six bytes).
+    constexpr unsigned CabecalhoDoBloco = 6;
+    const unsigned cabem = (static_cast<unsigned>(bloco) - CabecalhoDoBloco) / registro;
+    std::vector<bool> visto(blocos + 1u, false);
+    long long contados = 0;
+    for (unsigned b = primeiro; b != 0;) {
+        if (b > blocos || visto[b])
+            return "cabeçalho danificado (cadeia de blocos em " + std::to_string(b) + ")";
+        visto[b] = true;
+        unsigned char h[CabecalhoDoBloco];
+        if (std::fseek(f, static_cast<long>(cabecalho + (b - 1) * bloco), SEEK_SET) != 0 ||
+            std::fread(h, 1, sizeof h, f) != sizeof h)
+            return "bloco " + std::to_string(b) + " ilegível";
+        const unsigned noBloco = u16(h + 4) / registro + 1;
+        if (noBloco > cabem) return "bloco " + std::to_string(b) + " danificado";
+        contados += noBloco;
+        b = u16(h);
+    }
+    if (contados != registros)
+        return "cabeçalho danificado (" + std::to_string(registros) + " registros no cabeçalho, " +
+               std::to_string(contados) + " nos blocos)";
+    return {};
 }
 
 } // namespace
@@ -339,6 +413,10 @@ Leitor::Leitor(const std::string& arquivo) : impl_(std::make_unique<Impl>()) {
     // Opened by us, read-only: the source is never written.
     i.fp.reset(std::fopen(arquivo.c_str(), "rb"));
     if (!i.fp) i.falha(std::strerror(errno));
+    std::error_code ec;
+    const auto tamanho = fs::file_size(arquivo, ec);
+    if (ec) i.falha(ec.message());
+    if (auto defeito = defeitoDosBlocos(i.fp.get(), tamanho); !defeito.empty()) i.falha(defeito);
     pxdoc_t* d = i.px.doc;
     if (PX_open_fp(d, i.fp.get()) < 0) i.falha("cabeçalho danificado (" + i.px.motivo() + ")");
     const pxhead_t* h = d->px_head;
@@ -369,17 +447,6 @@ Leitor::Leitor(const std::string& arquivo) : impl_(std::make_unique<Impl>()) {
         campos_.push_back(std::move(c));
     }
     if (soma != h->px_recordsize) i.falha("cabeçalho danificado (tamanho do registro)");
-
-    // pxlib does not notice a short read: a file cut below its declared blocks is refused.
-    std::error_code ec;
-    auto tamanho = fs::file_size(arquivo, ec);
-    auto esperado = static_cast<std::uintmax_t>(h->px_headersize) +
-                    static_cast<std::uintmax_t>(h->px_fileblocks) *
-                        static_cast<std::uintmax_t>(h->px_maxtablesize) * 1024u;
-    if (ec) i.falha(ec.message());
-    if (tamanho < esperado)
-        i.falha("arquivo truncado (" + std::to_string(tamanho) + " bytes de " +
-                std::to_string(esperado) + ")");
 
     registros_ = h->px_numrecords;
     paginaDeCodigo_ = h->px_doscodepage;
@@ -472,6 +539,7 @@ std::vector<db::Valor> Leitor::le(long n) {
             if (PX_get_data_long(d, p, c.tamanho, &v) == 0) {
                 r.emplace_back();
             } else if (c.tipo == Tipo::Data) {
+                if (!diaNoAlcance(static_cast<double>(v))) erroCampo("data fora do alcance");
                 r.push_back(db::Valor::dataHora(diasDoArmazem(v, 0)));
             } else if (c.tipo == Tipo::Hora) {
                 if (v < 0 || v >= 86400000L) erroCampo("hora inválida");
@@ -495,8 +563,12 @@ std::vector<db::Valor> Leitor::le(long n) {
                 r.emplace_back(*m);
             } else if (c.tipo == Tipo::DataHora) {
                 double dia = std::floor(v / MsPorDia);
-                r.push_back(
-                    db::Valor::dataHora(diasDoArmazem(static_cast<long>(dia), v - dia * MsPorDia)));
+                if (!diaNoAlcance(dia)) erroCampo("data fora do alcance");
+                auto valor =
+                    db::Valor::dataHora(diasDoArmazem(static_cast<long>(dia), v - dia * MsPorDia));
+                // The last second of 9999-12-31 can round up past it.
+                if (!db::dataHoraDeTexto(valor.comoTexto())) erroCampo("data fora do alcance");
+                r.push_back(std::move(valor));
             } else {
                 r.emplace_back(v);
             }
