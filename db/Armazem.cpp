@@ -91,6 +91,10 @@ Local localDe(const std::string& diretorio) {
             l.uri = uriDeConfiguracao(leArquivo(p / ArquivoBanco));
             if (l.uri.empty())
                 throw Erro((p / ArquivoBanco).string() + ": nenhum endereço de banco de dados");
+            // libpq would read the address only up to the NUL and connect somewhere else.
+            if (l.uri.find('\0') != std::string::npos)
+                throw Erro((p / ArquivoBanco).string() +
+                           ": caractere nulo no endereço de banco de dados");
             l.esquema = motor::esquemaDe(l.raiz, dir);
             return l;
         }

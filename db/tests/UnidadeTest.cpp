@@ -285,8 +285,11 @@ TEST(Configuracao, EsquemaDeCadaDiretorio) {
         EXPECT_EQ(l.raiz, raiz.str());
         EXPECT_EQ(l.uri, "postgresql:///x");
     }
-    std::ofstream(raiz.caminho() / "banco.conf") << "# nada\n";
-    EXPECT_THROW(db::localDe(raiz.str() + "/Tabelas"), db::Erro);
+    for (const std::string texto :
+         {std::string("# nada\n"), std::string("postgresql:///x\0host=/outro\n", 28)}) {
+        std::ofstream(raiz.caminho() / "banco.conf") << texto;
+        EXPECT_THROW(db::localDe(raiz.str() + "/Tabelas"), db::Erro);
+    }
     fs::remove(raiz.caminho() / "banco.conf");
     EXPECT_FALSE(db::localDe(raiz.str() + "/Tabelas/001").servidor());
 }
