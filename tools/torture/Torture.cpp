@@ -621,10 +621,11 @@ const char* const TextosDaConexaoPerdida[] = {
     "server closed the connection unexpectedly", "no connection to the server",
     "could not send data to server", "could not receive data from server", "connection to server"};
 
-bool falaDaConexaoPerdida(const std::string& texto) {
+// The first of those texts that |texto| holds; null when none.
+const char* textoDaConexaoPerdida(const std::string& texto) {
     for (const char* t : TextosDaConexaoPerdida)
-        if (texto.find(t) != std::string::npos) return true;
-    return false;
+        if (texto.find(t) != std::string::npos) return t;
+    return nullptr;
 }
 
 // The server form of 'falhas': the tree's connection goes through a relay that cuts it at
@@ -693,6 +694,7 @@ int falhasNoServidor(const Bancada& b, long limite, long passo) {
     Placar placar;
     placar.porCaso = true;
     long pontos = 0, mudas = 0, semTexto = 0, seguintesFalharam = 0, naConfirmacao = 0;
+    std::map<std::string, long> textosVistos;
     for (const long n : cortes) {
         const std::string nome = "caso" + std::to_string(n);
         const fs::path d = novoCaso(nome);
@@ -724,7 +726,9 @@ int falhasNoServidor(const Bancada& b, long limite, long passo) {
                 ++mudas;
                 std::printf("  %s: nothing said; the posting reports AL %d posted\n", onde.c_str(),
                             p.al);
-            } else if (!falaDaConexaoPerdida(p.textos)) {
+            } else if (const char* t = textoDaConexaoPerdida(p.textos)) {
+                ++textosVistos[t];
+            } else {
                 ++semTexto;
                 std::printf("  %s: failure shown without libpq's text of a lost connection: "
                             "\"%s\"\n",
@@ -758,6 +762,8 @@ int falhasNoServidor(const Bancada& b, long limite, long passo) {
                 "findings, %ld of them with a transfer half there, %ld duplicates\n",
                 total, pontos, naConfirmacao, mudas, semTexto, seguintesFalharam,
                 placar.rodadasComAchados, placar.comMeios, placar.duplicados);
+    for (const auto& [t, n] : textosVistos)
+        std::printf("  \"%s\" shown after %ld cuts\n", t.c_str(), n);
     const bool limpo =
         placar.rodadasComAchados == 0 && semTexto == 0 && seguintesFalharam == 0 && pontos > 0;
     if (limpo)
