@@ -319,9 +319,9 @@ TEST(Configuracao, ServidorAusenteDaOTextoDaConexao) {
 namespace {
 
 // The server ends the tree's connections (another session kills them) between two
-// statements of a unit: the unit fails with libpq's text and leaves nothing, and the data
-// sets opened before it, a materialised query among them, go on in the next unit through a
-// new connection.
+// statements of a unit: the unit fails with libpq's text and leaves nothing, not even what a
+// data set opened after the cut wrote, and the data sets opened before it, a materialised query
+// among them, go on in the next unit through a new connection.
 TEST(ConexaoPerdida, UnidadeFalhaSemDeixarNadaEAProximaReconecta) {
     Arvore arvore(Motor::Postgres);
     arvore.executa(arvore.registro(),
@@ -343,7 +343,20 @@ TEST(ConexaoPerdida, UnidadeFalhaSemDeixarNadaEAProximaReconecta) {
         emp.edita();
         emp.define("nal_emp", emp.campo("nal_emp").comoInteiro() + 1);
         emp.grava();
-        if (lan == 1) derruba();
+        if (lan == 1) {
+            derruba();
+            // Steps whose failures the caller passes over: the first finds the connection
+            // lost, and a data set opened after it must not write outside the unit.
+            EXPECT_THROW(pag.conta(), db::Erro);
+            try {
+                db::Tabela cal(arvore.empresa(2), "TbCal");
+                cal.abre();
+                cal.acrescenta();
+                cal.define("num_cal", 1);
+                cal.grava();
+            } catch (const db::Erro&) {
+            }
+        }
         pag.acrescenta();
         pag.define("num_lan", lan);
         pag.grava();
@@ -363,6 +376,7 @@ TEST(ConexaoPerdida, UnidadeFalhaSemDeixarNadaEAProximaReconecta) {
         << texto;
     EXPECT_EQ(arvore.valor(arvore.registro(), "SELECT nal_emp FROM TbEmp"), "10");
     EXPECT_EQ(arvore.valor(arvore.empresa(1), "SELECT count(*) FROM TbLanPag"), "0");
+    EXPECT_EQ(arvore.valor(arvore.empresa(2), "SELECT count(*) FROM TbCal"), "0");
 
     ASSERT_NO_THROW(posta(2));
     EXPECT_EQ(arvore.valor(arvore.registro(), "SELECT nal_emp FROM TbEmp"), "11");
