@@ -51,7 +51,7 @@ const char* const Uso =
     "usage: notera-torture matar [KILLS] [SEED] [--janela MS] [--servidor 1]\n"
     "       notera-torture estacoes [ROUNDS] [PROCESSES] [SEED] [--transferencias N]\n"
     "                               [--servidor 1]\n"
-    "       notera-torture falhas [--limite N] [--servidor 1 [--passo K]]\n"
+    "       notera-torture falhas [--limite N] [--servidor 1 [--passo K] [--desde N]]\n"
     "       notera-torture disco [--passo KB] [--ate KB]\n"
     "  matar     a child posts transfers in a loop and is killed (SIGKILL) at random moments\n"
     "            within MS milliseconds (default: 4 postings' time); after each kill the books are "
@@ -62,7 +62,8 @@ const char* const Uso =
     "  falhas    one posting with its Nth write, sync or read failing, for every N it reaches\n"
     "            (at most N of each when --limite is given), then a disk that fills; on the\n"
     "            server, the connection cut at the Nth statement of one posting instead\n"
-    "            (with --passo K, at every Kth statement and every COMMIT).\n"
+    "            (with --passo K, at every Kth statement and every COMMIT; from the Nth\n"
+    "            with --desde N).\n"
     "  disco     the data on a small tmpfs (needs mount) filled to within K KiB of full,\n"
     "            for K from 0 to --ate (default 256) by --passo (default 8); one posting on\n"
     "            each, then the space freed and another posting.\n"
@@ -630,7 +631,7 @@ const char* textoDaConexaoPerdida(const std::string& texto) {
 
 // The server form of 'falhas': the tree's connection goes through a relay that cuts it at
 // the Nth statement of one posting, for every N that posting sends.
-int falhasNoServidor(const Bancada& b, long limite, long passo) {
+int falhasNoServidor(const Bancada& b, long limite, long passo, long desde) {
     Servidor servidor(fs::temp_directory_path() /
                       ("notera-torture-pg-" + std::to_string(::getpid())));
     if (servidor.uri.empty()) {
@@ -680,7 +681,7 @@ int falhasNoServidor(const Bancada& b, long limite, long passo) {
     const long ate = limite > 0 ? std::min(total, limite) : total;
     // Every |passo|th statement, and every COMMIT, whose cut leaves the outcome unknown.
     std::vector<long> cortes;
-    for (long n = 1; n <= ate; ++n)
+    for (long n = std::max(1L, desde); n <= ate; ++n)
         if ((n - 1) % passo == 0 ||
             (static_cast<std::size_t>(n) <= textos.size() && textos[n - 1].rfind("COMMIT", 0) == 0))
             cortes.push_back(n);
@@ -778,9 +779,10 @@ int falhas(std::vector<std::string> a) {
     const long limite = opcao(a, "--limite", 0);
     const bool noServidor = opcao(a, "--servidor", 0) != 0;
     const long passo = std::max(1L, opcao(a, "--passo", 1));
+    const long desde = opcao(a, "--desde", 1);
     Bancada b = prepara("falhas");
     if (!b.pronta) return 2;
-    if (noServidor) return falhasNoServidor(b, limite, passo);
+    if (noServidor) return falhasNoServidor(b, limite, passo, desde);
     torture::instalaFalhaVfs();
     Placar placar;
     placar.porCaso = true;
