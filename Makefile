@@ -50,6 +50,7 @@ torture: build
 	$(BUILD)/bin/notera-torture matar $(TORTURE_KILLS) $(TORTURE_SEED) --servidor 1 || rc=1; \
 	$(BUILD)/bin/notera-torture estacoes 20 4 $(TORTURE_SEED) --servidor 1 || rc=1; \
 	$(BUILD)/bin/notera-torture falhas || rc=1; \
+	$(BUILD)/bin/notera-torture falhas --servidor 1 || rc=1; \
 	$(BUILD)/bin/notera-torture disco || rc=1; \
 	exit $$rc
 

@@ -119,7 +119,10 @@ std::shared_ptr<Conexao> conexaoPara(const std::string& diretorio) {
     std::string chave = (l.servidor() ? "pg:" : "sqlite:") + l.raiz;
     auto& c = conexoes();
     std::lock_guard<std::mutex> g(c.trava);
-    if (auto viva = c.abertas[chave].lock(); viva && viva->viva()) return viva;
+    // A unit still open on a lost connection keeps it: what is opened inside that unit fails
+    // with it, rather than writing on a new connection outside the unit.
+    if (auto viva = c.abertas[chave].lock(); viva && (viva->viva() || viva->profundidade > 0))
+        return viva;
     auto nova = l.servidor() ? abrePostgres(l.uri, l.raiz) : abreSqlite(l.raiz);
     c.abertas[chave] = nova;
     return nova;

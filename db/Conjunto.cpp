@@ -126,11 +126,13 @@ struct Conjunto::Impl {
     std::string ordemPedida;
     bool somenteLeitura = false; // reads only: every write is refused
 
-    // Open state. The connection outlives the commands cached on it.
-    std::shared_ptr<motor::Conexao> con;
+    // Open state. The connection outlives the commands cached on it; a lost one is replaced
+    // (conexao()).
+    mutable std::shared_ptr<motor::Conexao> con;
     std::string dir; // normalised directory, while the connection holds it
     bool usaDir = false;
     bool materializada = false;
+    std::string criaMaterializada; // the statement that made the materialised table
     std::string contexto;
     std::string tabela;                           // qualified, quoted base table
     std::string lista;                            // select list
@@ -164,12 +166,22 @@ struct Conjunto::Impl {
         if (aberto && !con) falha("operação impossível com o conjunto de dados fechado");
     }
 
+    // The connection to use: when the server's was lost and no unit of work is still open
+    // on it (that unit must fail, not go on elsewhere), the tree's current one. The data set
+    // stays where it stood, its rows being named by their row identity.
+    motor::Conexao* conexao() const {
+        if (con && !con->viva() && con->profundidade == 0) reconecta();
+        return con.get();
+    }
+    void reconecta() const;
+
     Uso prepara(const std::string& texto) const {
+        motor::Conexao* c0 = conexao();
         auto it = cache.find(texto);
         if (it == cache.end()) {
             std::unique_ptr<Comando> c;
             try {
-                c = con->prepara(texto);
+                c = c0->prepara(texto);
             } catch (const Erro& e) {
                 falha(e.what());
             }
@@ -219,7 +231,7 @@ struct Conjunto::Impl {
 
     void executa(const std::string& texto) const {
         try {
-            con->executa(texto);
+            conexao()->executa(texto);
         } catch (const Erro& e) {
             falha(e.what());
         }
@@ -242,11 +254,12 @@ struct Conjunto::Impl {
 
     std::string ordemAsc() const {
         return ordem.empty() ? "ORDER BY " + linha()
-                             : "ORDER BY " + con->ascendente(ordem) + ", " + linha();
+                             : "ORDER BY " + conexao()->ascendente(ordem) + ", " + linha();
     }
     std::string ordemDesc() const {
-        return ordem.empty() ? "ORDER BY " + linha() + " DESC"
-                             : "ORDER BY " + con->descendente(ordem) + ", " + linha() + " DESC";
+        return ordem.empty()
+                   ? "ORDER BY " + linha() + " DESC"
+                   : "ORDER BY " + conexao()->descendente(ordem) + ", " + linha() + " DESC";
     }
 
     Registro monta(const Uso& s) const {
@@ -359,7 +372,7 @@ struct Conjunto::Impl {
         if (it == indexada.end()) {
             bool sim = false;
             try {
-                sim = con->lideraIndice(qualificador, nomeBase, coluna);
+                sim = conexao()->lideraIndice(qualificador, nomeBase, coluna);
             } catch (const Erro& e) {
                 falha(e.what());
             }
@@ -531,6 +544,7 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
         }
         cache.clear();
         materializada = true;
+        criaMaterializada = cria;
         tabela = "notera_consulta";
         qualificador.clear();
         nomeBase = tabela;
@@ -575,6 +589,27 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     estado = Estado::Navegando;
 }
 
+void Conjunto::Impl::reconecta() const {
+    std::shared_ptr<motor::Conexao> nova;
+    try {
+        nova = motor::conexaoPara(dir);
+        if (usaDir)
+            nova->usaDiretorio(dir);
+        else
+            nova = nova->conexaoPropria(dir);
+    } catch (const Erro& e) {
+        falha(e.what());
+    }
+    // The cached commands were prepared on the lost connection.
+    cache.clear();
+    con = std::move(nova);
+    if (materializada) {
+        // The temporary table went with the connection: the query is read again.
+        Uso c = prepara(criaMaterializada);
+        passo(c);
+    }
+}
+
 void Conjunto::Impl::resolveOrdem() {
     ordem.clear();
     colunaOrdem.clear();
@@ -604,7 +639,7 @@ Conjunto::Impl::Desfecho Conjunto::Impl::primeiroComPrefixo(const std::string& p
     if (!porOrdem) return {Desfecho::Simples};
 
     const std::string& col = origem[campo];
-    const auto acima = acimaDoPrefixo(prefixo, con->textoEstrito());
+    const auto acima = acimaDoPrefixo(prefixo, conexao()->textoEstrito());
     // Only texts fall in a range of texts; the range is exactly "begins with".
     auto casa = [&](const Valor& v) {
         auto* t = std::get_if<std::string>(&v.dado());
@@ -818,7 +853,7 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
         if (d.tipo == Impl::Desfecho::Poucos) {
             // Only the few rows the index gives are sorted, not every match of the order.
             const std::string p = "notera_p." + sql::aspas(i.colunaOrigem[campo]);
-            const auto acima = acimaDoPrefixo(prefixo, i.con->textoEstrito());
+            const auto acima = acimaDoPrefixo(prefixo, i.conexao()->textoEstrito());
             filtro = i.linha() + " IN (SELECT notera_p." + i.linhaCol + " FROM " + i.tabela +
                      " AS notera_p WHERE " + p + " >= @v0" +
                      (acima ? " AND " + p + " < @v0s" : "") + " LIMIT @vn)";
@@ -838,7 +873,7 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
             if (prefixo.empty()) continue;
             cond = col + " >= " + p;
             ligacoes.emplace_back(p, Valor(prefixo));
-            if (auto acima = acimaDoPrefixo(prefixo, i.con->textoEstrito())) {
+            if (auto acima = acimaDoPrefixo(prefixo, i.conexao()->textoEstrito())) {
                 cond += " AND " + col + " < " + p + "s";
                 ligacoes.emplace_back(p + "s", Valor(*acima));
             }
@@ -963,7 +998,7 @@ void Conjunto::edita() {
     if (!i.atual) i.falha("não há registro para editar");
     // Inside a unit of work on a server the record stays locked until the commit, so that a
     // counter read here cannot be read by another workstation before this one posts it.
-    auto r = i.lePorLinha(i.atual->marcador_.linha, false, i.con->travaLinha());
+    auto r = i.lePorLinha(i.atual->marcador_.linha, false, i.conexao()->travaLinha());
     if (!r) i.falha("o registro foi excluído por outro usuário");
     i.atual = *r;
     i.buffer = r->valores_;
@@ -1017,7 +1052,7 @@ void Conjunto::grava() {
             for (std::size_t k : mudados) {
                 std::string n = std::to_string(k);
                 sets += (sets.empty() ? "" : ", ") + coluna(k) + " = @v" + n;
-                confere += " AND " + coluna(k) + " " + i.con->igualOuNulo() + " @o" + n;
+                confere += " AND " + coluna(k) + " " + i.conexao()->igualOuNulo() + " @o" + n;
             }
             Uso s = i.prepara("UPDATE " + i.tabela + " SET " + sets + " WHERE " + i.linhaCol +
                               " = @r" + confere);
@@ -1052,7 +1087,7 @@ std::int64_t Conjunto::proximoNumero(std::string_view campo) {
     i.exige(true); // not a move: a record being appended stays in its buffer
     const std::string& col = i.colunaBase(campo);
     try {
-        i.con->travaNumeracao(i.tabela);
+        i.conexao()->travaNumeracao(i.tabela);
     } catch (const Erro& e) {
         i.falha(e.what());
     }

@@ -43,6 +43,7 @@ std::string Reservas::arquivoDe(const std::string& tabela) const {
 
 bool Reservas::reserva(const std::vector<std::string>& tabelas) {
     std::vector<std::string> obtidas;
+    erro_.clear();
     const auto limite = std::chrono::steady_clock::now() + std::chrono::milliseconds(esperaMs_);
     for (const auto& t : tabelas) {
         const std::string nome = normaliza(t);
@@ -53,8 +54,9 @@ bool Reservas::reserva(const std::vector<std::string>& tabelas) {
             std::optional<db::Reserva> r;
             try {
                 r = db::Reserva::reserva(diretorio_, nome, std::max<int>(0, int(resta.count())));
-            } catch (const db::Erro&) {
-                // The server cannot be asked: refused, as a busy table is.
+            } catch (const db::Erro& e) {
+                // The server cannot be asked: refused, and the host says why.
+                erro_ = e.what();
             }
             if (!r) {
                 libera(obtidas);

@@ -19,6 +19,9 @@ public:
     // All or nothing: false (holding none of them) when any is not had within the wait.
     bool reserva(const std::vector<std::string>& tabelas);
     void libera(const std::vector<std::string>& tabelas);
+    // The server's text when the last refusal came from a server that could not be asked
+    // (not from a busy table); empty otherwise.
+    const std::string& erro() const { return erro_; }
 
 private:
     std::string arquivoDe(const std::string& tabela) const;
@@ -27,4 +30,5 @@ private:
     std::map<std::string, int> travas_; // normalised table name -> locked descriptor
     bool servidor_ = false;
     std::map<std::string, db::Reserva> noServidor_;
+    std::string erro_;
 };

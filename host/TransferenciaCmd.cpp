@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QJsonArray>
+#include <QMessageBox>
 
 #include <climits>
 #include <cstdio>
@@ -68,6 +69,10 @@ uint8_t NOTERA_CALL reservaTabelas(const char* const* tabelas, int32_t ultimo) {
         ok = contexto->reservas->reserva(v);
     }
     contexto->log->escreve({{"event", "reserve"}, {"tables", json(nomes)}, {"answer", ok}});
+    // A busy table is refused without a word; a server that cannot be asked is not.
+    if (!ok && !contexto->reservas->erro().empty())
+        QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Reserva de tabelas"),
+                              QString::fromStdString(contexto->reservas->erro()));
     return ok ? 1 : 0;
 }
 

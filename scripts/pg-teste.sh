@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A throw-away PostgreSQL server for the tests: `pg-teste.sh start DIR` makes a cluster in
 # DIR (initdb, Unix socket in DIR/sock, no TCP) and writes its URI to DIR/uri;
-# `pg-teste.sh stop DIR` stops it and removes DIR. The server never runs as root: as root it
+# `pg-teste.sh stop DIR` stops it and removes DIR; `pg-teste.sh base DIR NAME [MODEL]` makes
+# database NAME on it (a copy of database MODEL when given), `pg-teste.sh apaga DIR NAME`
+# drops it. The server never runs as root: as root it
 # runs as the postgres user of Debian's package.
 # PG_TESTE_FSYNC=on keeps the server durable (for benchmarks); the tests run without.
 set -euo pipefail
@@ -46,12 +48,20 @@ start)
   echo "postgresql:///postgres?host=$dir/sock&user=notera" >"$dir/uri"
   echo "pg-teste: servidor de testes em $dir/sock"
   ;;
+base)
+  nome=${3:?nome do banco}
+  "$bin/createdb" -h "$dir/sock" -U notera ${4:+-T "$4"} "$nome"
+  ;;
+apaga)
+  nome=${3:?nome do banco}
+  "$bin/dropdb" -h "$dir/sock" -U notera --force "$nome"
+  ;;
 stop)
   if [ -n "$bin" ]; then para; fi
   rm -rf "$dir"
   ;;
 *)
-  echo "uso: pg-teste.sh start|stop DIR" >&2
+  echo "uso: pg-teste.sh start|stop DIR | base DIR NOME [MODELO] | apaga DIR NOME" >&2
   exit 2
   ;;
 esac

@@ -318,3 +318,75 @@ TEST(Configuracao, ServidorAusenteDaOTextoDaConexao) {
 }
 
 } // namespace
+
+namespace {
+
+// The server ends the tree's connections (another session kills them) between two
+// statements of a unit: the unit fails with libpq's text and leaves nothing, not even what a
+// data set opened after the cut wrote, and the data sets opened before it, a materialised query
+// among them, go on in the next unit through a new connection.
+TEST(ConexaoPerdida, UnidadeFalhaSemDeixarNadaEAProximaReconecta) {
+    Arvore arvore(Motor::Postgres);
+    arvore.executa(arvore.registro(),
+                   "INSERT INTO TbEmp (cod_emp, nom_emp, nal_emp) VALUES (1, 'UM', 10)");
+    db::Tabela emp(arvore.registro(), "TbEmp");
+    db::Tabela pag(arvore.empresa(1), "TbLanPag");
+    db::Consulta grupos(arvore.registro(),
+                        {"SELECT nal_emp, count(*) AS n FROM TbEmp GROUP BY nal_emp"});
+    for (db::Conjunto* c : std::initializer_list<db::Conjunto*>{&emp, &pag, &grupos})
+        c->abre();
+    const auto derruba = [&] {
+        arvore.executa(arvore.registro(),
+                       "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                       "datname = current_database() AND pid <> pg_backend_pid()");
+    };
+    const auto posta = [&](std::int64_t lan) {
+        db::UnidadeDeTrabalho u(arvore.registro());
+        ASSERT_TRUE(emp.localiza("cod_emp", 1));
+        emp.edita();
+        emp.define("nal_emp", emp.campo("nal_emp").comoInteiro() + 1);
+        emp.grava();
+        if (lan == 1) {
+            derruba();
+            // Steps whose failures the caller passes over: the first finds the connection
+            // lost, and a data set opened after it must not write outside the unit.
+            EXPECT_THROW(pag.conta(), db::Erro);
+            try {
+                db::Tabela cal(arvore.empresa(2), "TbCal");
+                cal.abre();
+                cal.acrescenta();
+                cal.define("num_cal", 1);
+                cal.grava();
+            } catch (const db::Erro&) {
+            }
+        }
+        pag.acrescenta();
+        pag.define("num_lan", lan);
+        pag.grava();
+        u.confirma();
+    };
+    std::string texto;
+    try {
+        posta(1);
+        ADD_FAILURE() << "a unit went on after its connection was ended";
+    } catch (const db::Erro& e) {
+        texto = e.what();
+        pag.cancela();
+    }
+    EXPECT_TRUE(texto.find("terminating connection") != std::string::npos ||
+                texto.find("server closed the connection") != std::string::npos ||
+                texto.find("no connection to the server") != std::string::npos)
+        << texto;
+    EXPECT_EQ(arvore.valor(arvore.registro(), "SELECT nal_emp FROM TbEmp"), "10");
+    EXPECT_EQ(arvore.valor(arvore.empresa(1), "SELECT count(*) FROM TbLanPag"), "0");
+    EXPECT_EQ(arvore.valor(arvore.empresa(2), "SELECT count(*) FROM TbCal"), "0");
+
+    ASSERT_NO_THROW(posta(2));
+    EXPECT_EQ(arvore.valor(arvore.registro(), "SELECT nal_emp FROM TbEmp"), "11");
+    EXPECT_EQ(arvore.valor(arvore.empresa(1), "SELECT num_lan FROM TbLanPag"), "2");
+    // The query's own connection was ended too: it is read again on a new one.
+    ASSERT_NO_THROW(grupos.releia());
+    EXPECT_EQ(grupos.conta(), 1);
+}
+
+} // namespace

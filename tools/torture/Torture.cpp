@@ -7,6 +7,7 @@
 
 #include "FalhaVfs.h"
 #include "Livros.h"
+#include "Rele.h"
 #include "host/Reservas.h"
 #include "notera/core/Execucao.h"
 #include "notera/posting/Confirma.h"
@@ -23,6 +24,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -49,7 +51,7 @@ const char* const Uso =
     "usage: notera-torture matar [KILLS] [SEED] [--janela MS] [--servidor 1]\n"
     "       notera-torture estacoes [ROUNDS] [PROCESSES] [SEED] [--transferencias N]\n"
     "                               [--servidor 1]\n"
-    "       notera-torture falhas [--limite N]\n"
+    "       notera-torture falhas [--limite N] [--servidor 1 [--passo K] [--desde N]]\n"
     "       notera-torture disco [--passo KB] [--ate KB]\n"
     "  matar     a child posts transfers in a loop and is killed (SIGKILL) at random moments\n"
     "            within MS milliseconds (default: 4 postings' time); after each kill the books are "
@@ -58,7 +60,10 @@ const char* const Uso =
     "  estacoes  PROCESSES processes (default 4) post N transfers each (default 3) into the same\n"
     "            companies at once, ROUNDS times (default 10); the books checked after each.\n"
     "  falhas    one posting with its Nth write, sync or read failing, for every N it reaches\n"
-    "            (at most N of each when --limite is given), then a disk that fills.\n"
+    "            (at most N of each when --limite is given), then a disk that fills; on the\n"
+    "            server, the connection cut at the Nth statement of one posting instead\n"
+    "            (with --passo K, at every Kth statement and every COMMIT; from the Nth\n"
+    "            with --desde N).\n"
     "  disco     the data on a small tmpfs (needs mount) filled to within K KiB of full,\n"
     "            for K from 0 to --ate (default 256) by --passo (default 8); one posting on\n"
     "            each, then the space freed and another posting.\n"
@@ -82,8 +87,13 @@ Reservas* reservasDoProcesso = nullptr;
 std::vector<std::string> lista(const char* const* tabelas, int32_t ultimo) {
     return std::vector<std::string>(tabelas, tabelas + ultimo + 1);
 }
+// As the host: a refusal because the server could not be asked is said in a box.
+std::vector<std::string>* caixasDoProcesso = nullptr;
 uint8_t NOTERA_CALL reserva(const char* const* tabelas, int32_t ultimo) {
-    return reservasDoProcesso->reserva(lista(tabelas, ultimo)) ? 1 : 0;
+    const bool ok = reservasDoProcesso->reserva(lista(tabelas, ultimo));
+    if (!ok && !reservasDoProcesso->erro().empty())
+        caixasDoProcesso->push_back(reservasDoProcesso->erro());
+    return ok ? 1 : 0;
 }
 void NOTERA_CALL libera(const char* const* tabelas, int32_t ultimo) {
     reservasDoProcesso->libera(lista(tabelas, ultimo));
@@ -94,6 +104,7 @@ struct Sessao {
         : reservas(dados, EsperaReservaMs),
           ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<Caixas>()) {
         reservasDoProcesso = &reservas;
+        caixasDoProcesso = &caixas().textos;
         ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
         postagem::abreEmpresas(ex, dados);
     }
@@ -305,6 +316,16 @@ struct Servidor {
         std::ifstream u(dir / "uri");
         if (st == 0 && std::getline(u, uri)) erro.clear();
     }
+    // A database of its own on the server (a copy of |modelo| when given); the script's text
+    // on failure.
+    std::string base(const std::string& nome, const std::string& modelo = {}) const {
+        return roda("base '" + nome + "'" + (modelo.empty() ? "" : " '" + modelo + "'"));
+    }
+    std::string apaga(const std::string& nome) const { return roda("apaga '" + nome + "'"); }
+    // The URI of database |nome| reached through the socket directory |host|.
+    static std::string uriDe(const std::string& nome, const fs::path& host) {
+        return "postgresql:///" + nome + "?host=" + host.string() + "&user=notera";
+    }
     ~Servidor() {
         const std::string cmd = std::string("bash '") + NOTERA_PG_TESTE + "' stop '" +
                                 dir.string() + "' >/dev/null 2>&1";
@@ -313,6 +334,22 @@ struct Servidor {
     Servidor(const Servidor&) = delete;
     Servidor& operator=(const Servidor&) = delete;
     fs::path dir;
+
+private:
+    std::string roda(const std::string& args) const {
+        const std::string cmd = std::string("bash '") + NOTERA_PG_TESTE + "' " +
+                                args.substr(0, args.find(' ')) + " '" + dir.string() + "'" +
+                                args.substr(args.find(' ')) + " 2>&1";
+        FILE* f = ::popen(cmd.c_str(), "r");
+        std::string saida;
+        char b[512];
+        while (f && std::fgets(b, sizeof b, f))
+            saida += b;
+        const int st = f ? ::pclose(f) : -1;
+        return st == 0 ? std::string() : (saida.empty() ? "failed: " + cmd : saida);
+    }
+
+public:
     std::string uri, erro;
 };
 
@@ -580,10 +617,172 @@ const char* textoDoMotor(torture::Operacao o) {
     return sqlite3_errstr(o == torture::Operacao::DiscoCheio ? SQLITE_FULL : SQLITE_IOERR);
 }
 
+// What libpq says when the server's connection is gone; one of them must reach the user.
+const char* const TextosDaConexaoPerdida[] = {
+    "server closed the connection unexpectedly", "no connection to the server",
+    "could not send data to server", "could not receive data from server", "connection to server"};
+
+// The first of those texts that |texto| holds; null when none.
+const char* textoDaConexaoPerdida(const std::string& texto) {
+    for (const char* t : TextosDaConexaoPerdida)
+        if (texto.find(t) != std::string::npos) return t;
+    return nullptr;
+}
+
+// The server form of 'falhas': the tree's connection goes through a relay that cuts it at
+// the Nth statement of one posting, for every N that posting sends.
+int falhasNoServidor(const Bancada& b, long limite, long passo, long desde) {
+    Servidor servidor(fs::temp_directory_path() /
+                      ("notera-torture-pg-" + std::to_string(::getpid())));
+    if (servidor.uri.empty()) {
+        std::printf("falhas: the test server did not start: %s\n", servidor.erro.c_str());
+        return 2;
+    }
+    const fs::path releDir = b.raiz / "rele";
+    torture::Rele rele(releDir, servidor.dir / "sock");
+    if (!rele.erro().empty()) {
+        std::printf("falhas: %s\n", rele.erro().c_str());
+        return 2;
+    }
+    // The demo once in a database of its own; each case gets a copy of that database, its
+    // banco.conf naming the relay.
+    const fs::path modelo = b.raiz / "modelo-servidor";
+    if (const auto e = servidor.base("modelo"); !e.empty()) {
+        std::printf("falhas: %s", e.c_str());
+        return 2;
+    }
+    ::dados::demo(modelo.string(), Servidor::uriDe("modelo", servidor.dir / "sock"));
+    const auto novoCaso = [&](const std::string& nome) {
+        const fs::path d = b.raiz / nome;
+        if (const auto e = servidor.base(nome, "modelo"); !e.empty())
+            throw std::runtime_error("the case's database: " + e);
+        copia(modelo, d);
+        std::ofstream(d / "banco.conf") << Servidor::uriDe(nome, releDir) << "\n";
+        return d;
+    };
+    const fs::path leitura = b.raiz / "leitura";
+
+    // How many statements one posting sends, on the connections as the session leaves them.
+    long total = 0, conexoes = 0;
+    std::vector<std::string> textos;
+    {
+        const fs::path d = novoCaso("contagem");
+        Sessao s(d.string());
+        rele.arma(0);
+        const Postagem p = posta(s, 1);
+        total = rele.contados();
+        conexoes = rele.conexoes();
+        textos = rele.textos();
+        if (!p.ok) {
+            std::printf("falhas: the counting posting failed: %s\n", p.textos.c_str());
+            return 2;
+        }
+    }
+    const long ate = limite > 0 ? std::min(total, limite) : total;
+    // Every |passo|th statement, and every COMMIT, whose cut leaves the outcome unknown.
+    std::vector<long> cortes;
+    for (long n = std::max(1L, desde); n <= ate; ++n)
+        if ((n - 1) % passo == 0 ||
+            (static_cast<std::size_t>(n) <= textos.size() && textos[n - 1].rfind("COMMIT", 0) == 0))
+            cortes.push_back(n);
+    std::printf("server: one posting sends %ld statements (%zu of them COMMIT, %ld new "
+                "connections); cutting the connection at %zu of the first %ld in turn\n",
+                total,
+                static_cast<std::size_t>(
+                    std::count_if(textos.begin(), textos.end(),
+                                  [](const std::string& t) { return t.rfind("COMMIT", 0) == 0; })),
+                conexoes, cortes.size(), ate);
+    Placar placar;
+    placar.porCaso = true;
+    long pontos = 0, mudas = 0, semTexto = 0, seguintesFalharam = 0, naConfirmacao = 0;
+    std::map<std::string, long> textosVistos;
+    for (const long n : cortes) {
+        const std::string nome = "caso" + std::to_string(n);
+        const fs::path d = novoCaso(nome);
+        std::string onde = "cut at statement " + std::to_string(n);
+        std::set<std::int64_t> reportados;
+        bool comOResultadoIncerto = false;
+        {
+            Sessao s(d.string());
+            rele.arma(n);
+            const Postagem p = posta(s, 1);
+            const std::string cortado = rele.cortado();
+            const bool cortou = rele.cortes() > 0;
+            rele.arma(0);
+            if (!cortou) {
+                std::printf("  %s: the posting sent only %ld statements\n", onde.c_str(),
+                            rele.contados());
+                continue;
+            }
+            ++pontos;
+            onde += " (" + cortado.substr(0, 60) + ")";
+            // A cut COMMIT leaves the client not knowing: whole or absent, never half.
+            comOResultadoIncerto = cortado.rfind("COMMIT", 0) == 0;
+            if (comOResultadoIncerto) ++naConfirmacao;
+            if (p.ok) reportados.insert(p.al);
+            if (p.ok && p.textos.empty()) {
+                // A cut after the commit (the reservation's release, which the lost session
+                // gives back by itself): harmless only when the books hold the transfer
+                // whole, which the check below asks.
+                ++mudas;
+                std::printf("  %s: nothing said; the posting reports AL %d posted\n", onde.c_str(),
+                            p.al);
+            } else if (const char* t = textoDaConexaoPerdida(p.textos)) {
+                ++textosVistos[t];
+            } else {
+                ++semTexto;
+                std::printf("  %s: failure shown without libpq's text of a lost connection: "
+                            "\"%s\"\n",
+                            onde.c_str(), p.textos.c_str());
+            }
+            placar.soma(
+                torture::avalia(b.modelo, livros(d, leitura), reportados, !comOResultadoIncerto),
+                onde);
+            // The clerk presses OK again in the same session.
+            const Postagem seguinte = posta(s, 3);
+            if (!seguinte.ok) {
+                ++seguintesFalharam;
+                std::printf("  %s: the next posting failed too: %s\n", onde.c_str(),
+                            seguinte.textos.c_str());
+            } else {
+                reportados.insert(seguinte.al);
+            }
+        }
+        placar.soma(
+            torture::avalia(b.modelo, livros(d, leitura), reportados, !comOResultadoIncerto),
+            onde + ", then posted again");
+        placar.confere(d.string(), onde);
+        if (placar.rodadasComAchados == 0 && semTexto == 0 && seguintesFalharam == 0) {
+            fs::remove_all(d);
+            servidor.apaga(nome);
+        }
+    }
+    std::printf("falhas (server): %ld statements per posting, %ld cuts (%ld at COMMIT); %ld not "
+                "surfaced (posted, checked whole), %ld without libpq's text, %ld next postings "
+                "failed; %ld checks with "
+                "findings, %ld of them with a transfer half there, %ld duplicates\n",
+                total, pontos, naConfirmacao, mudas, semTexto, seguintesFalharam,
+                placar.rodadasComAchados, placar.comMeios, placar.duplicados);
+    for (const auto& [t, n] : textosVistos)
+        std::printf("  \"%s\" shown after %ld cuts\n", t.c_str(), n);
+    const bool limpo =
+        placar.rodadasComAchados == 0 && semTexto == 0 && seguintesFalharam == 0 && pontos > 0;
+    if (limpo)
+        fs::remove_all(b.raiz);
+    else
+        std::printf("data kept in %s (the server's databases go with the server)\n",
+                    b.raiz.c_str());
+    return limpo ? 0 : 1;
+}
+
 int falhas(std::vector<std::string> a) {
     const long limite = opcao(a, "--limite", 0);
+    const bool noServidor = opcao(a, "--servidor", 0) != 0;
+    const long passo = std::max(1L, opcao(a, "--passo", 1));
+    const long desde = opcao(a, "--desde", 1);
     Bancada b = prepara("falhas");
     if (!b.pronta) return 2;
+    if (noServidor) return falhasNoServidor(b, limite, passo, desde);
     torture::instalaFalhaVfs();
     Placar placar;
     placar.porCaso = true;
