@@ -10,6 +10,15 @@ if ! command -v wine >/dev/null 2>&1; then
   echo "SKIPPED: wine not installed"
   exit 77
 fi
+# Some kernels are built without 32-bit support: the loader itself cannot start there.
+if ! saida=$(wine --version 2>&1); then
+  if printf '%s' "$saida" | grep -q 'Exec format error'; then
+    echo "SKIPPED: this kernel cannot run 32-bit programs ($saida)"
+    exit 77
+  fi
+  echo "wine --version failed: $saida"
+  exit 1
+fi
 export WINEPREFIX="$prefixo" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 # The first start makes the prefix (tens of seconds). Windows without a display: the null

@@ -285,7 +285,7 @@ TEST(Configuracao, EsquemaDeCadaDiretorio) {
         EXPECT_EQ(l.raiz, raiz.str());
         EXPECT_EQ(l.uri, "postgresql:///x");
     }
-    for (const std::string texto :
+    for (const std::string& texto :
          {std::string("# nada\n"), std::string("postgresql:///x\0host=/outro\n", 28)}) {
         std::ofstream(raiz.caminho() / "banco.conf") << texto;
         EXPECT_THROW(db::localDe(raiz.str() + "/Tabelas"), db::Erro);
