@@ -145,6 +145,8 @@ void Rele::roda() {
         }
         if (::poll(fds.data(), fds.size(), 500) < 0 && errno != EINTR) return;
         if (fds[1].revents) break;
+        // Pairs accepted below have no entry in this round's fds: they wait for the next.
+        const std::size_t sondados = pares.size();
         if (fds[0].revents & POLLIN) {
             for (int c; (c = ::accept4(escuta_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
                 Par p;
@@ -163,7 +165,8 @@ void Rele::roda() {
             }
         }
         std::size_t i = 2;
-        for (auto& p : pares) {
+        for (auto it = pares.begin(); i < 2 + 2 * sondados; ++it) {
+            Par& p = *it;
             const short rc = fds[i++].revents, rs = fds[i++].revents;
             if (p.fechado) continue;
             bool vivo = true;
