@@ -56,7 +56,7 @@ torture: build
 
 # Timings on generated data trees (kept in $(BUILD)/bench-dados, made on the first run).
 # Then the posting on a throw-away durable server against a raw libpq transaction.
-PG_BENCH ?= $(BUILD)/pg-bench
+PG_BENCH ?= $(CURDIR)/$(BUILD)/pg-bench
 bench: build
 	$(BUILD)/bin/notera-bench $(BENCH_ARGS)
 	PG_TESTE_FSYNC=on scripts/pg-teste.sh start $(PG_BENCH) >/dev/null
