@@ -142,6 +142,19 @@ Postagem posta(Sessao& s, std::int32_t cheque) {
     return p;
 }
 
+// After a fault the clerk presses OK again in the same session: that posting must work.
+// False (and told) when it did not; its AL joins the acknowledged ones when it did.
+bool postaDeNovo(Sessao& s, const std::string& onde, const char* falhou,
+                 std::set<std::int64_t>& reportados) {
+    const Postagem seguinte = posta(s, 3);
+    if (!seguinte.ok) {
+        std::printf("  %s: %s: %s\n", onde.c_str(), falhou, seguinte.textos.c_str());
+        return false;
+    }
+    reportados.insert(seguinte.al);
+    return true;
+}
+
 void escreve(const std::string& linha) {
     const std::string l = linha + "\n";
     std::size_t feito = 0;
@@ -738,15 +751,8 @@ int falhasNoServidor(const Bancada& b, long limite, long passo, long desde) {
             placar.soma(
                 torture::avalia(b.modelo, livros(d, leitura), reportados, !comOResultadoIncerto),
                 onde);
-            // The clerk presses OK again in the same session.
-            const Postagem seguinte = posta(s, 3);
-            if (!seguinte.ok) {
+            if (!postaDeNovo(s, onde, "the next posting failed too", reportados))
                 ++seguintesFalharam;
-                std::printf("  %s: the next posting failed too: %s\n", onde.c_str(),
-                            seguinte.textos.c_str());
-            } else {
-                reportados.insert(seguinte.al);
-            }
         }
         placar.soma(
             torture::avalia(b.modelo, livros(d, leitura), reportados, !comOResultadoIncerto),
@@ -834,15 +840,8 @@ int falhas(std::vector<std::string> a) {
                 }
                 placar.soma(torture::avalia(b.modelo, torture::le(d.string()), reportados, true),
                             onde);
-                // The clerk presses OK again in the same session.
-                const Postagem seguinte = posta(s, 3);
-                if (!seguinte.ok) {
+                if (!postaDeNovo(s, onde, "the next posting failed too", reportados))
                     ++seguintesFalharam;
-                    std::printf("  %s: the next posting failed too: %s\n", onde.c_str(),
-                                seguinte.textos.c_str());
-                } else {
-                    reportados.insert(seguinte.al);
-                }
             }
             placar.soma(torture::avalia(b.modelo, torture::le(d.string()), reportados, true),
                         onde + ", then posted again");
@@ -958,14 +957,8 @@ int disco(std::vector<std::string> a) {
             // The books are read with the space back: opening a store writes its logs.
             fs::remove(enchimento);
             placar.soma(torture::avalia(b.modelo, torture::le(d.string()), reportados, true), onde);
-            const Postagem seguinte = posta(s, 3);
-            if (!seguinte.ok) {
+            if (!postaDeNovo(s, onde, "the posting after the space was freed failed", reportados))
                 ++seguintesFalharam;
-                std::printf("  %s: the posting after the space was freed failed: %s\n",
-                            onde.c_str(), seguinte.textos.c_str());
-            } else {
-                reportados.insert(seguinte.al);
-            }
         }
         placar.soma(torture::avalia(b.modelo, torture::le(d.string()), reportados, true),
                     onde + ", then posted again");
