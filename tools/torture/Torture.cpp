@@ -366,6 +366,16 @@ public:
     std::string uri, erro;
 };
 
+// The throw-away server of a trial run with --servidor 1; null (and told) when it did not
+// start.
+std::unique_ptr<Servidor> servidorDoEnsaio(const char* modo) {
+    auto s = std::make_unique<Servidor>(fs::temp_directory_path() /
+                                        ("notera-torture-pg-" + std::to_string(::getpid())));
+    if (!s->uri.empty()) return s;
+    std::printf("%s: the test server did not start: %s\n", modo, s->erro.c_str());
+    return nullptr;
+}
+
 // The books of |dados|; a tree on a server is read through a copy into SQLite (which also
 // proves the server answers again after the kill).
 torture::Retrato livros(const fs::path& dados, const fs::path& copia) {
@@ -445,14 +455,7 @@ int matar(std::vector<std::string> a) {
     // Kills fall anywhere in the first few postings of each child.
     if (janela <= 0) janela = std::max(50L, static_cast<long>(4 * b.msPorTransferencia));
     std::unique_ptr<Servidor> servidor;
-    if (noServidor) {
-        servidor = std::make_unique<Servidor>(fs::temp_directory_path() /
-                                              ("notera-torture-pg-" + std::to_string(::getpid())));
-        if (servidor->uri.empty()) {
-            std::printf("matar: the test server did not start: %s\n", servidor->erro.c_str());
-            return 2;
-        }
-    }
+    if (noServidor && !(servidor = servidorDoEnsaio("matar"))) return 2;
     const fs::path dados = b.raiz / "dados";
     const fs::path leitura = b.raiz / "leitura";
     dadosDoEnsaio(b, dados, servidor ? servidor->uri : std::string());
@@ -527,14 +530,7 @@ int estacoes(std::vector<std::string> a) {
     Bancada b = prepara("estacoes");
     if (!b.pronta) return 2;
     std::unique_ptr<Servidor> servidor;
-    if (noServidor) {
-        servidor = std::make_unique<Servidor>(fs::temp_directory_path() /
-                                              ("notera-torture-pg-" + std::to_string(::getpid())));
-        if (servidor->uri.empty()) {
-            std::printf("estacoes: the test server did not start: %s\n", servidor->erro.c_str());
-            return 2;
-        }
-    }
+    if (noServidor && !(servidor = servidorDoEnsaio("estacoes"))) return 2;
     const fs::path dados = b.raiz / "dados";
     const fs::path leitura = b.raiz / "leitura";
     dadosDoEnsaio(b, dados, servidor ? servidor->uri : std::string());
@@ -645,12 +641,9 @@ const char* textoDaConexaoPerdida(const std::string& texto) {
 // The server form of 'falhas': the tree's connection goes through a relay that cuts it at
 // the Nth statement of one posting, for every N that posting sends.
 int falhasNoServidor(const Bancada& b, long limite, long passo, long desde) {
-    Servidor servidor(fs::temp_directory_path() /
-                      ("notera-torture-pg-" + std::to_string(::getpid())));
-    if (servidor.uri.empty()) {
-        std::printf("falhas: the test server did not start: %s\n", servidor.erro.c_str());
-        return 2;
-    }
+    const auto inicio = servidorDoEnsaio("falhas");
+    if (!inicio) return 2;
+    const Servidor& servidor = *inicio;
     const fs::path releDir = b.raiz / "rele";
     torture::Rele rele(releDir, servidor.dir / "sock");
     if (!rele.erro().empty()) {
