@@ -238,6 +238,16 @@ struct Conjunto::Impl {
     }
 
     std::string linha() const { return tabela + "." + linhaCol; }
+
+    // The written row as selecao() reads it, handed back by the INSERT or UPDATE itself so
+    // that a post costs one statement. Names unqualified: SQLite takes no other there.
+    std::string retorno() const {
+        std::string r;
+        for (std::size_t k : visDePersistente)
+            r += sql::aspas(colunaOrigem[k]) + ", ";
+        return " RETURNING " + r + linhaCol + ", " +
+               (colunaOrdem.empty() ? linhaCol : sql::aspas(colunaOrdem));
+    }
     std::string ordemOuLinha() const { return ordem.empty() ? linha() : ordem; }
 
     // SELECT of the stored columns, row identity and order value.
@@ -1030,6 +1040,7 @@ void Conjunto::grava() {
         if (i.alterado[k]) mudados.push_back(k);
 
     std::int64_t linha = 0;
+    std::optional<Registro> gravado; // the row as stored, handed back by the write itself
     if (i.estado == Estado::Inserindo) {
         std::string cols, vals;
         for (std::size_t k : mudados) {
@@ -1039,10 +1050,10 @@ void Conjunto::grava() {
         std::string texto =
             "INSERT INTO " + i.tabela +
             (cols.empty() ? " DEFAULT VALUES" : " (" + cols + ") VALUES (" + vals + ")");
-        Uso s = i.prepara(texto + " RETURNING " + i.linhaCol);
+        Uso s = i.prepara(texto + i.retorno());
         for (std::size_t k : mudados)
             i.liga(s, "@v" + std::to_string(k), i.buffer[k]);
-        if (i.passo(s)) linha = s->valor(0).comoInteiro();
+        if (i.passo(s)) gravado = i.monta(s);
         while (i.passo(s)) {
         }
     } else {
@@ -1055,12 +1066,13 @@ void Conjunto::grava() {
                 confere += " AND " + coluna(k) + " " + i.conexao()->igualOuNulo() + " @o" + n;
             }
             Uso s = i.prepara("UPDATE " + i.tabela + " SET " + sets + " WHERE " + i.linhaCol +
-                              " = @r" + confere);
+                              " = @r" + confere + i.retorno());
             for (std::size_t k : mudados) {
                 i.liga(s, "@v" + std::to_string(k), i.buffer[k]);
                 i.liga(s, "@o" + std::to_string(k), i.original[k]);
             }
             i.liga(s, "@r", Valor(linha));
+            if (i.passo(s)) gravado = i.monta(s);
             while (i.passo(s)) {
             }
             if (s->alteradas() == 0)
@@ -1069,7 +1081,8 @@ void Conjunto::grava() {
         }
     }
     i.estado = Estado::Navegando;
-    if (auto r = i.lePorLinha(linha, false)) i.atual = *r;
+    if (!gravado && linha) gravado = i.lePorLinha(linha, false);
+    if (gravado) i.atual = std::move(*gravado);
     i.bof = i.eof = false;
 }
 

@@ -10,11 +10,13 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace db::motor {
@@ -146,12 +148,20 @@ Valor valorDoTexto(Oid tipo, const char* p, int tamanho) {
 
 class ConexaoPg;
 
+// A statement prepared on the server, shared by the commands of one text: data sets are
+// opened and closed many times per posting, and each Parse and Describe is a round trip.
+struct Preparado {
+    std::string nome;
+    std::vector<std::string> parametros;
+    std::optional<std::vector<Coluna>> colunas; // described once
+    std::uint64_t usado = 0;                    // when it was last handed out
+};
+
 class ComandoPg : public Comando {
 public:
-    ComandoPg(ConexaoPg& dono, std::string nome, std::vector<std::string> params)
-        : dono_(dono), nome_(std::move(nome)), nomes_(std::move(params)), valores_(nomes_.size()),
-          nulos_(nomes_.size(), true), formatos_(nomes_.size(), 0) {}
-    ~ComandoPg() override;
+    ComandoPg(ConexaoPg& dono, std::shared_ptr<Preparado> p)
+        : dono_(dono), p_(std::move(p)), nome_(p_->nome), nomes_(p_->parametros),
+          valores_(nomes_.size()), nulos_(nomes_.size(), true), formatos_(nomes_.size(), 0) {}
 
     const std::vector<std::string>& parametros() const override { return nomes_; }
 
@@ -213,8 +223,9 @@ public:
 
 private:
     ConexaoPg& dono_;
-    std::string nome_;
-    std::vector<std::string> nomes_;
+    std::shared_ptr<Preparado> p_;
+    const std::string& nome_;
+    const std::vector<std::string>& nomes_;
     std::vector<std::string> valores_;
     std::vector<bool> nulos_;
     std::vector<int> formatos_;
@@ -267,16 +278,32 @@ public:
 
     std::unique_ptr<Comando> prepara(const std::string& texto) override {
         descartaPendentes();
-        std::vector<std::string> nomes;
-        std::string numerado = sql::numeraParametros(texto, nomes);
-        std::string nome = "notera_" + std::to_string(++contador_);
-        Resultado r(PQprepare(con_, nome.c_str(), numerado.c_str(), static_cast<int>(nomes.size()),
-                              nullptr));
-        confere(r.get());
-        return std::make_unique<ComandoPg>(*this, nome, std::move(nomes));
+        auto& p = preparados_[texto];
+        if (!p) {
+            auto novo = std::make_shared<Preparado>();
+            std::string numerado = sql::numeraParametros(texto, novo->parametros);
+            novo->nome = "notera_" + std::to_string(++contador_);
+            Resultado r(PQprepare(con_, novo->nome.c_str(), numerado.c_str(),
+                                  static_cast<int>(novo->parametros.size()), nullptr));
+            try {
+                confere(r.get());
+            } catch (...) {
+                preparados_.erase(texto);
+                throw;
+            }
+            p = std::move(novo);
+            aposoPreparar();
+        }
+        p->usado = ++relogio_;
+        return std::make_unique<ComandoPg>(*this, p);
     }
 
-    void executa(const std::string& texto) override { roda(texto); }
+    // Anything run outside the data sets may change tables (an import, a schema made): what
+    // was learnt of them is forgotten.
+    void executa(const std::string& texto) override {
+        esqueceCatalogo();
+        roda(texto);
+    }
 
     std::string usaDiretorio(const std::string& diretorio) override {
         std::string esquema = esquemaDe(raiz_, diretorio);
@@ -294,12 +321,19 @@ public:
     }
 
     std::string nomeGuardado(const std::string& diretorio, const std::string& nome) override {
+        const std::string chave = esquemaDe(raiz_, diretorio) + "." + sql::minusculas(nome);
+        if (auto it = nomes_.find(chave); it != nomes_.end() && it->second.first == nome)
+            return it->second.second;
         auto r = pergunta("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON "
                           "n.oid = c.relnamespace WHERE n.nspname = $1 AND "
                           "lower(c.relname) = lower($2) AND c.relkind IN ('r', 'v', 'p') "
                           "ORDER BY c.relname = $2 DESC LIMIT 1",
                           {esquemaDe(raiz_, diretorio), nome});
-        return PQntuples(r.get()) ? PQgetvalue(r.get(), 0, 0) : std::string();
+        if (!PQntuples(r.get())) return {};
+        // Only a table that is there is remembered: one made later is then found.
+        std::string guardado = PQgetvalue(r.get(), 0, 0);
+        nomes_[chave] = {nome, guardado};
+        return guardado;
     }
 
     std::vector<std::string> tabelas(const std::string& diretorio) override {
@@ -342,6 +376,10 @@ public:
     bool lideraIndice(const std::string& qualificador, const std::string& tabela,
                       const std::string& coluna) override {
         descartaPendentes();
+        // A temporary table is made anew with each query: its indexes are asked each time.
+        const std::string chave = qualificador + sql::aspas(tabela) + "." + coluna;
+        if (!qualificador.empty())
+            if (auto it = indices_.find(chave); it != indices_.end()) return it->second;
         // Whole indexes only, in the column's own collation (text columns are "C"), so
         // that the data sets' ranges and orders read them.
         auto r = pergunta("SELECT 1 FROM pg_index i JOIN pg_attribute a ON "
@@ -349,7 +387,9 @@ public:
                           "WHERE i.indrelid = to_regclass($1) AND a.attname = $2 "
                           "AND i.indpred IS NULL AND i.indcollation[0] IN (0, a.attcollation)",
                           {qualificador + sql::aspas(tabela), coluna});
-        return PQntuples(r.get()) > 0;
+        const bool lidera = PQntuples(r.get()) > 0;
+        if (!qualificador.empty()) indices_[chave] = lidera;
+        return lidera;
     }
     bool textoEstrito() const override { return true; }
     std::string igualOuNulo() const override { return "IS NOT DISTINCT FROM"; }
@@ -432,15 +472,71 @@ public:
         return it->second.colunas;
     }
 
-    // Prepared commands are dropped when no transaction would be hurt by it.
-    void descarta(std::string nome) { pendentes_.push_back(std::move(nome)); }
+    const std::vector<Coluna>& colunasDe(Preparado& p) {
+        if (!p.colunas) {
+            Resultado r(PQdescribePrepared(con_, p.nome.c_str()));
+            confere(r.get());
+            std::vector<Coluna> c;
+            for (int i = 0; i < PQnfields(r.get()); ++i) {
+                Coluna col{PQfname(r.get(), i), tipoDoOid(PQftype(r.get(), i)), "", ""};
+                Oid t = PQftable(r.get(), i);
+                int n = PQftablecol(r.get(), i);
+                if (t != InvalidOid && n > 0) {
+                    const auto& cols = colunasDe(t, col.tabela);
+                    auto it = cols.find(n);
+                    if (it != cols.end()) col.origem = it->second;
+                }
+                c.push_back(std::move(col));
+            }
+            p.colunas = std::move(c);
+        }
+        return *p.colunas;
+    }
 
 private:
+    // Statements kept beyond their commands; past this many the least used of those no
+    // command holds are dropped.
+    static constexpr std::size_t MaxPreparados = 256;
+
+    void aposoPreparar() {
+        if (preparados_.size() <= MaxPreparados) return;
+        std::vector<std::pair<std::uint64_t, std::string>> livres;
+        for (auto& [texto, p] : preparados_)
+            if (p.use_count() == 1) livres.emplace_back(p->usado, texto);
+        std::sort(livres.begin(), livres.end());
+        for (std::size_t k = 0; k < livres.size() && preparados_.size() > MaxPreparados / 2; ++k) {
+            auto it = preparados_.find(livres[k].second);
+            pendentes_.push_back(it->second->nome);
+            preparados_.erase(it);
+        }
+    }
+
+    void esqueceCatalogo() {
+        nomes_.clear();
+        indices_.clear();
+        tabelas_.clear();
+        for (auto& [texto, p] : preparados_)
+            orfaos_.push_back(std::move(p));
+        preparados_.clear();
+        recolheOrfaos();
+    }
+
+    // Statements forgotten while a command still used them go once it is gone.
+    void recolheOrfaos() {
+        std::erase_if(orfaos_, [&](const std::shared_ptr<Preparado>& p) {
+            if (p.use_count() > 1) return false;
+            pendentes_.push_back(p->nome);
+            return true;
+        });
+    }
+
     std::string chaveDe(const std::string& diretorio, const std::string& tabela) const {
         return "notera:" + esquemaDe(raiz_, diretorio) + "." + tabela;
     }
 
+    // Statements are dropped when no transaction would be hurt by it.
     void descartaPendentes() {
+        recolheOrfaos();
         if (pendentes_.empty() || PQtransactionStatus(con_) != PQTRANS_IDLE) return;
         std::string t;
         for (auto& n : pendentes_)
@@ -459,12 +555,13 @@ private:
     int contador_ = 0;
     std::set<std::string> esquemasVistos_;
     std::map<Oid, Tab> tabelas_;
+    std::map<std::string, std::pair<std::string, std::string>> nomes_; // key -> asked, stored
+    std::map<std::string, bool> indices_;
+    std::map<std::string, std::shared_ptr<Preparado>> preparados_; // by text
+    std::vector<std::shared_ptr<Preparado>> orfaos_;
+    std::uint64_t relogio_ = 0;
     std::vector<std::string> pendentes_;
 };
-
-ComandoPg::~ComandoPg() {
-    dono_.descarta(nome_);
-}
 
 bool ComandoPg::passo() {
     if (!resultado_) {
@@ -491,21 +588,7 @@ bool ComandoPg::passo() {
 }
 
 std::vector<Coluna> ComandoPg::descreve() {
-    Resultado r(PQdescribePrepared(dono_.pg(), nome_.c_str()));
-    dono_.confere(r.get());
-    std::vector<Coluna> c;
-    for (int i = 0; i < PQnfields(r.get()); ++i) {
-        Coluna col{PQfname(r.get(), i), tipoDoOid(PQftype(r.get(), i)), "", ""};
-        Oid t = PQftable(r.get(), i);
-        int n = PQftablecol(r.get(), i);
-        if (t != InvalidOid && n > 0) {
-            const auto& cols = dono_.colunasDe(t, col.tabela);
-            auto it = cols.find(n);
-            if (it != cols.end()) col.origem = it->second;
-        }
-        c.push_back(std::move(col));
-    }
-    return c;
+    return dono_.colunasDe(*p_);
 }
 
 } // namespace
