@@ -310,34 +310,31 @@ struct Conjunto::Impl {
             }
         };
         std::string linha = this->linha();
-        if (ordem.empty()) {
+        if (!m || ordem.empty()) {
+            // In row order, or from an end: one walk of the engine's order, which puts NULLs
+            // first, among themselves in row order (both engines), from the order's index.
             std::string f = m ? linha + (apos ? " > @r" : " < @r") : "";
             segmento(f, false, m.has_value(), apos ? ordemAsc() : ordemDesc());
             return;
         }
-        // NULL order values come first, among themselves in row order.
+        // Past a marker: NULL order values first, among themselves in row order.
         std::string nulos = ordem + " IS NULL";
         std::string valores = ordem + " IS NOT NULL";
         std::string porLinhaAsc = "ORDER BY " + linha, porLinhaDesc = "ORDER BY " + linha + " DESC";
-        bool marcadorNulo = m && m->ordem.ehNulo();
+        const bool marcadorNulo = m->ordem.ehNulo();
         if (apos) {
-            if (!m)
-                segmento(nulos, false, false, porLinhaAsc);
-            else if (marcadorNulo)
+            if (marcadorNulo) {
                 segmento(nulos + " AND " + linha + " > @r", false, true, porLinhaAsc);
-            if (!m || marcadorNulo)
                 segmento(valores, false, false, ordemAsc());
-            else
+            } else {
                 segmento("(" + ordem + ", " + linha + ") > (@o, @r)", true, true, ordemAsc());
+            }
         } else {
             if (marcadorNulo) {
                 segmento(nulos + " AND " + linha + " < @r", false, true, porLinhaDesc);
                 return;
             }
-            if (!m)
-                segmento(valores, false, false, ordemDesc());
-            else
-                segmento("(" + ordem + ", " + linha + ") < (@o, @r)", true, true, ordemDesc());
+            segmento("(" + ordem + ", " + linha + ") < (@o, @r)", true, true, ordemDesc());
             segmento(nulos, false, false, porLinhaDesc);
         }
     }
