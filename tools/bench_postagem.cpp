@@ -20,6 +20,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -47,6 +48,9 @@ std::string u8(const QString& s) {
     return s.toStdString();
 }
 
+// The earlier records are numbered from here, above whatever the first rounds posted.
+constexpr long long Primeiro = 10000000;
+
 // 10^6 earlier records in every numbered table of both companies, in one transaction each.
 void enche(const std::string& arquivo, const char* sql) {
     sqlite3* c = nullptr;
@@ -54,8 +58,8 @@ void enche(const std::string& arquivo, const char* sql) {
     sqlite3_exec(c, "BEGIN", nullptr, nullptr, nullptr);
     char* erro = nullptr;
     if (sqlite3_exec(c, sql, nullptr, nullptr, &erro) != SQLITE_OK) {
-        std::fprintf(stderr, "%s\n", erro);
-        sqlite3_free(erro);
+        std::fprintf(stderr, "bench-postagem: %s\n", erro);
+        std::exit(1);
     }
     sqlite3_exec(c, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(c);
@@ -69,7 +73,8 @@ void cresceNoServidor(const std::string& uri, int n) {
         PQfinish(c);
         return;
     }
-    const std::string serie = " FROM generate_series(1000, " + std::to_string(1000 + n) + ") i";
+    const std::string serie = " FROM generate_series(" + std::to_string(Primeiro) + ", " +
+                              std::to_string(Primeiro + n) + ") i";
     for (const char* esquema : {"tabelas_001", "tabelas_002"}) {
         const std::string e = esquema;
         for (const std::string& sql :
@@ -84,8 +89,10 @@ void cresceNoServidor(const std::string& uri, int n) {
               "ANALYZE " + e + ".tblct", "ANALYZE " + e + ".tblanrec", "ANALYZE " + e + ".tblanpag",
               "ANALYZE " + e + ".tbchqpag"}) {
             PGresult* r = PQexec(c, sql.c_str());
-            if (PQresultStatus(r) != PGRES_COMMAND_OK)
-                std::fprintf(stderr, "%s", PQresultErrorMessage(r));
+            if (PQresultStatus(r) != PGRES_COMMAND_OK) {
+                std::fprintf(stderr, "bench-postagem: %s", PQresultErrorMessage(r));
+                std::exit(1);
+            }
             PQclear(r);
         }
     }
@@ -93,9 +100,9 @@ void cresceNoServidor(const std::string& uri, int n) {
 }
 
 void cresce(const std::string& dados, int n) {
-    const std::string serie =
-        "WITH RECURSIVE n(i) AS (SELECT 1000 UNION ALL SELECT i+1 FROM n WHERE i < " +
-        std::to_string(1000 + n) + ") ";
+    const std::string serie = "WITH RECURSIVE n(i) AS (SELECT " + std::to_string(Primeiro) +
+                              " UNION ALL SELECT i+1 FROM n WHERE i < " +
+                              std::to_string(Primeiro + n) + ") ";
     for (const char* empresa : {"/Tabelas/001/tabelas.sqlite", "/Tabelas/002/tabelas.sqlite"}) {
         const std::string arq = dados + empresa;
         enche(arq,
