@@ -506,9 +506,8 @@ void Conjunto::Impl::abre(Conjunto& /*dono*/) {
     // columns.
     std::vector<motor::Coluna> colunas;
     auto descreve = [&] {
-        Uso meta = prepara(texto);
         try {
-            colunas = meta->descreve();
+            colunas = conexao()->descreveTexto(texto);
         } catch (const Erro& e) {
             falha(e.what());
         }

@@ -23,6 +23,7 @@ struct Coluna {
     Tipo tipo = Tipo::Outro;
     std::string tabela;
     std::string origem;
+    bool operator==(const Coluna&) const = default;
 };
 
 class Comando {
@@ -48,6 +49,10 @@ public:
     virtual ~Conexao() = default;
 
     virtual std::unique_ptr<Comando> prepara(const std::string& texto) = 0;
+    // The columns |texto| would return, without running it.
+    virtual std::vector<Coluna> descreveTexto(const std::string& texto) {
+        return prepara(texto)->descreve();
+    }
     virtual void executa(const std::string& texto) = 0;
 
     // Where a directory's tables are: the qualifier to put before a table name

@@ -152,10 +152,21 @@ class ConexaoPg;
 // opened and closed many times per posting, and each Parse and Describe is a round trip.
 struct Preparado {
     std::string nome;
+    std::string texto; // as sent, with $n parameters
     std::vector<std::string> parametros;
-    std::optional<std::vector<Coluna>> colunas; // described once
-    std::uint64_t usado = 0;                    // when it was last handed out
+    std::uint64_t usado = 0; // when it was last handed out
 };
+
+// The server's code for an error.
+std::string_view estadoDoErro(const PGresult* r) {
+    const char* c = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    return c ? c : "";
+}
+
+// A table changed under a statement kept from before: its result no longer matches.
+bool planoMudou(const PGresult* r) {
+    return estadoDoErro(r) == "0A000";
+}
 
 class ComandoPg : public Comando {
 public:
@@ -261,8 +272,32 @@ public:
 
     void confere(const PGresult* r) {
         auto st = PQresultStatus(r);
-        if (!r || (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK))
+        if (!r || (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)) {
+            aposErro(r);
             throw Erro(textoDoErro(r, con_));
+        }
+    }
+
+    // A table or column not where it was learnt to be, or a kept statement whose table
+    // changed: what was learnt of the tables is forgotten, so that the next try asks again.
+    void aposErro(const PGresult* r) {
+        const auto estado = estadoDoErro(r);
+        if (estado.substr(0, 2) == "42" || estado == "0A000") esqueceCatalogo();
+    }
+
+    // The statement parsed again under a new name; the old one goes when no transaction
+    // would be hurt by it.
+    void reprepara(Preparado& p) {
+        pendentes_.push_back(p.nome);
+        p.nome = "notera_" + std::to_string(++contador_);
+        Resultado r(PQprepare(con_, p.nome.c_str(), p.texto.c_str(),
+                              static_cast<int>(p.parametros.size()), nullptr));
+        confere(r.get());
+    }
+
+    // The transaction open now, 0 outside one.
+    std::uint64_t transacaoAtual() const {
+        return PQtransactionStatus(con_) == PQTRANS_INTRANS ? transacao_ : 0;
     }
 
     // A query of the catalogue with text parameters.
@@ -278,24 +313,19 @@ public:
 
     std::unique_ptr<Comando> prepara(const std::string& texto) override {
         descartaPendentes();
-        auto& p = preparados_[texto];
-        if (!p) {
+        auto it = preparados_.find(texto);
+        if (it == preparados_.end()) {
             auto novo = std::make_shared<Preparado>();
-            std::string numerado = sql::numeraParametros(texto, novo->parametros);
+            novo->texto = sql::numeraParametros(texto, novo->parametros);
             novo->nome = "notera_" + std::to_string(++contador_);
-            Resultado r(PQprepare(con_, novo->nome.c_str(), numerado.c_str(),
+            Resultado r(PQprepare(con_, novo->nome.c_str(), novo->texto.c_str(),
                                   static_cast<int>(novo->parametros.size()), nullptr));
-            try {
-                confere(r.get());
-            } catch (...) {
-                preparados_.erase(texto);
-                throw;
-            }
-            p = std::move(novo);
+            confere(r.get());
+            it = preparados_.emplace(texto, std::move(novo)).first;
             aposoPreparar();
         }
-        p->usado = ++relogio_;
-        return std::make_unique<ComandoPg>(*this, p);
+        it->second->usado = ++relogio_;
+        return std::make_unique<ComandoPg>(*this, it->second);
     }
 
     // Anything run outside the data sets may change tables (an import, a schema made): what
@@ -419,6 +449,7 @@ public:
     }
 
     void inicia() override {
+        ++transacao_;
         roda("BEGIN");
         try {
             roda(TravaDaArvore);
@@ -453,9 +484,14 @@ public:
                  {chaveDe(diretorio, tabela)});
     }
 
-    // Names of a table's columns by number, read once per table.
-    const std::map<int, std::string>& colunasDe(Oid tabela, std::string& nome) {
+    // Names of a table's columns by number, read again when asked for one not known (a
+    // column added since).
+    const std::map<int, std::string>& colunasDe(Oid tabela, int coluna, std::string& nome) {
         auto it = tabelas_.find(tabela);
+        if (it != tabelas_.end() && !it->second.colunas.count(coluna)) {
+            tabelas_.erase(it);
+            it = tabelas_.end();
+        }
         if (it == tabelas_.end()) {
             Tab t;
             auto r =
@@ -472,25 +508,40 @@ public:
         return it->second.colunas;
     }
 
-    const std::vector<Coluna>& colunasDe(Preparado& p) {
-        if (!p.colunas) {
-            Resultado r(PQdescribePrepared(con_, p.nome.c_str()));
-            confere(r.get());
-            std::vector<Coluna> c;
-            for (int i = 0; i < PQnfields(r.get()); ++i) {
-                Coluna col{PQfname(r.get(), i), tipoDoOid(PQftype(r.get(), i)), "", ""};
-                Oid t = PQftable(r.get(), i);
-                int n = PQftablecol(r.get(), i);
-                if (t != InvalidOid && n > 0) {
-                    const auto& cols = colunasDe(t, col.tabela);
-                    auto it = cols.find(n);
-                    if (it != cols.end()) col.origem = it->second;
-                }
-                c.push_back(std::move(col));
+    // A text's columns, parsed afresh as the unnamed statement: a table remade by another
+    // workstation is seen as it now is. Kept for the rest of the transaction, during which
+    // the server keeps a table so read from being altered. A table found changed since it
+    // was last described here makes every kept statement go.
+    std::vector<Coluna> descreveTexto(const std::string& texto) override {
+        const std::uint64_t agora = transacaoAtual();
+        auto it = descricoes_.find(texto);
+        if (it != descricoes_.end() && agora && it->second.first == agora) return it->second.second;
+        std::vector<std::string> nomes;
+        const std::string numerado = sql::numeraParametros(texto, nomes);
+        Resultado p(PQprepare(con_, "", numerado.c_str(), static_cast<int>(nomes.size()), nullptr));
+        confere(p.get());
+        auto c = colunasDoPreparado("");
+        if (it != descricoes_.end() && it->second.second != c) esqueceCatalogo();
+        descricoes_[texto] = {agora, c};
+        return c;
+    }
+
+    std::vector<Coluna> colunasDoPreparado(const std::string& nome) {
+        Resultado r(PQdescribePrepared(con_, nome.c_str()));
+        confere(r.get());
+        std::vector<Coluna> c;
+        for (int i = 0; i < PQnfields(r.get()); ++i) {
+            Coluna col{PQfname(r.get(), i), tipoDoOid(PQftype(r.get(), i)), "", ""};
+            Oid t = PQftable(r.get(), i);
+            int n = PQftablecol(r.get(), i);
+            if (t != InvalidOid && n > 0) {
+                const auto& cols = colunasDe(t, n, col.tabela);
+                auto k = cols.find(n);
+                if (k != cols.end()) col.origem = k->second;
             }
-            p.colunas = std::move(c);
+            c.push_back(std::move(col));
         }
-        return *p.colunas;
+        return c;
     }
 
 private:
@@ -515,10 +566,10 @@ private:
         nomes_.clear();
         indices_.clear();
         tabelas_.clear();
+        descricoes_.clear();
         for (auto& [texto, p] : preparados_)
             orfaos_.push_back(std::move(p));
         preparados_.clear();
-        recolheOrfaos();
     }
 
     // Statements forgotten while a command still used them go once it is gone.
@@ -557,9 +608,12 @@ private:
     std::map<Oid, Tab> tabelas_;
     std::map<std::string, std::pair<std::string, std::string>> nomes_; // key -> asked, stored
     std::map<std::string, bool> indices_;
+    // Text -> the transaction it was described in (0: none) and its columns.
+    std::map<std::string, std::pair<std::uint64_t, std::vector<Coluna>>> descricoes_;
     std::map<std::string, std::shared_ptr<Preparado>> preparados_; // by text
     std::vector<std::shared_ptr<Preparado>> orfaos_;
     std::uint64_t relogio_ = 0;
+    std::uint64_t transacao_ = 0;
     std::vector<std::string> pendentes_;
 };
 
@@ -571,11 +625,23 @@ bool ComandoPg::passo() {
             v[k] = nulos_[k] ? nullptr : valores_[k].c_str();
             tamanhos[k] = static_cast<int>(valores_[k].size());
         }
-        resultado_.reset(PQexecPrepared(dono_.pg(), nome_.c_str(), static_cast<int>(v.size()),
-                                        v.data(), tamanhos.data(), formatos_.data(), 0));
+        const bool foraDeTransacao = PQtransactionStatus(dono_.pg()) == PQTRANS_IDLE;
+        auto executa = [&] {
+            resultado_.reset(PQexecPrepared(dono_.pg(), nome_.c_str(),
+                                            static_cast<int>(v.size()), v.data(), tamanhos.data(),
+                                            formatos_.data(), 0));
+        };
+        executa();
+        if (foraDeTransacao && planoMudou(resultado_.get())) {
+            // Its table was remade since it was kept; alone, it can simply run again.
+            resultado_.reset();
+            dono_.reprepara(*p_);
+            executa();
+        }
         auto st = PQresultStatus(resultado_.get());
         if (!resultado_ || (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)) {
             std::string msg = textoDoErro(resultado_.get(), dono_.pg());
+            dono_.aposErro(resultado_.get());
             resultado_.reset();
             throw Erro(msg);
         }
@@ -588,7 +654,7 @@ bool ComandoPg::passo() {
 }
 
 std::vector<Coluna> ComandoPg::descreve() {
-    return dono_.colunasDe(*p_);
+    return dono_.colunasDoPreparado(nome_);
 }
 
 } // namespace
