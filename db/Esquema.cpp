@@ -239,7 +239,8 @@ void criaTabelasSqlite(const std::string& caminho, const std::vector<TabelaEsque
     if (rc != SQLITE_OK)
         throw Erro(caminho + ": " + (bruto ? sqlite3_errmsg(bruto) : sqlite3_errstr(rc)));
     // The journal mode the store keeps (see MotorSqlite.cpp).
-    executa("PRAGMA journal_mode=PERSIST; PRAGMA synchronous=FULL; BEGIN");
+    executa("PRAGMA journal_mode=PERSIST; PRAGMA journal_size_limit=0; PRAGMA synchronous=FULL; "
+            "BEGIN");
     for (auto& t : tabelas)
         for (auto& c : comandosCriacao(t))
             executa(c);

@@ -4,6 +4,7 @@
 
 #include "db/Armazem.h"
 #include "db/Conjunto.h"
+#include "db/Esquema.h"
 
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -247,6 +249,56 @@ INSTANTIATE_TEST_SUITE_P(Armazens, Unidade, ::testing::Values(Motor::Sqlite, Mot
 } // namespace
 
 namespace {
+
+// Every commit leaves each written file's rollback journal in place and empty: a zeroed one
+// of some size would be opened and read again at the start of every later statement.
+TEST(ArquivoSqlite, ConfirmacaoDeixaODiarioVazio) {
+    Arvore arvore(Motor::Sqlite);
+    struct Caso {
+        const char* nome;
+        std::vector<std::string> diretorios;
+        bool emUnidade;
+    } casos[] = {
+        {"gravação fora de unidade", {arvore.empresa(1)}, false},
+        {"unidade num só arquivo", {arvore.registro()}, true},
+        {"unidade em dois arquivos", {arvore.empresa(1), arvore.empresa(2)}, true},
+    };
+    std::int64_t empresa = 10;
+    for (auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        std::vector<std::unique_ptr<db::Tabela>> tabelas;
+        std::vector<std::string> antes;
+        for (auto& d : c.diretorios) {
+            const bool registro = d == arvore.registro();
+            tabelas.push_back(std::make_unique<db::Tabela>(d, registro ? "TbEmp" : "TbLct"));
+            tabelas.back()->abre();
+            antes.push_back(arvore.valor(d, registro ? "SELECT count(*) FROM TbEmp"
+                                                     : "SELECT count(*) FROM TbLct"));
+        }
+        std::optional<db::UnidadeDeTrabalho> u;
+        if (c.emUnidade) u.emplace(c.diretorios.front());
+        for (std::size_t i = 0; i < tabelas.size(); ++i) {
+            auto& t = *tabelas[i];
+            t.acrescenta();
+            if (c.diretorios[i] == arvore.registro())
+                t.define("cod_emp", ++empresa);
+            else
+                t.define("num_lct", t.proximoNumero("num_lct"));
+            t.grava();
+        }
+        if (u) u->confirma();
+        for (std::size_t i = 0; i < c.diretorios.size(); ++i) {
+            const auto& d = c.diretorios[i];
+            const bool registro = d == arvore.registro();
+            EXPECT_EQ(arvore.valor(d, registro ? "SELECT count(*) FROM TbEmp"
+                                               : "SELECT count(*) FROM TbLct"),
+                      std::to_string(std::stoi(antes[i]) + 1));
+            const fs::path diario = db::caminhoArquivo(d) + "-journal";
+            ASSERT_TRUE(fs::exists(diario)) << diario;
+            EXPECT_EQ(fs::file_size(diario), 0u) << diario;
+        }
+    }
+}
 
 TEST(Configuracao, UriDoBancoConf) {
     struct Caso {
