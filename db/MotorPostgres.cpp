@@ -18,6 +18,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <utility>
 
 namespace db::motor {
 
@@ -155,6 +156,7 @@ struct Preparado {
     std::string texto; // as sent, with $n parameters
     std::vector<std::string> parametros;
     std::uint64_t usado = 0; // when it was last handed out
+    bool velho = false;      // kept from before its tables were found changed
 };
 
 // The server's code for an error.
@@ -288,11 +290,11 @@ public:
     // The statement parsed again under a new name; the old one goes when no transaction
     // would be hurt by it.
     void reprepara(Preparado& p) {
-        pendentes_.push_back(p.nome);
-        p.nome = "notera_" + std::to_string(++contador_);
-        Resultado r(PQprepare(con_, p.nome.c_str(), p.texto.c_str(),
+        std::string novo = "notera_" + std::to_string(++contador_);
+        Resultado r(PQprepare(con_, novo.c_str(), p.texto.c_str(),
                               static_cast<int>(p.parametros.size()), nullptr));
         confere(r.get());
+        pendentes_.push_back(std::exchange(p.nome, std::move(novo)));
     }
 
     // The transaction open now, 0 outside one.
@@ -570,6 +572,8 @@ private:
         for (auto& [texto, p] : preparados_)
             orfaos_.push_back(std::move(p));
         preparados_.clear();
+        for (auto& p : orfaos_)
+            p->velho = true;
     }
 
     // Statements forgotten while a command still used them go once it is gone.
@@ -626,10 +630,15 @@ bool ComandoPg::passo() {
             tamanhos[k] = static_cast<int>(valores_[k].size());
         }
         const bool foraDeTransacao = PQtransactionStatus(dono_.pg()) == PQTRANS_IDLE;
+        if (p_->velho) {
+            // A data set's command kept from before: parsed again against the tables as
+            // they are now.
+            dono_.reprepara(*p_);
+            p_->velho = false;
+        }
         auto executa = [&] {
-            resultado_.reset(PQexecPrepared(dono_.pg(), nome_.c_str(),
-                                            static_cast<int>(v.size()), v.data(), tamanhos.data(),
-                                            formatos_.data(), 0));
+            resultado_.reset(PQexecPrepared(dono_.pg(), nome_.c_str(), static_cast<int>(v.size()),
+                                            v.data(), tamanhos.data(), formatos_.data(), 0));
         };
         executa();
         if (foraDeTransacao && planoMudou(resultado_.get())) {
