@@ -105,9 +105,11 @@ protected:
     // the test began.
     std::set<int> confereInteiros() {
         // The server keeps its own consistency: a dropped client's transaction is rolled back.
-        if (GetParam() == Motor::Sqlite)
-            for (const auto& f : {registro(), origem(), destino()})
+        if (GetParam() == Motor::Sqlite) {
+            for (const auto& f : {registro(), origem(), destino()}) {
                 EXPECT_EQ(um(f, "PRAGMA integrity_check"), "ok") << f;
+            }
+        }
         std::set<int> als;
         for (const auto& [arquivo, consulta] : std::vector<std::pair<std::string, std::string>>{
                  {origem(), "SELECT DISTINCT nal_lan FROM TbLanPag WHERE nal_lan > 0"},
