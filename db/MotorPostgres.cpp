@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <optional>
 #include <set>
 #include <utility>
 
@@ -289,12 +288,15 @@ public:
 
     // The statement parsed again under a new name; the old one goes when no transaction
     // would be hurt by it.
-    void reprepara(Preparado& p) {
-        std::string novo = "notera_" + std::to_string(++contador_);
-        Resultado r(PQprepare(con_, novo.c_str(), p.texto.c_str(),
+    void reprepara(Preparado& p) { pendentes_.push_back(std::exchange(p.nome, noServidor(p))); }
+
+    // Parses the statement on the server under a name of its own, which it gives.
+    std::string noServidor(const Preparado& p) {
+        std::string nome = "notera_" + std::to_string(++contador_);
+        Resultado r(PQprepare(con_, nome.c_str(), p.texto.c_str(),
                               static_cast<int>(p.parametros.size()), nullptr));
         confere(r.get());
-        pendentes_.push_back(std::exchange(p.nome, std::move(novo)));
+        return nome;
     }
 
     // The transaction open now, 0 outside one.
@@ -319,10 +321,7 @@ public:
         if (it == preparados_.end()) {
             auto novo = std::make_shared<Preparado>();
             novo->texto = sql::numeraParametros(texto, novo->parametros);
-            novo->nome = "notera_" + std::to_string(++contador_);
-            Resultado r(PQprepare(con_, novo->nome.c_str(), novo->texto.c_str(),
-                                  static_cast<int>(novo->parametros.size()), nullptr));
-            confere(r.get());
+            novo->nome = noServidor(*novo);
             it = preparados_.emplace(texto, std::move(novo)).first;
             aposoPreparar();
         }
