@@ -860,12 +860,27 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
             // Only the few rows the index gives are sorted, not every match of the order.
             const std::string p = "notera_p." + sql::aspas(i.colunaOrigem[campo]);
             const auto acima = acimaDoPrefixo(prefixo, i.conexao()->textoEstrito());
-            filtro = i.linha() + " IN (SELECT notera_p." + i.linhaCol + " FROM " + i.tabela +
-                     " AS notera_p WHERE " + p + " >= @v0" +
-                     (acima ? " AND " + p + " < @v0s" : "") + " LIMIT @vn)";
+            std::string faixa = "SELECT notera_p." + i.linhaCol + " FROM " + i.tabela +
+                                " AS notera_p WHERE " + p + " >= @v0" +
+                                (acima ? " AND " + p + " < @v0s" : "");
+            if (i.condicao.empty() && (i.ordem.empty() || !i.colunaOrdem.empty())) {
+                // With no condition the first of the few is chosen inside the range itself,
+                // where an index of the field and the order's column holds both: only the
+                // row that answers is read.
+                const std::string linhaP = "notera_p." + i.linhaCol;
+                faixa += " ORDER BY " +
+                         (i.ordem.empty()
+                              ? linhaP
+                              : i.conexao()->ascendente("notera_p." + sql::aspas(i.colunaOrdem)) +
+                                    ", " + linhaP) +
+                         " LIMIT 1";
+            } else {
+                faixa += " LIMIT @vn";
+                ligacoes.emplace_back("@vn", Valor(d.poucos));
+            }
+            filtro = i.linha() + " IN (" + faixa + ")";
             ligacoes.emplace_back("@v0", Valor(prefixo));
             if (acima) ligacoes.emplace_back("@v0s", Valor(*acima));
-            ligacoes.emplace_back("@vn", Valor(d.poucos));
         }
     }
     const bool pronto = !filtro.empty(); // the prefix search already gave the filter

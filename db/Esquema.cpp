@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 namespace db {
 
@@ -179,6 +180,20 @@ std::string tipoSql(Tipo tipo) {
     return "";
 }
 
+namespace {
+
+// Each searched field also indexed with the table's key after it: the first match of a name
+// in key order is then read from the index alone, without visiting every matching row.
+std::vector<std::pair<std::string, std::string>> indicesComChave(const TabelaEsquema& t) {
+    std::vector<std::pair<std::string, std::string>> r;
+    if (t.unicos.empty()) return r;
+    for (auto& c : t.indices)
+        if (!sql::mesmoNome(c, t.unicos[0])) r.emplace_back(c, t.unicos[0]);
+    return r;
+}
+
+} // namespace
+
 std::vector<std::string> comandosCriacao(const TabelaEsquema& t, const std::string& q) {
     std::string cria = "CREATE TABLE " + q + sql::aspas(t.nome) + " (";
     for (std::size_t i = 0; i < t.campos.size(); ++i)
@@ -191,6 +206,9 @@ std::vector<std::string> comandosCriacao(const TabelaEsquema& t, const std::stri
     for (auto& c : t.indices)
         r.push_back("CREATE INDEX " + q + sql::aspas(t.nome + "_" + c) + " ON " +
                     sql::aspas(t.nome) + " (" + sql::aspas(c) + ")");
+    for (auto& [c, k] : indicesComChave(t))
+        r.push_back("CREATE INDEX " + q + sql::aspas(t.nome + "_" + c + "_" + k) + " ON " +
+                    sql::aspas(t.nome) + " (" + sql::aspas(c) + ", " + sql::aspas(k) + ")");
     return r;
 }
 
@@ -286,6 +304,11 @@ std::vector<std::string> comandosCriacaoServidor(const TabelaEsquema& t,
     for (auto& c : t.indices)
         r.push_back("CREATE INDEX " + sql::aspas(nome + "_" + sql::minusculas(c)) + " ON " + alvo +
                     " (" + sql::aspas(sql::minusculas(c)) + " NULLS FIRST)");
+    for (auto& [c, k] : indicesComChave(t)) {
+        const std::string a = sql::minusculas(c), b = sql::minusculas(k);
+        r.push_back("CREATE INDEX " + sql::aspas(nome + "_" + a + "_" + b) + " ON " + alvo + " (" +
+                    sql::aspas(a) + " NULLS FIRST, " + sql::aspas(b) + " NULLS FIRST)");
+    }
     return r;
 }
 

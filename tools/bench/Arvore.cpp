@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -114,7 +115,7 @@ void cresce(const std::string& arquivo, long n, bool comCatalogos) {
     if (sqlite3_open_v2(arquivo.c_str(), &bruto, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         throw db::Erro(arquivo + ": " + sqlite3_errmsg(bruto));
     std::unique_ptr<sqlite3, Fecha> c(bruto);
-    // Bulk filling without a journal; the file goes back to write-ahead logging after.
+    // Bulk filling without a journal; the file gets the store's journal mode back after.
     executa(c.get(), "PRAGMA journal_mode=DELETE; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;"
                      "PRAGMA cache_size=-262144; BEGIN");
     const auto indices = tiraIndices(c.get());
@@ -122,7 +123,19 @@ void cresce(const std::string& arquivo, long n, bool comCatalogos) {
     movimento(c.get(), n);
     for (auto& i : indices)
         executa(c.get(), i);
-    executa(c.get(), "COMMIT; PRAGMA journal_mode=WAL");
+    executa(c.get(), "COMMIT; PRAGMA journal_mode=PERSIST");
+}
+
+// A tree made with other tables or indexes is made again: its figures would not be this
+// build's.
+std::string versaoDoEsquema() {
+    std::uint64_t h = 14695981039346656037ull; // FNV-1a
+    for (db::Nivel n : {db::Nivel::Registro, db::Nivel::Empresa})
+        for (auto& t : db::esquema(n))
+            for (auto& cmd : db::comandosCriacao(t))
+                for (unsigned char ch : cmd)
+                    h = (h ^ ch) * 1099511628211ull;
+    return std::to_string(h);
 }
 
 } // namespace
@@ -142,7 +155,8 @@ bool preparaArvore(const std::string& dir, long n) {
     {
         std::ifstream f(pronto);
         long feito = 0;
-        if (f >> feito && feito == n) return false;
+        std::string versao;
+        if (f >> feito >> versao && feito == n && versao == versaoDoEsquema()) return false;
     }
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -150,7 +164,7 @@ bool preparaArvore(const std::string& dir, long n) {
     // Companies 1 and 2 keep their own catalogues; company 3 reads company 1's.
     for (int e = 1; e <= 3; ++e)
         cresce(db::caminhoArquivo(dados::diretorioEmpresa(dir, e)), n, e != 3);
-    std::ofstream(pronto) << n << "\n";
+    std::ofstream(pronto) << n << " " << versaoDoEsquema() << "\n";
     return true;
 }
 
