@@ -866,7 +866,7 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
             if (i.condicao.empty() && (i.ordem.empty() || !i.colunaOrdem.empty())) {
                 // With no condition the first of the few is chosen inside the range itself,
                 // where an index of the field and the order's column holds both: only the
-                // row that answers is read.
+                // row that answers is read. A single row, so no list of rows is built.
                 const std::string linhaP = "notera_p." + i.linhaCol;
                 faixa += " ORDER BY " +
                          (i.ordem.empty()
@@ -874,11 +874,11 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
                               : i.conexao()->ascendente("notera_p." + sql::aspas(i.colunaOrdem)) +
                                     ", " + linhaP) +
                          " LIMIT 1";
+                filtro = i.linha() + " = (" + faixa + ")";
             } else {
-                faixa += " LIMIT @vn";
+                filtro = i.linha() + " IN (" + faixa + " LIMIT @vn)";
                 ligacoes.emplace_back("@vn", Valor(d.poucos));
             }
-            filtro = i.linha() + " IN (" + faixa + ")";
             ligacoes.emplace_back("@v0", Valor(prefixo));
             if (acima) ligacoes.emplace_back("@v0s", Valor(*acima));
         }
