@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -128,11 +129,18 @@ void cresce(const std::string& dados, int n) {
 // into the same tables as a posting does (2 payables, 2 cheques, 1 ledger entry in the
 // origin; 2 receivables, 1 ledger entry, 1 register record in the destination; 2 totals in
 // each; the two counters of the register), on the same server and durability.
-double baseLibpq(const std::string& uri, int vezes) {
+struct BaseLibpq {
+    double umaIda = -1;        // the whole transaction in one round trip
+    double idaPorComando = -1; // the same statements, one round trip each
+    double idaVazia = -1;      // microseconds of one round trip that does nothing
+};
+
+BaseLibpq baseLibpq(const std::string& uri, int vezes) {
     std::unique_ptr<PGconn, decltype(&PQfinish)> c(PQconnectdb(uri.c_str()), &PQfinish);
+    BaseLibpq b;
     if (PQstatus(c.get()) != CONNECTION_OK) {
         std::fprintf(stderr, "%s", PQerrorMessage(c.get()));
-        return -1;
+        return b;
     }
     auto insere = [](const std::string& tabela, const char* chave, const char* resto,
                      const char* valores) {
@@ -158,16 +166,33 @@ double baseLibpq(const std::string& uri, int vezes) {
     t += "UPDATE tabelas.tbemp SET nal_emp = nal_emp + 1 WHERE cod_emp = 1;";
     t += "UPDATE tabelas.tbemp SET nos_emp = nos_emp + 1 WHERE cod_emp = 2;";
     t += "COMMIT";
-    const auto inicio = std::chrono::steady_clock::now();
-    for (int i = 0; i < vezes; ++i) {
-        std::unique_ptr<PGresult, decltype(&PQclear)> r(PQexec(c.get(), t.c_str()), &PQclear);
-        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
-            std::fprintf(stderr, "%s", PQresultErrorMessage(r.get()));
-            return -1;
-        }
+    // Milliseconds per run of |textos|, each sent and answered before the next.
+    auto mede = [&](const std::vector<std::string>& textos, int n) {
+        const auto inicio = std::chrono::steady_clock::now();
+        for (int i = 0; i < n; ++i)
+            for (auto& texto : textos) {
+                std::unique_ptr<PGresult, decltype(&PQclear)> r(PQexec(c.get(), texto.c_str()),
+                                                                &PQclear);
+                const auto st = PQresultStatus(r.get());
+                if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
+                    std::fprintf(stderr, "%s", PQresultErrorMessage(r.get()));
+                    return -1.0;
+                }
+            }
+        const std::chrono::duration<double, std::milli> ms =
+            std::chrono::steady_clock::now() - inicio;
+        return ms.count() / n;
+    };
+    std::vector<std::string> comandos;
+    for (std::size_t i = 0, j; i < t.size(); i = j + 1) {
+        j = t.find(';', i);
+        if (j == std::string::npos) j = t.size();
+        comandos.push_back(t.substr(i, j - i));
     }
-    const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - inicio;
-    return ms.count() / vezes;
+    b.umaIda = mede({t}, vezes);
+    b.idaPorComando = mede(comandos, vezes);
+    b.idaVazia = mede({"SELECT 1"}, 1000) * 1000;
+    return b;
 }
 
 double posta(const std::string& dados, int vezes, bool emUnidade) {
@@ -238,9 +263,13 @@ int main(int argc, char** argv) {
                 posta(dados, vezes, false));
     std::printf("  demo data, one unit of work      %8.2f ms per transfer\n",
                 posta(dados, vezes, true));
-    if (!uri.empty())
-        std::printf("  baseline: one raw libpq transaction %5.2f ms per transfer\n",
-                    baseLibpq(uri, vezes));
+    if (!uri.empty()) {
+        const BaseLibpq b = baseLibpq(uri, vezes);
+        std::printf("  baseline: one raw libpq transaction %5.2f ms per transfer\n", b.umaIda);
+        std::printf("  the same, a round trip per statement %4.2f ms per transfer\n",
+                    b.idaPorComando);
+        std::printf("  a round trip that does nothing   %8.1f us\n", b.idaVazia);
+    }
     if (uri.empty())
         cresce(dados, 1000000);
     else
