@@ -262,6 +262,14 @@ struct Conjunto::Impl {
         return s + " " + resto;
     }
 
+    // The same order with the columns read through |nome|, an alias of the table.
+    std::string ordemAscEm(const std::string& nome) const {
+        const std::string l = nome + "." + linhaCol;
+        return ordem.empty()
+                   ? "ORDER BY " + l
+                   : "ORDER BY " + conexao()->ascendente(nome + "." + sql::aspas(colunaOrdem)) +
+                         ", " + l;
+    }
     std::string ordemAsc() const {
         return ordem.empty() ? "ORDER BY " + linha()
                              : "ORDER BY " + conexao()->ascendente(ordem) + ", " + linha();
@@ -867,13 +875,7 @@ bool Conjunto::localiza(const std::vector<std::pair<std::string, Valor>>& criter
                 // With no condition the first of the few is chosen inside the range itself,
                 // where an index of the field and the order's column holds both: only the
                 // row that answers is read. A single row, so no list of rows is built.
-                const std::string linhaP = "notera_p." + i.linhaCol;
-                faixa += " ORDER BY " +
-                         (i.ordem.empty()
-                              ? linhaP
-                              : i.conexao()->ascendente("notera_p." + sql::aspas(i.colunaOrdem)) +
-                                    ", " + linhaP) +
-                         " LIMIT 1";
+                faixa += " " + i.ordemAscEm("notera_p") + " LIMIT 1";
                 filtro = i.linha() + " = (" + faixa + ")";
             } else {
                 filtro = i.linha() + " IN (" + faixa + " LIMIT @vn)";
