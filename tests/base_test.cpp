@@ -1,6 +1,7 @@
 #include "base/BrFormat.h"
 #include "base/Cp1252.h"
 #include "base/Money.h"
+#include "base/Texto.h"
 
 #include <gtest/gtest.h>
 
@@ -100,4 +101,75 @@ TEST(Cp1252, IdaEVolta) {
     EXPECT_EQ(utf8ParaCp1252("日本"), "??");
     EXPECT_EQ(utf8ParaCp1252("\xC3"), "?"); // truncated sequence
     EXPECT_EQ(cp1252ParaUtf8("\x81"), "\xEF\xBF\xBD");
+}
+
+TEST(Texto, CaixaDasLetrasPortuguesas) {
+    struct Caso {
+        const char* texto;
+        const char* maiusculas;
+        const char* minusculas;
+    };
+    const Caso casos[] = {
+        {"transferência ação", "TRANSFERÊNCIA AÇÃO", "transferência ação"},
+        {"Ñandú ÿ œ š ž", "ÑANDÚ Ÿ Œ Š Ž", "ñandú ÿ œ š ž"},
+        {"àáâãäåæçèéêëìíîïðòóôõöøùúûüýþ", "ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÒÓÔÕÖØÙÚÛÜÝÞ",
+         "àáâãäåæçèéêëìíîïðòóôõöøùúûüýþ"},
+        {"ß ÷ × 1,5 µ €", "ß ÷ × 1,5 µ €", "ß ÷ × 1,5 µ €"}, // no single-letter capital
+        {"\xff\xfe ok", "\xEF\xBF\xBD\xEF\xBF\xBD OK", "\xEF\xBF\xBD\xEF\xBF\xBD ok"},
+    };
+    for (const auto& c : casos) {
+        EXPECT_EQ(maiusculas(c.texto), c.maiusculas) << c.texto;
+        EXPECT_EQ(minusculas(c.texto), c.minusculas) << c.texto;
+        EXPECT_TRUE(igualSemCaixa(c.maiusculas, c.minusculas)) << c.texto;
+    }
+    EXPECT_FALSE(igualSemCaixa("ação", "acao"));
+    EXPECT_FALSE(igualSemCaixa("cod", "cod_cli"));
+    EXPECT_TRUE(igualSemCaixa("COD_CLI", "cod_cli"));
+}
+
+TEST(Texto, ContaCortaEAparaPorCaractere) {
+    EXPECT_EQ(caracteres("ação"), 4u);
+    EXPECT_EQ(caracteres("€5"), 2u);
+    EXPECT_EQ(inicio("ÇÃO123", 2), "ÇÃ");
+    EXPECT_EQ(inicio("ab", 5), "ab");
+    EXPECT_EQ(caractere("aç€𝄞", 1), U'ç');
+    EXPECT_EQ(caractere("aç€𝄞", 3), U'𝄞');
+    EXPECT_EQ(caractere("aç", 2), std::nullopt);
+    EXPECT_EQ(codifica(decodifica("São Paulo €𝄞")), "São Paulo €𝄞");
+    EXPECT_EQ(decodifica("a\xC3"), std::u32string(U"a\uFFFD"));                   // cut sequence
+    EXPECT_EQ(decodifica("\xC0\xAF"), std::u32string(U"\uFFFD\uFFFD"));           // overlong
+    EXPECT_EQ(decodifica("\xED\xA0\x80"), std::u32string(U"\uFFFD\uFFFD\uFFFD")); // surrogate
+
+    EXPECT_EQ(apara(" \t\r\n José \xC2\xA0"), "José");
+    EXPECT_EQ(apara("  "), "");
+    EXPECT_EQ(apara(""), "");
+    EXPECT_EQ(apara("a b"), "a b");
+    EXPECT_EQ(justificaDireita("7", 3, '0'), "007");
+    EXPECT_EQ(justificaDireita("ção", 4), " ção");
+    EXPECT_EQ(justificaDireita("12345", 3, '0'), "12345");
+    EXPECT_TRUE(comecaCom("Ed_Cliente", "Ed_"));
+    EXPECT_FALSE(comecaCom("Ed", "Ed_"));
+}
+
+TEST(Texto, LeInteiro) {
+    struct Caso {
+        const char* texto;
+        std::optional<std::int64_t> esperado;
+    };
+    const Caso casos[] = {
+        {"42", 42},
+        {" -7 ", -7},
+        {"+3", 3},
+        {"", std::nullopt},
+        {"  ", std::nullopt},
+        {"1a", std::nullopt},
+        {"+-1", std::nullopt},
+        {"9223372036854775807", INT64_MAX},
+        {"9223372036854775808", std::nullopt},
+        {"1.5", std::nullopt},
+        {"-", std::nullopt},
+        {"0x10", std::nullopt},
+    };
+    for (const auto& c : casos)
+        EXPECT_EQ(leInteiro64(c.texto), c.esperado) << '"' << c.texto << '"';
 }
