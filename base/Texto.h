@@ -4,6 +4,7 @@
 // whole numbers read and written.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,5 +41,11 @@ std::string justificaDireita(std::string_view utf8, std::size_t largura, char pr
 // A decimal whole number with optional sign, white space allowed at either end; nothing
 // when anything else is there or it does not fit.
 std::optional<std::int64_t> leInteiro64(std::string_view texto);
+
+// A file system path from a UTF-8 text, whatever the system's narrow encoding is.
+inline std::filesystem::path caminhoUtf8(std::string_view utf8) {
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
 
 } // namespace base

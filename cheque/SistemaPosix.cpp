@@ -148,20 +148,19 @@ public:
 
     bool confirma(const std::string& texto) override {
         app();
-        return platform::confirma(QString::fromStdString(base::cp1252ParaUtf8(texto)));
+        return platform::confirma(base::cp1252ParaUtf8(texto));
     }
     void avisa(const std::string& texto) override {
         app();
-        platform::avisa(QStringLiteral("Aviso"),
-                        QString::fromStdString(base::cp1252ParaUtf8(texto)));
+        platform::avisa("Aviso", base::cp1252ParaUtf8(texto));
     }
 
 private:
     // One widget application for the job's boxes, the host's when it has one.
     void app() {
-        if (!app_) app_ = std::make_unique<platform::AplicacaoQt>();
+        if (!janelas_) janelas_ = std::make_unique<platform::SessaoDeJanelas>();
     }
-    std::unique_ptr<platform::AplicacaoQt> app_;
+    std::unique_ptr<platform::SessaoDeJanelas> janelas_;
 };
 
 } // namespace

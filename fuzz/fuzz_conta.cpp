@@ -4,20 +4,24 @@
 
 #include "notera/core/Contas.h"
 
+#include "base/Cp1252.h"
+#include "base/Texto.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
     const char* p = reinterpret_cast<const char*>(dados);
     const char* nul = static_cast<const char*>(std::memchr(p, 0, tamanho));
     const std::size_t corte = nul ? static_cast<std::size_t>(nul - p) : 0;
-    const QString cfg = QString::fromLatin1(p, static_cast<qsizetype>(corte));
+    const std::string cfg = base::cp1252ParaUtf8(std::string(p, corte));
     const std::size_t inicio = nul ? corte + 1 : 0;
-    const QString texto = QString::fromUtf8(p + inicio, static_cast<qsizetype>(tamanho - inicio));
+    const std::string texto(p + inicio, tamanho - inicio);
 
     (void)notera::classificaTextoDeConta(texto, cfg);
-    (void)notera::classificaTextoDeConta(texto.trimmed(), cfg);
+    (void)notera::classificaTextoDeConta(base::apara(texto), cfg);
     (void)notera::SeparaNiveis(texto);
     (void)notera::EhSintetica(texto);
     std::int64_t reduzido = 0;

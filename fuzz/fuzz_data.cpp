@@ -2,14 +2,18 @@
 
 #include "notera/form/Operacoes.h"
 
+#include "base/Cp1252.h"
+#include "base/Texto.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
     const char* p = reinterpret_cast<const char*>(dados);
-    const auto n = static_cast<qsizetype>(tamanho);
-    for (const QString& texto : {QString::fromUtf8(p, n), QString::fromLatin1(p, n)}) {
+    const std::string bytes(p, tamanho);
+    for (const std::string& texto : {bytes, base::cp1252ParaUtf8(bytes)}) {
         const bool vazia = notera::DataVazia(texto);
         const auto data = notera::LeData(texto);
         // An empty cell is never a date, and a date read is a real day.

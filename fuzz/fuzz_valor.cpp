@@ -1,16 +1,20 @@
 // Amounts as typed: the amount reader, the decimal reader, the key filter and the code
-// reader, on any bytes read as UTF-8 and as Latin-1.
+// reader, on any bytes as they are and read as code page 1252.
 
 #include "notera/form/Operacoes.h"
+
+#include "base/Cp1252.h"
+#include "base/Texto.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
     const char* p = reinterpret_cast<const char*>(dados);
-    const auto n = static_cast<qsizetype>(tamanho);
-    for (const QString& texto : {QString::fromUtf8(p, n), QString::fromLatin1(p, n)}) {
+    const std::string bytes(p, tamanho);
+    for (const std::string& texto : {bytes, base::cp1252ParaUtf8(bytes)}) {
         const base::Dinheiro padrao = base::Dinheiro::deDezMilesimos(-7);
         (void)notera::ValorMonetario(texto, padrao);
         if (auto v = notera::LeValorDecimal(texto)) {
@@ -19,10 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         }
         (void)notera::leInteiro(texto);
         (void)notera::EhNome(texto);
-        if (!texto.isEmpty()) {
-            const QString antes = texto.left(texto.size() - 1);
+        const std::u32string letras = base::decodifica(texto);
+        if (!letras.empty()) {
+            const std::string antes = base::codifica(letras.substr(0, letras.size() - 1));
             for (int decimais : {0, 2, 4})
-                (void)notera::FiltraDecimal(antes, texto.back(), decimais);
+                (void)notera::FiltraDecimal(antes, letras.back(), decimais);
         }
     }
     return 0;

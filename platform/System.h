@@ -1,6 +1,8 @@
 #pragma once
 // Operating-system services the libraries used to take from Windows.
 
+#include "base/BrFormat.h"
+
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@ void criaDiretorios(const std::string& caminho);
 
 // Local time of day as "hhnnss".
 std::string horaAtualHHNNSS();
+// Today's local date.
+base::Data hoje();
 
 // Writes a whole file, replacing one of that name. Never follows a symbolic link at the
 // last component and leaves the file readable and writable by its owner only.

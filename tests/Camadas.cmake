@@ -3,8 +3,10 @@
 #   cmake -DRAIZ=<source tree> -P Camadas.cmake
 #
 # Fails, naming file and line, when a folder includes a folder (or Qt, or X11) that the table
-# below does not allow it, or when a quoted include resolves to no file of the tree. The
-# test folders are left out: tests may include anything. Prints the graph between folders.
+# below does not allow it, or when a quoted include resolves to no file of the tree. Qt lives
+# only in folders named qt/ and in host/ and tools/: everything below the windows is standard
+# C++ that the Windows build compiles without Qt. The test folders are left out: tests may
+# include anything. Prints the graph between folders.
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -14,22 +16,31 @@ endif()
 
 # Folder, then what it may include. Qt and X11 stand for their headers.
 set(PASTAS
-  include base db extenso platform notera/core notera/report notera/posting notera/notice
-  notera/form notera/entry cheque host tools)
+  include base db extenso platform platform/posix platform/qt platform/win32 notera/core
+  notera/report notera/report/qt notera/posting notera/notice notera/form notera/form/qt notera/entry
+  notera/entry/qt cheque host tools)
 set(PODE_include "")
 set(PODE_base "")
 set(PODE_db base)
 set(PODE_extenso base)
-set(PODE_platform base Qt X11)
-set(PODE_notera/core base db platform include Qt)
+set(PODE_platform base)
+set(PODE_platform/posix base platform)
+set(PODE_platform/qt base platform Qt X11)
+set(PODE_platform/win32 base platform)
+set(PODE_notera/core base db platform include)
 set(PODE_notera/report base platform Qt)
-set(PODE_notera/posting base db platform notera/core Qt)
+set(PODE_notera/report/qt base platform notera/report Qt)
+set(PODE_notera/posting base db platform notera/core)
 set(PODE_notera/notice base db platform extenso notera/core notera/report Qt)
-set(PODE_notera/form base db platform notera/core Qt)
+set(PODE_notera/form base db platform notera/core)
+set(PODE_notera/form/qt base db platform notera/core notera/form Qt)
 set(PODE_notera/entry
   base db platform extenso include notera/core notera/report notera/posting notera/notice
-  notera/form Qt)
-set(PODE_cheque base extenso platform include Qt)
+  notera/form)
+set(PODE_notera/entry/qt
+  base db platform extenso include notera/core notera/report notera/report/qt notera/posting
+  notera/notice notera/form notera/form/qt notera/entry Qt)
+set(PODE_cheque base extenso platform include)
 set(PODE_host base db platform include Qt)
 set(PODE_tools base db notera/core notera/form notera/posting include host Qt)
 

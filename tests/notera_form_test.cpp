@@ -9,7 +9,10 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 using namespace notera;
 
@@ -67,10 +70,10 @@ TEST(Operacoes, FiltraDecimal) {
         {"1,2", '.', 2, std::nullopt},
     };
     for (const auto& c : casos) {
-        auto r = FiltraDecimal(c.texto, QChar(c.tecla), c.decimais);
+        auto r = FiltraDecimal(c.texto, char32_t(c.tecla), c.decimais);
         ASSERT_EQ(r.has_value(), c.resultado.has_value()) << c.texto << " " << c.tecla;
         if (r) {
-            EXPECT_EQ(*r, QChar(*c.resultado)) << c.texto << " " << c.tecla;
+            EXPECT_EQ(*r, char32_t(*c.resultado)) << c.texto << " " << c.tecla;
         }
     }
 }
@@ -115,49 +118,51 @@ namespace {
 // A window made of maps: texts, hidden controls, a grid of texts.
 class VisaoFalsa : public VisaoAL {
 public:
-    std::map<QString, QString> textos;
-    std::set<QString> ocultos = {"Pn_Contabil2", "Pn_ContabilG2"};
+    std::map<std::string, std::string, std::less<>> textos;
+    std::set<std::string, std::less<>> ocultos = {"Pn_Contabil2", "Pn_ContabilG2"};
     int pagina = 0;
-    QString foco;
+    std::string foco;
     bool fechada = false;
     int rolagens = 0;
     int colunas = 10, linhas = 2, col = 0, lin = 1;
-    std::map<std::pair<int, int>, QString> celulas;
+    std::map<std::pair<int, int>, std::string> celulas;
     int seletorCol = -2, item = 0;
 
-    static QString painelDe(const QString& c) {
+    static std::string painelDe(std::string_view c) {
         if (c == "Ed_Cred2" || c == "Ed_Deb2") return "Pn_Contabil2";
         if (c == "Ed_CredG2" || c == "Ed_DebG2") return "Pn_ContabilG2";
         if (c == "Ed_Cred1" || c == "Ed_CredG1") return "Pn_Contabil1";
         return {};
     }
-    QString texto(const QString& c) const override {
+    std::string texto(std::string_view c) const override {
         auto it = textos.find(c);
-        return it == textos.end() ? QString() : it->second;
+        return it == textos.end() ? std::string() : it->second;
     }
-    void defineTexto(const QString& c, const QString& t) override { textos[c] = t; }
-    bool visivelNaPagina(const QString& c) const override {
+    void defineTexto(std::string_view c, const std::string& t) override {
+        textos[std::string(c)] = t;
+    }
+    bool visivelNaPagina(std::string_view c) const override {
         return !ocultos.count(c) && !ocultos.count(painelDe(c));
     }
-    void defineVisivel(const QString& c, bool v) override {
+    void defineVisivel(std::string_view c, bool v) override {
         if (v)
-            ocultos.erase(c);
+            ocultos.erase(std::string(c));
         else
-            ocultos.insert(c);
+            ocultos.insert(std::string(c));
     }
     int paginaAtual() const override { return pagina; }
     void mostraPagina(int p) override { pagina = p; }
-    void aplicaFoco(const QString& c) override { foco = c; }
+    void aplicaFoco(std::string_view c) override { foco = c; }
     void fecha() override { fechada = true; }
     int colunasGrade() const override { return colunas; }
     void defineColunasGrade(int n) override { colunas = n; }
     int linhasGrade() const override { return linhas; }
     void defineLinhasGrade(int n) override { linhas = n; }
-    QString celula(int c, int l) const override {
+    std::string celula(int c, int l) const override {
         auto it = celulas.find({c, l});
-        return it == celulas.end() ? QString() : it->second;
+        return it == celulas.end() ? std::string() : it->second;
     }
-    void defineCelula(int c, int l, const QString& t) override { celulas[{c, l}] = t; }
+    void defineCelula(int c, int l, const std::string& t) override { celulas[{c, l}] = t; }
     int larguraColuna(int c) const override { return 100 + c; }
     void defineLarguraColuna(int, int) override {}
     int colunaAtual() const override { return col; }
@@ -174,7 +179,7 @@ public:
     void escondeSeletor() override { seletorCol = -1; }
     bool seletorVisivel() const override { return seletorCol >= 0; }
     int itemDoSeletor() const override { return item; }
-    void selecionaTudo(const QString&) override {}
+    void selecionaTudo(std::string_view) override {}
     void fechaEdicao() override {}
     bool formularioVisivel() const override { return true; }
     void cursorDeEspera(bool) override {}
@@ -189,23 +194,27 @@ public:
 class Formulario : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const QString& c : LogicaAL::ordemDeTab(0) + LogicaAL::ordemDeTab(1)) {
-            logica.defineEntrada(c, [this, c] { eventos << "enter " + c; });
-            logica.defineSaida(c, [this, c] { eventos << "exit " + c; });
+        auto controles = LogicaAL::ordemDeTab(0);
+        const auto destino = LogicaAL::ordemDeTab(1);
+        controles.insert(controles.end(), destino.begin(), destino.end());
+        for (const std::string_view v : controles) {
+            const std::string c(v);
+            logica.defineEntrada(c, [this, c] { eventos.push_back("enter " + c); });
+            logica.defineSaida(c, [this, c] { eventos.push_back("exit " + c); });
         }
-        logica.defineAcaoOk([this] { eventos << "ok"; });
+        logica.defineAcaoOk([this] { eventos.push_back("ok"); });
         logica.FormCreate();
         logica.FormActivate();
         eventos.clear();
     }
-    void vaiPara(const QString& c) {
+    void vaiPara(const std::string& c) {
         logica.solicitaFoco(c);
         eventos.clear();
     }
 
     VisaoFalsa visao;
     LogicaAL logica{visao};
-    QStringList eventos;
+    std::vector<std::string> eventos;
 };
 
 } // namespace
@@ -230,12 +239,12 @@ TEST_F(Formulario, CriacaoEAtivacao) {
     logica.FormActivate();
     EXPECT_EQ(visao.foco, "Ed_Empresa");
     EXPECT_EQ(visao.celula(0, 1), "01/02/2027");
-    EXPECT_TRUE(eventos.isEmpty());
+    EXPECT_TRUE(eventos.empty());
 }
 
 TEST_F(Formulario, EnterAvancaComSaidaEEntrada) {
     EXPECT_TRUE(logica.teclaPressionada("Ed_Empresa", '\r'));
-    EXPECT_EQ(eventos, (QStringList{"exit Ed_Empresa", "enter Ed_Fornecedor"}));
+    EXPECT_EQ(eventos, (std::vector<std::string>{"exit Ed_Empresa", "enter Ed_Fornecedor"}));
     EXPECT_EQ(logica.ativo(), "Ed_Fornecedor");
     EXPECT_FALSE(logica.teclaPressionada("Ed_Fornecedor", 'A')); // other keys go to the edit
 }
@@ -244,30 +253,31 @@ TEST_F(Formulario, SaidaQueMudaOFocoInterrompeAMudanca) {
     logica.defineSaida("Ed_Empresa", [this] { logica.focaliza("Ed_Custo2"); });
     logica.proximo();
     EXPECT_EQ(logica.ativo(), "Ed_Custo2");
-    EXPECT_EQ(eventos, (QStringList{"enter Ed_Custo2"})); // Ed_Fornecedor was never entered
+    EXPECT_EQ(eventos,
+              (std::vector<std::string>{"enter Ed_Custo2"})); // Ed_Fornecedor was never entered
 }
 
 TEST_F(Formulario, SetaParaCimaVoltaMenosEmEd_Empresa) {
     vaiPara("Ed_Custo2");
     EXPECT_TRUE(logica.teclaAbaixada("Ed_Custo2", Tecla::Cima));
     EXPECT_EQ(logica.ativo(), "Ed_Fornecedor");
-    EXPECT_EQ(eventos, (QStringList{"exit Ed_Custo2", "enter Ed_Fornecedor"}));
+    EXPECT_EQ(eventos, (std::vector<std::string>{"exit Ed_Custo2", "enter Ed_Fornecedor"}));
     vaiPara("Ed_Empresa");
     EXPECT_FALSE(logica.teclaAbaixada("Ed_Empresa", Tecla::Cima));
     EXPECT_FALSE(logica.teclaAbaixada("Ed_Empresa", Tecla::PageDown));
     EXPECT_EQ(logica.ativo(), "Ed_Empresa");
-    EXPECT_TRUE(eventos.isEmpty());
+    EXPECT_TRUE(eventos.empty());
 }
 
 TEST_F(Formulario, PageDownExecutaOkSemSairDoCampo) {
     vaiPara("Ed_Despesa");
     EXPECT_TRUE(logica.teclaAbaixada("Ed_Despesa", Tecla::PageDown));
-    EXPECT_EQ(eventos, (QStringList{"ok"}));
+    EXPECT_EQ(eventos, (std::vector<std::string>{"ok"}));
     EXPECT_EQ(logica.ativo(), "Ed_Despesa");
     logica.estado().OkLivre = false; // an OK action already running is not entered again
     eventos.clear();
     logica.teclaAbaixada("Ed_Despesa", Tecla::PageDown);
-    EXPECT_TRUE(eventos.isEmpty());
+    EXPECT_TRUE(eventos.empty());
 }
 
 TEST_F(Formulario, FimDasSequencias) {
@@ -290,7 +300,7 @@ TEST_F(Formulario, FimDasSequencias) {
     vaiPara("Ed_HistVar1");
     EXPECT_EQ(visao.pagina, 1);
     logica.teclaPressionada("Ed_HistVar1", '\r');
-    EXPECT_EQ(eventos, (QStringList{"ok"})); // no exit, no move
+    EXPECT_EQ(eventos, (std::vector<std::string>{"ok"})); // no exit, no move
     visao.defineVisivel("Pn_Contabil1", true);
     eventos.clear();
     logica.teclaPressionada("Ed_HistVar1", '\r');

@@ -3,9 +3,9 @@
 
 #include "Apoio.h"
 #include "Host.h"
-#include "notera/core/Servicos.h"
 #include "host/Reservas.h"
 #include "host/Selecao.h"
+#include "notera/core/Servicos.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -58,8 +58,10 @@ protected:
         q.localiza("cod_cli", db::Valor(12));
     }
     std::optional<QString> chama() {
-        return servicos.SelecionaRegistro("Seleção de Cliente", q, {"cod_cli", "nom_cli"},
-                                          {"Código", "Nome"});
+        const auto r = servicos.SelecionaRegistro("Seleção de Cliente", q, {"cod_cli", "nom_cli"},
+                                                  {"Código", "Nome"});
+        if (!r) return std::nullopt;
+        return QString::fromStdString(*r);
     }
 
     apoio::DirTemp dir;

@@ -22,17 +22,17 @@ Dinheiro dm(std::int64_t n) {
 // code "7" and the accounts behind every row.
 TextosTransferencia textos(const std::vector<std::vector<const char*>>& linhas, int colunas = 10) {
     TextosTransferencia t;
-    t.Valor = QStringLiteral("1.500,00");
+    t.Valor = std::string("1.500,00");
     const int n = 1 + static_cast<int>(linhas.size());
     t.Cheques.redimensiona(colunas, n);
     t.estado.GradeAux.redimensiona(colunas, n);
     for (int r = 1; r < n; ++r) {
         const auto& l = linhas[static_cast<std::size_t>(r - 1)];
         for (int c = 0; c < colunas && c < static_cast<int>(l.size()); ++c)
-            t.Cheques.defineCelula(c, r, QString::fromUtf8(l[static_cast<std::size_t>(c)]));
-        t.estado.GradeAux.defineCelula(notera::ColBanco, r, QStringLiteral("7"));
-        t.estado.GradeAux.defineCelula(notera::ColContaFiscal, r, QStringLiteral("1.1.01"));
-        t.estado.GradeAux.defineCelula(notera::ColContaGerencial, r, QStringLiteral("G1"));
+            t.Cheques.defineCelula(c, r, std::string(l[static_cast<std::size_t>(c)]));
+        t.estado.GradeAux.defineCelula(notera::ColBanco, r, std::string("7"));
+        t.estado.GradeAux.defineCelula(notera::ColContaFiscal, r, std::string("1.1.01"));
+        t.estado.GradeAux.defineCelula(notera::ColContaGerencial, r, std::string("G1"));
     }
     return t;
 }
@@ -41,18 +41,18 @@ TEST(LeTransferencia, ValorEHistoricos) {
     TextosTransferencia t = textos({{"  /  /    "}});
     t.estado.CodEmpresa = 2;
     t.estado.CodEmpDestino = 1;
-    t.estado.ContaCred1 = QStringLiteral("3.1.01");
-    t.HistVar1 = QStringLiteral("REC");
-    t.HistVar2 = QStringLiteral("PAG");
-    t.HisVarBan = QStringLiteral("BAN");
+    t.estado.ContaCred1 = std::string("3.1.01");
+    t.HistVar1 = std::string("REC");
+    t.HistVar2 = std::string("PAG");
+    t.HisVarBan = std::string("BAN");
     const auto d = notera::LeTransferencia(t);
     EXPECT_EQ(d.Valor, dm(15000000)); // the thousands point of ValorMonetario
     EXPECT_EQ(d.CodEmpresa, 2);
     EXPECT_EQ(d.CodEmpDestino, 1);
-    EXPECT_EQ(d.ContaCred1.texto(), QStringLiteral("3.1.01"));
-    EXPECT_EQ(d.HistVar1, QStringLiteral("REC"));
-    EXPECT_EQ(d.HistVar2, QStringLiteral("PAG"));
-    EXPECT_EQ(d.HisVarBan, QStringLiteral("BAN"));
+    EXPECT_EQ(d.ContaCred1.texto(), std::string("3.1.01"));
+    EXPECT_EQ(d.HistVar1, std::string("REC"));
+    EXPECT_EQ(d.HistVar2, std::string("PAG"));
+    EXPECT_EQ(d.HisVarBan, std::string("BAN"));
     EXPECT_TRUE(d.Cheques.empty());
 }
 
@@ -61,18 +61,18 @@ TEST(LeTransferencia, LinhaDeCheque) {
         {{"20/01/2004", "BANCO", "123456", "600,5", "CHQ", "C - Compensado", "x", "25/01/04"}}));
     ASSERT_EQ(d.Cheques.size(), 1u);
     const ChequeTransferencia& c = d.Cheques.front();
-    EXPECT_EQ(c.Invalida, QString());
+    EXPECT_EQ(c.Invalida, std::string());
     EXPECT_EQ(c.Vencimento, (Data{2004, 1, 20}));
     EXPECT_EQ(c.Banco, 7); // the code behind the name shown
     EXPECT_EQ(c.Numero, 123456);
     EXPECT_EQ(c.Valor, dm(6005000));
-    EXPECT_EQ(c.Historico, QStringLiteral("CHQ"));
-    EXPECT_EQ(c.Situacao, QStringLiteral("C"));
+    EXPECT_EQ(c.Historico, std::string("CHQ"));
+    EXPECT_EQ(c.Situacao, std::string("C"));
     EXPECT_EQ(c.Motivo, 0); // not a number
     ASSERT_TRUE(c.Quitacao);
     EXPECT_EQ(*c.Quitacao, (Data{2004, 1, 25}));
-    EXPECT_EQ(c.ContaFiscal, QStringLiteral("1.1.01"));
-    EXPECT_EQ(c.ContaGerencial, QStringLiteral("G1"));
+    EXPECT_EQ(c.ContaFiscal, std::string("1.1.01"));
+    EXPECT_EQ(c.ContaGerencial, std::string("G1"));
 }
 
 TEST(LeTransferencia, QuaisLinhasSaoCheques) {
@@ -112,7 +112,7 @@ TEST(LeTransferencia, CelulaQueNaoLeFicaNaLinha) {
         SCOPED_TRACE(c.linha[3]);
         const auto d = notera::LeTransferencia(textos({c.linha}));
         ASSERT_EQ(d.Cheques.size(), 1u);
-        EXPECT_EQ(d.Cheques.front().Invalida, QString::fromUtf8(c.invalida));
+        EXPECT_EQ(d.Cheques.front().Invalida, std::string(c.invalida));
     }
 }
 
@@ -127,8 +127,8 @@ TEST(LeTransferencia, ContasSoComAsColunasMostradas) {
         const auto d = notera::LeTransferencia(
             textos({{"01/03/2004", "", "1", "1,00", "", "P - Pré-Datado"}}, c.colunas));
         ASSERT_EQ(d.Cheques.size(), 1u);
-        EXPECT_EQ(d.Cheques.front().ContaFiscal, QString::fromUtf8(c.fiscal));
-        EXPECT_EQ(d.Cheques.front().ContaGerencial, QString::fromUtf8(c.gerencial));
+        EXPECT_EQ(d.Cheques.front().ContaFiscal, std::string(c.fiscal));
+        EXPECT_EQ(d.Cheques.front().ContaGerencial, std::string(c.gerencial));
     }
 }
 
@@ -146,25 +146,25 @@ TEST(AmbienteEmpresa, DiretoriosDaEmpresaEDoCatalogo) {
     for (const auto& c : casos) {
         SCOPED_TRACE(c.codigo);
         notera::AmbienteEmpresa a;
-        a.define(QStringLiteral("/d/Tabelas"), {c.codigo, c.cen, {}});
-        EXPECT_EQ(a.diretorio(), QString::fromUtf8(c.empresa));
-        EXPECT_EQ(a.diretorioCatalogo(), QString::fromUtf8(c.catalogo));
+        a.define(std::string("/d/Tabelas"), {c.codigo, c.cen, {}});
+        EXPECT_EQ(a.diretorio(), std::string(c.empresa));
+        EXPECT_EQ(a.diretorioCatalogo(), std::string(c.catalogo));
     }
 }
 
 TEST(AmbienteEmpresa, GerencialPelaPosicao27) {
-    const QString com = QString(26, 'N') + 'S', sem = QString(26, 'S') + 'N';
+    const std::string com = std::string(26, 'N') + 'S', sem = std::string(26, 'S') + 'N';
     struct Caso {
-        QString cfg;
+        std::string cfg;
         bool contabil, gerencial;
     } casos[] = {{com, true, true},
                  {com, false, false},
                  {sem, true, false},
-                 {QString(26, 'S'), true, false}};
+                 {std::string(26, 'S'), true, false}};
     for (const auto& c : casos) {
         notera::AmbienteEmpresa a;
-        a.define(QStringLiteral("/d/Tabelas"), {1, 0, c.cfg});
-        EXPECT_EQ(a.gerencial(c.contabil), c.gerencial) << c.cfg.toStdString();
+        a.define(std::string("/d/Tabelas"), {1, 0, c.cfg});
+        EXPECT_EQ(a.gerencial(c.contabil), c.gerencial) << c.cfg;
         EXPECT_EQ(a.configuracao(), c.cfg);
     }
 }

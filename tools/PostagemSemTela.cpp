@@ -7,10 +7,10 @@ namespace postagem {
 using namespace notera;
 
 void abreEmpresas(Execucao& ex, const std::string& dados) {
-    ex.DirTabelas = QString::fromStdString(dados + "/Tabelas");
+    ex.DirTabelas = (dados + "/Tabelas");
     ex.TabDestino.Ambiente.define(ex.DirTabelas, RegistroEmpresa{1, 0, {}});
-    const std::string destino = ex.TabDestino.Ambiente.diretorio().toStdString();
-    ex.TabPadroes.QTbEmp.defineDiretorio(ex.DirTabelas.toStdString());
+    const std::string destino = ex.TabDestino.Ambiente.diretorio();
+    ex.TabPadroes.QTbEmp.defineDiretorio(ex.DirTabelas);
     ex.TabPadroes.QTbEmp.abre();
     auto& d = ex.TabDestino;
     for (db::Conjunto* c :
@@ -21,7 +21,7 @@ void abreEmpresas(Execucao& ex, const std::string& dados) {
         c->abre();
     }
     auto& o = ex.TabOrigem;
-    const std::string origem = (ex.DirTabelas + "/002").toStdString();
+    const std::string origem = (ex.DirTabelas + "/002");
     for (db::Conjunto* c :
          {static_cast<db::Conjunto*>(&o.QTbPla), static_cast<db::Conjunto*>(&o.QTbBan),
           static_cast<db::Conjunto*>(&o.QTbHis), static_cast<db::Conjunto*>(&o.TbLanPag),
@@ -32,7 +32,7 @@ void abreEmpresas(Execucao& ex, const std::string& dados) {
     }
 }
 
-DadosTransferencia transferencia(const QString& historico, std::int32_t cheque) {
+DadosTransferencia transferencia(const std::string& historico, std::int32_t cheque) {
     TextosTransferencia d;
     auto& e = d.estado;
     e.CodEmpresa = 2;
@@ -42,12 +42,12 @@ DadosTransferencia transferencia(const QString& historico, std::int32_t cheque) 
     e.CodBanco2 = 1;
     e.CodHistPad2 = 1;
     e.CodHisPadBan = 4;
-    e.ContaCred2 = QStringLiteral("1.1.01.002");
-    e.ContaDeb2 = QStringLiteral("2.1.01.001");
+    e.ContaCred2 = std::string("1.1.01.002");
+    e.ContaDeb2 = std::string("2.1.01.001");
     e.CodCliente = 3;
     e.CodHistPad1 = 3;
-    e.ContaCred1 = QStringLiteral("1.1.03.001");
-    d.Valor = QStringLiteral("1500,00");
+    e.ContaCred1 = std::string("1.1.03.001");
+    d.Valor = std::string("1500,00");
     d.HistVar1 = historico;
     // Two cheques in a grid of 9 columns.
     d.Cheques.redimensiona(9, 3);
@@ -58,10 +58,10 @@ DadosTransferencia transferencia(const QString& historico, std::int32_t cheque) 
                                  "P - Pré-Datado", "", "", "104"}};
     for (int r = 0; r < 2; ++r) {
         for (int c = 0; c < 9; ++c)
-            d.Cheques.defineCelula(c, r + 1, QString::fromUtf8(linhas[r][c]));
-        d.Cheques.defineCelula(2, r + 1, QString::number(cheque + r));
-        e.GradeAux.defineCelula(1, r + 1, QStringLiteral("1"));
-        e.GradeAux.defineCelula(8, r + 1, QStringLiteral("1.1.01.002"));
+            d.Cheques.defineCelula(c, r + 1, std::string(linhas[r][c]));
+        d.Cheques.defineCelula(2, r + 1, std::to_string(cheque + r));
+        e.GradeAux.defineCelula(1, r + 1, std::string("1"));
+        e.GradeAux.defineCelula(8, r + 1, std::string("1.1.01.002"));
     }
     return LeTransferencia(d);
 }

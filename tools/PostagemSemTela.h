@@ -5,8 +5,6 @@
 #include "notera/core/Execucao.h"
 #include "notera/core/Transferencia.h"
 
-#include <QString>
-
 #include <cstdint>
 #include <string>
 
@@ -18,6 +16,6 @@ void abreEmpresas(notera::Execucao& ex, const std::string& dados);
 
 // 1.500,00 from company 2 to company 1, paid with two cheques of 1.000,00 and 500,00 numbered
 // |cheque| and |cheque| + 1, read as the form reads its fields.
-notera::DadosTransferencia transferencia(const QString& historico, std::int32_t cheque = 1);
+notera::DadosTransferencia transferencia(const std::string& historico, std::int32_t cheque = 1);
 
 } // namespace postagem

@@ -34,8 +34,9 @@ using namespace notera;
 // Every question answered No, every notice noted and forgotten.
 class SemTela : public Mensagens {
 public:
-    int mostra(platform::Icone, const QString& texto, const QStringList& botoes) override {
-        std::fprintf(stderr, "mensagem: %s\n", texto.toUtf8().constData());
+    int mostra(platform::Icone, const std::string& texto,
+               const std::vector<std::string>& botoes) override {
+        std::fprintf(stderr, "mensagem: %s\n", texto.c_str());
         return static_cast<int>(botoes.size()) - 1;
     }
 };
@@ -44,10 +45,6 @@ uint8_t NOTERA_CALL reserva(const char* const*, int32_t) {
     return 1;
 }
 void NOTERA_CALL libera(const char* const*, int32_t) {}
-
-std::string u8(const QString& s) {
-    return s.toStdString();
-}
 
 // The earlier records are numbered from here, above whatever the first rounds posted.
 constexpr long long Primeiro = 10000000;
@@ -201,9 +198,9 @@ double posta(const std::string& dados, int vezes, bool emUnidade) {
     postagem::abreEmpresas(ex, dados);
     const auto inicio = std::chrono::steady_clock::now();
     for (int i = 0; i < vezes; ++i) {
-        const DadosTransferencia d = postagem::transferencia(QStringLiteral("BENCH"));
+        const DadosTransferencia d = postagem::transferencia("BENCH");
         std::optional<db::UnidadeDeTrabalho> unidade;
-        if (emUnidade) unidade.emplace(u8(ex.DirTabelas));
+        if (emUnidade) unidade.emplace(ex.DirTabelas);
         std::int32_t numeroAL = 0;
         const auto operacao = NumeraAL(ex, d, numeroAL);
         if (numeroAL <= 0 || !GravaPagar(ex, d, operacao, numeroAL) ||

@@ -1,6 +1,8 @@
 #include "AmbienteEmpresa.h"
 
-#include <QFileInfo>
+#include "base/Texto.h"
+
+#include <filesystem>
 
 namespace notera {
 
@@ -9,7 +11,7 @@ RegistroEmpresa RegistroEmpresa::doAtual(std::int32_t codigo, const db::Conjunto
     r.codigo = codigo;
     if (QTbEmp.vazio()) return r;
     r.cen_emp = static_cast<std::int32_t>(QTbEmp.campo("cen_emp").comoInteiro());
-    r.cfg_emp = QString::fromStdString(QTbEmp.campo("cfg_emp").comoTexto());
+    r.cfg_emp = QTbEmp.campo("cfg_emp").comoTexto();
     return r;
 }
 
@@ -21,7 +23,7 @@ void AmbienteEmpresa::adicionaTabela(db::Conjunto& conjunto, Quando quando) {
     itens_.push_back({&conjunto, false, quando});
 }
 
-void AmbienteEmpresa::define(const QString& diretorioTabelas, RegistroEmpresa registro) {
+void AmbienteEmpresa::define(const std::string& diretorioTabelas, RegistroEmpresa registro) {
     registro_ = std::move(registro);
     diretorio_ = diretorioDaEmpresa(diretorioTabelas, registro_.codigo);
     diretorioCatalogo_ = registro_.cen_emp < 1
@@ -40,7 +42,7 @@ void AmbienteEmpresa::fecha() {
 
 void AmbienteEmpresa::aponta() {
     for (const Item& i : itens_)
-        i.conjunto->defineDiretorio((i.catalogo ? diretorioCatalogo_ : diretorio_).toStdString());
+        i.conjunto->defineDiretorio(i.catalogo ? diretorioCatalogo_ : diretorio_);
 }
 
 void AmbienteEmpresa::abre(bool contabil) {
@@ -52,26 +54,28 @@ void AmbienteEmpresa::abre(bool contabil) {
     }
 }
 
-QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo) {
-    QString n = QString::number(codigo);
-    if (codigo >= 0)
-        n = n.rightJustified(3, '0');
-    else
-        n = '-' + QString::number(-static_cast<long long>(codigo)).rightJustified(3, '0');
+std::string diretorioDaEmpresa(const std::string& diretorioTabelas, int codigo) {
+    const std::string n =
+        codigo >= 0
+            ? base::justificaDireita(std::to_string(codigo), 3, '0')
+            : '-' + base::justificaDireita(std::to_string(-static_cast<long long>(codigo)), 3, '0');
     return diretorioTabelas + '/' + n;
 }
 
-QString falhaDaEmpresa(int codigo, const QString& dirEmpresa, const QString& dirCatalogo,
-                       const char* erro) {
-    QString s = QStringLiteral("empresa %1, diretório %2").arg(codigo).arg(dirEmpresa);
-    if (dirCatalogo != dirEmpresa) s += QStringLiteral(", catálogos em %1").arg(dirCatalogo);
-    for (const QString& d : {dirEmpresa, dirCatalogo})
-        if (!QFileInfo(d).isDir()) return s + QStringLiteral(": o diretório %1 não existe").arg(d);
-    return s + QStringLiteral(": ") + QString::fromStdString(erro);
+std::string falhaDaEmpresa(int codigo, const std::string& dirEmpresa,
+                           const std::string& dirCatalogo, const char* erro) {
+    std::string s = "empresa " + std::to_string(codigo) + ", diretório " + dirEmpresa;
+    if (dirCatalogo != dirEmpresa) s += ", catálogos em " + dirCatalogo;
+    for (const std::string* d : {&dirEmpresa, &dirCatalogo}) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(base::caminhoUtf8(*d), ec))
+            return s + ": o diretório " + *d + " não existe";
+    }
+    return s + ": " + erro;
 }
 
-bool configuracaoLigada(const QString& cfg, int posicao) {
-    return cfg.size() >= posicao && cfg[posicao - 1] == 'S';
+bool configuracaoLigada(const std::string& cfg, int posicao) {
+    return posicao >= 1 && base::caractere(cfg, static_cast<std::size_t>(posicao - 1)) == U'S';
 }
 
 } // namespace notera

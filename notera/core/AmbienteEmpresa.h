@@ -4,9 +4,8 @@
 
 #include "db/Conjunto.h"
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace notera {
@@ -15,7 +14,7 @@ namespace notera {
 struct RegistroEmpresa {
     std::int32_t codigo = 0;
     std::int32_t cen_emp = 0; // the company whose catalogues it uses, below 1 for its own
-    QString cfg_emp;          // the configuration text
+    std::string cfg_emp;      // the configuration text
 
     // The code given, the rest from the register's current record (none when it is empty).
     static RegistroEmpresa doAtual(std::int32_t codigo, const db::Conjunto& QTbEmp);
@@ -38,13 +37,13 @@ public:
     // The company, with its directories formed under |diretorioTabelas|: the company's own is
     // that directory, "/" and the code with at least three digits; its catalogue directory
     // is the one of the company in cen_emp when that is 1 or more, else its own.
-    void define(const QString& diretorioTabelas, RegistroEmpresa registro);
+    void define(const std::string& diretorioTabelas, RegistroEmpresa registro);
 
     const RegistroEmpresa& registro() const { return registro_; }
     // The configuration text; the chart queries' calculated field reads it where it stands.
-    const QString& configuracao() const { return registro_.cfg_emp; }
-    const QString& diretorio() const { return diretorio_; }
-    const QString& diretorioCatalogo() const { return diretorioCatalogo_; }
+    const std::string& configuracao() const { return registro_.cfg_emp; }
+    const std::string& diretorio() const { return diretorio_; }
+    const std::string& diretorioCatalogo() const { return diretorioCatalogo_; }
     // Managerial accounts: the company keeps accounts and position 27 of its configuration is
     // "S".
     bool gerencial(bool contabil) const;
@@ -63,18 +62,18 @@ private:
     };
     std::vector<Item> itens_;
     RegistroEmpresa registro_;
-    QString diretorio_, diretorioCatalogo_;
+    std::string diretorio_, diretorioCatalogo_;
 };
 
 // A company's directory: the register directory, "/", the code with at least three digits.
-QString diretorioDaEmpresa(const QString& diretorioTabelas, int codigo);
+std::string diretorioDaEmpresa(const std::string& diretorioTabelas, int codigo);
 
 // What follows the message of a company whose tables did not open: the company, its
 // directories and the store's text, or that a directory does not exist.
-QString falhaDaEmpresa(int codigo, const QString& dirEmpresa, const QString& dirCatalogo,
-                       const char* erro);
+std::string falhaDaEmpresa(int codigo, const std::string& dirEmpresa,
+                           const std::string& dirCatalogo, const char* erro);
 
 // Character n (counting from 1) of a configuration text is "S".
-bool configuracaoLigada(const QString& cfg, int posicao);
+bool configuracaoLigada(const std::string& cfg, int posicao);
 
 } // namespace notera

@@ -8,20 +8,20 @@
 #include "TTabOrigem.h"
 #include "TTabPadroes.h"
 
-#include <QString>
+#include <string>
 
 namespace notera {
 
 struct Execucao {
     explicit Execucao(ServicosHost s,
-                      std::unique_ptr<Mensagens> m = std::make_unique<MensagensQt>())
+                      std::unique_ptr<Mensagens> m = std::make_unique<MensagensNaTela>())
         : servicos(s), mensagens(std::move(m)) {}
 
-    QString DirTabelas;
+    std::string DirTabelas;
     ServicosHost servicos;
     std::unique_ptr<Mensagens> mensagens;
-    QString RefPagamentos;
-    QString TextoControle;
+    std::string RefPagamentos;
+    std::string TextoControle;
     double DataMovimento = 0;
 
     TTabPadroes TabPadroes;

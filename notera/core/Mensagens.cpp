@@ -1,26 +1,25 @@
 #include "Mensagens.h"
 
-#include <QCoreApplication>
-
 namespace notera {
 
-int MensagensQt::mostra(platform::Icone icone, const QString& texto, const QStringList& botoes) {
-    QString titulo;
+int MensagensNaTela::mostra(platform::Icone icone, const std::string& texto,
+                            const std::vector<std::string>& botoes) {
+    std::string titulo;
     switch (icone) {
     case platform::Icone::Aviso:
-        titulo = QStringLiteral("Atenção");
+        titulo = "Atenção";
         break;
     case platform::Icone::Erro:
-        titulo = QStringLiteral("Erro");
+        titulo = "Erro";
         break;
     case platform::Icone::Informacao:
-        titulo = QStringLiteral("Informação");
+        titulo = "Informação";
         break;
     case platform::Icone::Pergunta:
-        titulo = QStringLiteral("Confirme");
+        titulo = "Confirme";
         break;
     case platform::Icone::Nenhum:
-        titulo = QCoreApplication::applicationName();
+        titulo = platform::tituloDoPrograma();
         break;
     }
     // Escape answers No on a question, OK on a notice.

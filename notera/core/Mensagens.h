@@ -5,10 +5,9 @@
 
 #include "platform/Dialogs.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace notera {
 
@@ -16,29 +15,33 @@ class Mensagens {
 public:
     virtual ~Mensagens() = default;
     // Shows the box and answers the index of the button chosen.
-    virtual int mostra(platform::Icone icone, const QString& texto, const QStringList& botoes) = 0;
+    virtual int mostra(platform::Icone icone, const std::string& texto,
+                       const std::vector<std::string>& botoes) = 0;
 
-    void atencao(const QString& texto) {
+    void atencao(const std::string& texto) {
         mostra(platform::Icone::Aviso, texto, {platform::BotaoOK});
     }
-    void erro(const QString& texto) { mostra(platform::Icone::Erro, texto, {platform::BotaoOK}); }
-    void informacao(const QString& texto) {
+    void erro(const std::string& texto) {
+        mostra(platform::Icone::Erro, texto, {platform::BotaoOK});
+    }
+    void informacao(const std::string& texto) {
         mostra(platform::Icone::Informacao, texto, {platform::BotaoOK});
     }
-    void mensagem(const QString& texto) {
+    void mensagem(const std::string& texto) {
         mostra(platform::Icone::Nenhum, texto, {platform::BotaoOK});
     }
     // Yes/No with the given icon; true on Yes.
-    bool pergunta(platform::Icone icone, const QString& texto) {
+    bool pergunta(platform::Icone icone, const std::string& texto) {
         return mostra(icone, texto, {platform::BotaoSim, platform::BotaoNao}) == 0;
     }
-    bool confirma(const QString& texto) { return pergunta(platform::Icone::Pergunta, texto); }
+    bool confirma(const std::string& texto) { return pergunta(platform::Icone::Pergunta, texto); }
 };
 
-// The real boxes, on screen.
-class MensagensQt : public Mensagens {
+// The real boxes, on screen, through the platform's message box.
+class MensagensNaTela : public Mensagens {
 public:
-    int mostra(platform::Icone icone, const QString& texto, const QStringList& botoes) override;
+    int mostra(platform::Icone icone, const std::string& texto,
+               const std::vector<std::string>& botoes) override;
 };
 
 } // namespace notera

@@ -4,17 +4,17 @@
 
 #include "db/Conjunto.h"
 
-#include <QString>
+#include <string>
 
 namespace notera {
 
 // A field of a data set's current record as text.
-QString textoDoCampo(const db::Conjunto& conjunto, const char* campo);
+std::string textoDoCampo(const db::Conjunto& conjunto, const char* campo);
 
 // Codigo of a chart row: the displayed reduced code, empty below 1.
-db::Valor QTbPlaCalcFields(const db::Registro& conta, const QString& configuracao);
+db::Valor QTbPlaCalcFields(const db::Registro& conta, const std::string& configuracao);
 
 // Adds the calculated field Codigo to a chart query; it reads |configuracao| where it stands.
-void CalculaCodigo(db::Consulta& plano, const QString& configuracao);
+void CalculaCodigo(db::Consulta& plano, const std::string& configuracao);
 
 } // namespace notera

@@ -3,13 +3,14 @@
 
 #include "notera/core/Servicos.h"
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace notera {
 
 class ReservaDeTabelas {
 public:
-    ReservaDeTabelas(ServicosHost& servicos, QStringList tabelas)
+    ReservaDeTabelas(ServicosHost& servicos, std::vector<std::string> tabelas)
         : servicos_(servicos), tabelas_(std::move(tabelas)),
           concedida_(servicos_.ReservaTabelas(tabelas_)) {}
     ~ReservaDeTabelas() {
@@ -23,7 +24,7 @@ public:
 
 private:
     ServicosHost& servicos_;
-    QStringList tabelas_;
+    std::vector<std::string> tabelas_;
     bool concedida_;
 };
 

@@ -1,9 +1,8 @@
 #pragma once
 // What posting a transfer hands back to the form.
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
 
 namespace notera {
 
@@ -12,7 +11,7 @@ struct ResultadoPostagem {
     bool Confirmado = false;   // the transfer's records were written
     // False when the action ends short of its normal end: the form stays open.
     bool Concluida = true;
-    QString Mensagem; // a plain message box to show, when not empty
+    std::string Mensagem; // a plain message box to show, when not empty
 };
 
 } // namespace notera

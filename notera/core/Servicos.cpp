@@ -1,6 +1,7 @@
 #include "Servicos.h"
 
 #include "base/Cp1252.h"
+#include "base/Texto.h"
 
 #include <cstring>
 #include <string>
@@ -10,8 +11,8 @@ namespace notera {
 
 namespace {
 
-std::string cp(const QString& s) {
-    return base::utf8ParaCp1252(s.toStdString());
+std::string cp(const std::string& s) {
+    return base::utf8ParaCp1252(s);
 }
 
 // Copies a text into the host's buffer the C way: at most size-1 bytes and a NUL.
@@ -66,9 +67,7 @@ int32_t NOTERA_CALL dsCampo(NoteraDataSet* ds, const char* nome) {
     const std::string n = base::cp1252ParaUtf8(nome ? nome : "");
     const auto& campos = de(ds).campos();
     for (std::size_t i = 0; i < campos.size(); ++i)
-        if (QString::fromStdString(campos[i].nome)
-                .compare(QString::fromStdString(n), Qt::CaseInsensitive) == 0)
-            return static_cast<int32_t>(i);
+        if (base::igualSemCaixa(campos[i].nome, n)) return static_cast<int32_t>(i);
     return -1;
 }
 int32_t NOTERA_CALL dsValor(NoteraDataSet* ds, int32_t campo, char* buffer, int32_t tamanho) {
@@ -104,10 +103,9 @@ uint8_t NOTERA_CALL dsLocaliza(NoteraDataSet* ds, int32_t campo, const char* tex
             }
             if (c.tipo == db::Tipo::Inteiro) {
                 // A code being typed is searched as the number typed so far.
-                bool ok = false;
-                const long long n = QString::fromStdString(t).trimmed().toLongLong(&ok);
-                if (!ok) return 0;
-                return de(ds).localiza(c.nome, db::Valor(static_cast<std::int64_t>(n))) ? 1 : 0;
+                const auto n = base::leInteiro64(t);
+                if (!n) return 0;
+                return de(ds).localiza(c.nome, db::Valor(*n)) ? 1 : 0;
             }
             return de(ds).localiza(c.nome, v, parcial ? db::Busca::Prefixo : db::Busca::Exata) ? 1
                                                                                                : 0;
@@ -206,7 +204,7 @@ int32_t NOTERA_CALL cpValor(NoteraField* f, char* buffer, int32_t tamanho) {
 }
 const NoteraFieldOps OpsCampo = {cpNome, cpValor};
 
-std::vector<std::string> emCp1252(const QStringList& l) {
+std::vector<std::string> emCp1252(const std::vector<std::string>& l) {
     std::vector<std::string> v;
     for (const auto& s : l)
         v.push_back(cp(s));
@@ -222,9 +220,10 @@ std::vector<const char*> ponteiros(const std::vector<std::string>& v) {
 
 } // namespace
 
-std::optional<QString> ServicosHost::SelecionaRegistro(const QString& titulo, db::Conjunto& dados,
-                                                       const QStringList& colunas,
-                                                       const QStringList& titulos) {
+std::optional<std::string>
+ServicosHost::SelecionaRegistro(const std::string& titulo, db::Conjunto& dados,
+                                const std::vector<std::string>& colunas,
+                                const std::vector<std::string>& titulos) {
     if (!seleciona_) return std::nullopt;
     std::vector<db::Marcador> marcadores;
     ConjuntoC ds{{&OpsConjunto}, &dados, &marcadores};
@@ -239,10 +238,10 @@ std::optional<QString> ServicosHost::SelecionaRegistro(const QString& titulo, db
     seleciona_(t.c_str(), &ds.base, pc.data(), static_cast<int32_t>(pc.size()) - 1, pt.data(),
                static_cast<int32_t>(pt.size()) - 1, 0, &lista.base, &campo.base);
     if (escolhidos.empty()) return std::nullopt;
-    return QString::fromStdString(base::cp1252ParaUtf8(escolhidos.front()));
+    return base::cp1252ParaUtf8(escolhidos.front());
 }
 
-bool ServicosHost::ReservaTabelas(const QStringList& tabelas) {
+bool ServicosHost::ReservaTabelas(const std::vector<std::string>& tabelas) {
     // A host that passed no reservation service gets a refusal, not a crash.
     if (!reserva_) return false;
     const auto nomes = emCp1252(tabelas);
@@ -250,7 +249,7 @@ bool ServicosHost::ReservaTabelas(const QStringList& tabelas) {
     return reserva_(p.data(), static_cast<int32_t>(p.size()) - 1) != 0;
 }
 
-void ServicosHost::LiberaTabelas(const QStringList& tabelas) {
+void ServicosHost::LiberaTabelas(const std::vector<std::string>& tabelas) {
     if (!libera_) return;
     const auto nomes = emCp1252(tabelas);
     const auto p = ponteiros(nomes);

@@ -5,10 +5,9 @@
 #include "db/Conjunto.h"
 #include "notera/notera.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace notera {
 
@@ -23,11 +22,11 @@ public:
 
     // Opens the host's dialog; the chosen record's first listed field as text, or nothing
     // when the user chose nothing (or there is no dialog).
-    std::optional<QString> SelecionaRegistro(const QString& titulo, db::Conjunto& dados,
-                                             const QStringList& colunas,
-                                             const QStringList& titulos);
-    bool ReservaTabelas(const QStringList& tabelas);
-    void LiberaTabelas(const QStringList& tabelas);
+    std::optional<std::string> SelecionaRegistro(const std::string& titulo, db::Conjunto& dados,
+                                                 const std::vector<std::string>& colunas,
+                                                 const std::vector<std::string>& titulos);
+    bool ReservaTabelas(const std::vector<std::string>& tabelas);
+    void LiberaTabelas(const std::vector<std::string>& tabelas);
 
 private:
     NoteraSelecionaRegistro seleciona_;

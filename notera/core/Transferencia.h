@@ -5,10 +5,9 @@
 #include "base/Money.h"
 #include "notera/core/TextoFixo.h"
 
-#include <QString>
-
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace notera {
@@ -34,17 +33,19 @@ struct ChequeTransferencia {
     std::int32_t Banco = 0; // the bank account's code, kept behind the name shown
     std::int32_t Numero = 0;
     base::Dinheiro Valor;
-    QString Historico;
-    QString Situacao; // its letter: P, D, C or V
+    std::string Historico;
+    std::string Situacao; // its letter: P, D, C or V
     std::int32_t Motivo = 0;
     std::optional<base::Data> Quitacao; // read for a cleared cheque only
-    QString ContaFiscal, ContaGerencial;
+    std::string ContaFiscal, ContaGerencial;
     // A cell the grid's checks let through that does not read: the cheque writer stops at
     // this row with this text, as it stopped at the cell.
-    QString Invalida;
+    std::string Invalida;
 };
 
-struct DadosTransferencia {
+// The companies, codes and accounts of a transfer, as the form's handlers fill them and as
+// the posting reads them.
+struct CodigosTransferencia {
     // Companies.
     std::int32_t CodEmpresa = 0; // origin
     std::int32_t CodEmpDestino = 0;
@@ -68,11 +69,13 @@ struct DadosTransferencia {
     std::int32_t CodHistPad1 = 0;
     TextoFixo<30> ContaCred1;
     TextoFixo<30> ContaCredG1;
+};
 
+struct DadosTransferencia : CodigosTransferencia {
     base::Dinheiro Valor;
-    QString HistVar1;  // destination's variable history
-    QString HistVar2;  // origin's
-    QString HisVarBan; // origin bank's
+    std::string HistVar1;  // destination's variable history
+    std::string HistVar2;  // origin's
+    std::string HisVarBan; // origin bank's
     // Empty when the transfer is paid without cheques.
     std::vector<ChequeTransferencia> Cheques;
 };

@@ -2,56 +2,53 @@
 
 #include "LogicaAL.h"
 
+#include "base/Texto.h"
 #include "notera/core/Contas.h"
 #include "notera/core/Execucao.h"
+#include "notera/form/Nomes.h"
 #include "platform/CapsLock.h"
 
 namespace notera {
 
+using namespace nome;
+
 namespace {
 
-std::string u8(const QString& s) {
-    return s.toStdString();
-}
-
-const QString SemSintetica = QStringLiteral("Não é possível lançar em contas sintéticas!");
+const std::string SemSintetica = "Não é possível lançar em contas sintéticas!";
 
 // An account field: its company side, chart and form value.
 struct CampoConta {
-    const char* campo;
+    std::string_view campo;
     bool destino;
-    QChar tipo;
+    char tipo;
     TextoFixo<30> EstadoAL::*valor;
 };
 
 const CampoConta CamposConta[] = {
-    {"Ed_Cred1", true, 'F', &EstadoAL::ContaCred1},
-    {"Ed_CredG1", true, 'G', &EstadoAL::ContaCredG1},
-    {"Ed_Cred2", false, 'F', &EstadoAL::ContaCred2},
-    {"Ed_Deb2", false, 'F', &EstadoAL::ContaDeb2},
-    {"Ed_CredG2", false, 'G', &EstadoAL::ContaCredG2},
-    {"Ed_DebG2", false, 'G', &EstadoAL::ContaDebG2},
+    {Ed_Cred1, true, 'F', &EstadoAL::ContaCred1},    {Ed_CredG1, true, 'G', &EstadoAL::ContaCredG1},
+    {Ed_Cred2, false, 'F', &EstadoAL::ContaCred2},   {Ed_Deb2, false, 'F', &EstadoAL::ContaDeb2},
+    {Ed_CredG2, false, 'G', &EstadoAL::ContaCredG2}, {Ed_DebG2, false, 'G', &EstadoAL::ContaDebG2},
 };
 
-const CampoConta& campoConta(const QString& campo) {
+const CampoConta& campoConta(std::string_view campo) {
     for (const auto& c : CamposConta)
-        if (campo == QLatin1String(c.campo)) return c;
+        if (campo == c.campo) return c;
     return CamposConta[0];
 }
 
-db::Consulta& planoDe(Execucao& ex, bool destino, QChar tipo) {
+db::Consulta& planoDe(Execucao& ex, bool destino, char tipo) {
     if (destino) return tipo == 'F' ? ex.TabDestino.QTbPla : ex.TabDestino.QTbPlaG;
     return tipo == 'F' ? ex.TabOrigem.QTbPla : ex.TabOrigem.QTbPlaG;
 }
 
 } // namespace
 
-QString ContasAL::BuscaConta(std::int32_t empresa, const QString& digitado, QChar tipo) {
-    const QString texto = digitado.trimmed();
+std::string ContasAL::BuscaConta(std::int32_t empresa, const std::string& digitado, char tipo) {
+    const std::string texto = base::apara(digitado);
     db::Consulta& plano = planoDe(*l_.execucao(), empresa == l_.estado().CodEmpDestino, tipo);
     auto& emp = l_.execucao()->TabPadroes.QTbEmp;
-    const QString cfg =
-        emp.localiza("cod_emp", db::Valor(empresa)) ? textoDoCampo(emp, "cfg_emp") : QString();
+    const std::string cfg =
+        emp.localiza("cod_emp", db::Valor(empresa)) ? textoDoCampo(emp, "cfg_emp") : std::string();
 
     auto sintetica = [&] { return EhSintetica(textoDoCampo(plano, "cde_pla")); };
     // A synthetic match is refused with a warning and offered in the dialog.
@@ -65,14 +62,14 @@ QString ContasAL::BuscaConta(std::int32_t empresa, const QString& digitado, QCha
     const TextoDeConta tc = classificaTextoDeConta(texto, cfg);
     switch (tc.busca) {
     case BuscaDeConta::Estrutural:
-        aceito = plano.localiza("cde_pla", db::Valor(u8(texto))) ? aceitaAchado()
-                                                                 : SelecionaConta(plano);
+        aceito =
+            plano.localiza("cde_pla", db::Valor(texto)) ? aceitaAchado() : SelecionaConta(plano);
         break;
     case BuscaDeConta::Descricao:
-        if (plano.localiza("nom_pla", db::Valor(u8(texto)))) {
+        if (plano.localiza("nom_pla", db::Valor(texto))) {
             aceito = aceitaAchado();
         } else {
-            plano.localiza("nom_pla", db::Valor(u8(texto)),
+            plano.localiza("nom_pla", db::Valor(texto),
                            db::Busca::Prefixo); // the dialog opens there
             aceito = SelecionaConta(plano);
             if (aceito && sintetica()) {
@@ -82,9 +79,8 @@ QString ContasAL::BuscaConta(std::int32_t empresa, const QString& digitado, QCha
         }
         break;
     case BuscaDeConta::Reduzido: {
-        bool ok = false;
-        const int n = tc.digitosReduzidos.toInt(&ok);
-        if (ok && plano.localiza("cdr_pla", db::Valor(n))) {
+        const auto n = base::leInteiro64(tc.digitosReduzidos);
+        if (n && *n <= INT32_MAX && plano.localiza("cdr_pla", db::Valor(static_cast<int>(*n)))) {
             aceito = aceitaAchado();
             if (aceito && FormataReduzido(plano.campo("cdr_pla").comoInteiro(), cfg) != texto)
                 aceito = SelecionaConta(plano);
@@ -98,7 +94,7 @@ QString ContasAL::BuscaConta(std::int32_t empresa, const QString& digitado, QCha
         break;
     }
     if (!aceito) return {};
-    return FormataReduzido(plano.campo("cdr_pla").comoInteiro(), cfg) + QStringLiteral("  ") +
+    return FormataReduzido(plano.campo("cdr_pla").comoInteiro(), cfg) + "  " +
            textoDoCampo(plano, "nom_pla");
 }
 
@@ -107,9 +103,8 @@ bool ContasAL::SelecionaConta(db::Consulta& plano) {
     bool aceito = false;
     while (l_.execucao()->servicos.temSelecao()) {
         const auto escolha = l_.execucao()->servicos.SelecionaRegistro(
-            QStringLiteral("Seleção de Conta Contábil"), plano, {"codigo", "cde_pla", "nom_pla"},
-            {QStringLiteral("Reduzido"), QStringLiteral("Estrutural"),
-             QStringLiteral("Descrição")});
+            "Seleção de Conta Contábil", plano, {"codigo", "cde_pla", "nom_pla"},
+            {"Reduzido", "Estrutural", "Descrição"});
         if (!escolha) break;
         // The chosen record's structural code decides, as everywhere else.
         if (EhSintetica(textoDoCampo(plano, "cde_pla"))) {
@@ -123,7 +118,7 @@ bool ContasAL::SelecionaConta(db::Consulta& plano) {
     return aceito;
 }
 
-void ContasAL::entradaConta(const QString& campo) {
+void ContasAL::entradaConta(std::string_view campo) {
     l_.estado().Saindo = false;
     const CampoConta& cc = campoConta(campo);
     auto& valor = l_.estado().*cc.valor;
@@ -131,53 +126,53 @@ void ContasAL::entradaConta(const QString& campo) {
     if (valor.vazio()) {
         auto contaDaCategoria = [&](db::Consulta& red, std::int32_t categoria) {
             if (categoria > 0 && red.localiza("cod_red", db::Valor(categoria)))
-                valor = textoDoCampo(red, "ccb_red").left(30);
+                valor = base::inicio(textoDoCampo(red, "ccb_red"), 30);
         };
-        auto gerencialDaFiscal = [&](db::Consulta& pla, db::Consulta& plaG, const QString& fiscal) {
-            if (fiscal.isEmpty() || !pla.localiza("cde_pla", db::Valor(u8(fiscal)))) return;
-            const QString plag = textoDoCampo(pla, "plag_pla");
-            if (!plag.isEmpty() && plaG.localiza("cde_pla", db::Valor(u8(plag)))) valor = plag;
+        auto gerencialDaFiscal = [&](db::Consulta& pla, db::Consulta& plaG,
+                                     const std::string& fiscal) {
+            if (fiscal.empty() || !pla.localiza("cde_pla", db::Valor(fiscal))) return;
+            const std::string plag = textoDoCampo(pla, "plag_pla");
+            if (!plag.empty() && plaG.localiza("cde_pla", db::Valor(plag))) valor = plag;
         };
-        if (campo == QLatin1String("Ed_Cred1"))
+        if (campo == Ed_Cred1)
             contaDaCategoria(ex.TabDestino.QTbRed, l_.estado().CodReceita);
-        else if (campo == QLatin1String("Ed_Deb2"))
+        else if (campo == Ed_Deb2)
             contaDaCategoria(ex.TabOrigem.QTbRed, l_.estado().CodDespesa);
-        else if (campo == QLatin1String("Ed_CredG1"))
+        else if (campo == Ed_CredG1)
             gerencialDaFiscal(ex.TabDestino.QTbPla, ex.TabDestino.QTbPlaG, l_.estado().ContaCred1);
-        else if (campo == QLatin1String("Ed_DebG2"))
+        else if (campo == Ed_DebG2)
             gerencialDaFiscal(ex.TabOrigem.QTbPla, ex.TabOrigem.QTbPlaG, l_.estado().ContaDeb2);
     }
-    const bool semPadrao =
-        campo == QLatin1String("Ed_Cred2") || campo == QLatin1String("Ed_CredG2");
+    const bool semPadrao = campo == Ed_Cred2 || campo == Ed_CredG2;
     if (!(semPadrao && valor.vazio())) l_.visao().defineTexto(campo, valor);
     l_.visao().selecionaTudo(campo);
 }
 
-void ContasAL::teclaEnterConta(const QString& campo, const QString& remetente) {
+void ContasAL::teclaEnterConta(std::string_view campo, std::string_view remetente) {
     const CampoConta& cc = campoConta(campo);
     auto& valor = l_.estado().*cc.valor;
-    const QString digitado = l_.visao().texto(campo);
-    if (digitado.trimmed().isEmpty()) {
-        valor = QString();
+    const std::string digitado = l_.visao().texto(campo);
+    if (base::apara(digitado).empty()) {
+        valor = std::string();
     } else {
         const std::int32_t empresa =
             cc.destino ? l_.estado().CodEmpDestino : l_.estado().CodEmpresa;
-        const QString achado = BuscaConta(empresa, digitado, cc.tipo);
+        const std::string achado = BuscaConta(empresa, digitado, cc.tipo);
         l_.visao().defineTexto(campo, achado);
         valor =
-            achado.isEmpty()
-                ? QString()
-                : textoDoCampo(planoDe(*l_.execucao(), cc.destino, cc.tipo), "cde_pla").left(30);
+            achado.empty()
+                ? std::string()
+                : base::inicio(
+                      textoDoCampo(planoDe(*l_.execucao(), cc.destino, cc.tipo), "cde_pla"), 30);
     }
-    if (campo == QLatin1String("Ed_Cred1")) {
-        if (l_.visao().visivelNaPagina(QStringLiteral("Ed_CredG1")))
+    if (campo == Ed_Cred1) {
+        if (l_.visao().visivelNaPagina(Ed_CredG1))
             l_.solicitaFoco(l_.seguinte(remetente));
-        else if (l_.mensagens().pergunta(platform::Icone::Aviso,
-                                         QStringLiteral("Deseja concluir AL?")))
+        else if (l_.mensagens().pergunta(platform::Icone::Aviso, "Deseja concluir AL?"))
             l_.BtOkClick();
-    } else if (campo == QLatin1String("Ed_Cred2") || campo == QLatin1String("Ed_CredG2")) {
+    } else if (campo == Ed_Cred2 || campo == Ed_CredG2) {
         l_.solicitaFoco(l_.seguinte(remetente));
-    } else if (campo == QLatin1String("Ed_Deb2") || campo == QLatin1String("Ed_DebG2")) {
+    } else if (campo == Ed_Deb2 || campo == Ed_DebG2) {
         l_.solicitaFoco(l_.seguinte(remetente));
         l_.visao().rolaGradeParaColuna(0);
     }
@@ -185,7 +180,7 @@ void ContasAL::teclaEnterConta(const QString& campo, const QString& remetente) {
 
 void ContasAL::ligaHandlers() {
     for (const auto& c : CamposConta) {
-        const QString campo = QLatin1String(c.campo);
+        const std::string_view campo = c.campo;
         l_.defineEntrada(campo, [this, campo] { entradaConta(campo); });
     }
 }

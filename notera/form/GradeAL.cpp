@@ -3,43 +3,43 @@
 #include "LogicaAL.h"
 #include "Operacoes.h"
 
-#include "notera/core/Execucao.h"
 #include "base/BrFormat.h"
+#include "notera/core/Execucao.h"
 
-#include <QDate>
+#include "base/Texto.h"
+#include "notera/form/Nomes.h"
+#include "platform/System.h"
+
+#include <algorithm>
 
 namespace notera {
 
-const QStringList GradeAL::ItensSituacao = {
-    QStringLiteral("P - Pré-Datado"), QStringLiteral("D - Depositado"),
-    QStringLiteral("C - Compensado"), QStringLiteral("V - Devolvido")};
+const std::vector<std::string> GradeAL::ItensSituacao = {"P - Pré-Datado", "D - Depositado",
+                                                         "C - Compensado", "V - Devolvido"};
 
 namespace {
 
-const QStringList Titulos = {"Vencimento",
-                             "Conta Bancária",
-                             "Número",
-                             "Valor",
-                             "Histórico",
-                             "Situação",
-                             "Motivo",
-                             "Quitação",
-                             "Conta Fiscal a Crédito",
-                             "Conta Gerencial a Crédito"};
+const std::vector<std::string> Titulos = {"Vencimento",
+                                          "Conta Bancária",
+                                          "Número",
+                                          "Valor",
+                                          "Histórico",
+                                          "Situação",
+                                          "Motivo",
+                                          "Quitação",
+                                          "Conta Fiscal a Crédito",
+                                          "Conta Gerencial a Crédito"};
 
-std::int32_t comoInteiro(const QString& t) {
+std::int32_t comoInteiro(const std::string& t) {
     return leInteiro(t).value_or(0);
 }
 
-std::string u8(const QString& s) {
-    return s.toStdString();
-}
 const auto& texto = textoDoCampo;
 
 } // namespace
 
-QString GradeAL::hoje() const {
-    return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+std::string GradeAL::hoje() const {
+    return base::formataDataLonga(platform::hoje());
 }
 
 void GradeAL::ligaHandlers() {
@@ -47,8 +47,8 @@ void GradeAL::ligaHandlers() {
 }
 
 void GradeAL::TitulosGrade() {
-    for (int c = 0; c < l_.visao().colunasGrade() && c < Titulos.size(); ++c)
-        l_.visao().defineCelula(c, 0, Titulos[c]);
+    for (int c = 0; c < l_.visao().colunasGrade() && c < static_cast<int>(Titulos.size()); ++c)
+        l_.visao().defineCelula(c, 0, Titulos[static_cast<std::size_t>(c)]);
 }
 
 void GradeAL::SincronizaGradeAux() {
@@ -59,8 +59,7 @@ namespace {
 
 void iniciaLinhaAux(GradeTextos& aux, int lin) {
     for (int c = 0; c < aux.colunas; ++c)
-        aux.defineCelula(c, lin,
-                         (c >= ColBanco && c <= ColValor) ? QStringLiteral("0") : QString());
+        aux.defineCelula(c, lin, (c >= ColBanco && c <= ColValor) ? "0" : std::string());
 }
 
 } // namespace
@@ -70,7 +69,7 @@ void GradeAL::LimpaGrade() {
     l_.visao().defineLinhasGrade(2);
     vaiParaCelula(std::max(l_.visao().colunaAtual(), 0), 1);
     for (int c = 0; c < l_.visao().colunasGrade(); ++c)
-        l_.visao().defineCelula(c, 1, QString());
+        l_.visao().defineCelula(c, 1, std::string());
     SincronizaGradeAux();
     iniciaLinhaAux(l_.estado().GradeAux, 1);
     TotalCheques();
@@ -80,7 +79,7 @@ void GradeAL::NovaLinhaCheque() {
     const int nova = l_.visao().linhasGrade();
     l_.visao().defineLinhasGrade(nova + 1);
     for (int c = 0; c < l_.visao().colunasGrade(); ++c)
-        l_.visao().defineCelula(c, nova, QString());
+        l_.visao().defineCelula(c, nova, std::string());
     SincronizaGradeAux();
     iniciaLinhaAux(l_.estado().GradeAux, nova);
     vaiParaCelula(std::max(l_.visao().colunaAtual(), 0), nova);
@@ -100,12 +99,11 @@ void GradeAL::TotalCheques() {
     // The label shows whole cents; the remaining amount is reckoned from what it shows.
     totalCheques_ =
         base::Dinheiro::deDezMilesimos(total.centavos() * (base::Dinheiro::Escala / 100));
-    l_.visao().defineTexto(QStringLiteral("Lb_ChqTotal"),
-                           QString::fromStdString(base::formataMilhar0_00(total.emReais())));
+    l_.visao().defineTexto(nome::Lb_ChqTotal, base::formataMilhar0_00(total.emReais()));
 }
 
 base::Dinheiro GradeAL::valorDaTransferencia() const {
-    return ValorMonetario(l_.visao().texto(QStringLiteral("Ed_Valor")), {});
+    return ValorMonetario(l_.visao().texto(nome::Ed_Valor), {});
 }
 
 base::Dinheiro GradeAL::totalMostrado() const {
@@ -121,7 +119,7 @@ void GradeAL::GradeChqSelectCell(int col, int lin) {
     if (lin < 1 || lin >= l_.visao().linhasGrade() || col < 0 || col >= l_.visao().colunasGrade())
         return;
     auto& aux = l_.estado().GradeAux;
-    const QString atual = l_.visao().celula(col, lin);
+    const std::string atual = l_.visao().celula(col, lin);
     switch (col) {
     case ColVencimento:
         if (DataVazia(atual)) l_.visao().defineCelula(ColVencimento, lin, hoje());
@@ -129,20 +127,19 @@ void GradeAL::GradeChqSelectCell(int col, int lin) {
     case ColBanco: {
         const std::int32_t codigo = comoInteiro(aux.celula(ColBanco, lin));
         l_.visao().defineCelula(ColBanco, lin,
-                                codigo < 1 ? QString::number(l_.estado().CodBanco2)
+                                codigo < 1 ? std::to_string(l_.estado().CodBanco2)
                                            : aux.celula(ColBanco, lin));
         break;
     }
     case ColValor: {
         const auto restante = valorDaTransferencia() - totalMostrado();
         if (restante > base::Dinheiro{} && ValorMonetario(atual, {}) == base::Dinheiro{})
-            l_.visao().defineCelula(ColValor, lin,
-                                    QString::fromStdString(base::formata0_00(restante.emReais())));
+            l_.visao().defineCelula(ColValor, lin, base::formata0_00(restante.emReais()));
         break;
     }
     case ColHistorico:
-        if (atual.trimmed().isEmpty()) {
-            const QString var = l_.visao().texto(QStringLiteral("Ed_HistVar2"));
+        if (base::apara(atual).empty()) {
+            const std::string var = l_.visao().texto(nome::Ed_HistVar2);
             auto& his = l_.execucao()->TabOrigem.QTbHis;
             if (l_.estado().CodHistPad2 > 0 &&
                 his.localiza("cod_his", db::Valor(l_.estado().CodHistPad2)))
@@ -154,26 +151,28 @@ void GradeAL::GradeChqSelectCell(int col, int lin) {
     case ColContaFiscal: {
         auto& ban = l_.execucao()->TabOrigem.QTbBan;
         const std::int32_t banco = comoInteiro(aux.celula(ColBanco, lin));
-        if (aux.celula(ColContaFiscal, lin).trimmed().isEmpty() && banco > 0 &&
+        if (base::apara(aux.celula(ColContaFiscal, lin)).empty() && banco > 0 &&
             ban.localiza("cod_ban", db::Valor(banco))) {
-            const QString conta = texto(ban, "ccb_ban");
+            const std::string conta = texto(ban, "ccb_ban");
             l_.visao().defineCelula(ColContaFiscal, lin, conta);
             aux.defineCelula(ColContaFiscal, lin, conta);
         } else {
-            l_.visao().defineCelula(ColContaFiscal, lin, aux.celula(ColContaFiscal, lin).trimmed());
+            l_.visao().defineCelula(ColContaFiscal, lin,
+                                    base::apara(aux.celula(ColContaFiscal, lin)));
         }
         break;
     }
     case ColContaGerencial: {
         auto& pla = l_.execucao()->TabOrigem.QTbPla;
         auto& plaG = l_.execucao()->TabOrigem.QTbPlaG;
-        const QString fiscal = aux.celula(ColContaFiscal, lin);
+        const std::string fiscal = aux.celula(ColContaFiscal, lin);
         bool preenchida = false;
-        if (!fiscal.trimmed().isEmpty() && aux.celula(ColContaGerencial, lin).trimmed().isEmpty() &&
-            pla.localiza("cde_pla", db::Valor(u8(fiscal)))) {
-            const QString plag = texto(pla, "plag_pla");
-            if (!plag.trimmed().isEmpty() && plaG.localiza("cde_pla", db::Valor(u8(plag)))) {
-                const QString g = texto(plaG, "cde_pla");
+        if (!base::apara(fiscal).empty() &&
+            base::apara(aux.celula(ColContaGerencial, lin)).empty() &&
+            pla.localiza("cde_pla", db::Valor(fiscal))) {
+            const std::string plag = texto(pla, "plag_pla");
+            if (!base::apara(plag).empty() && plaG.localiza("cde_pla", db::Valor(plag))) {
+                const std::string g = texto(plaG, "cde_pla");
                 l_.visao().defineCelula(ColContaGerencial, lin, g);
                 aux.defineCelula(ColContaGerencial, lin, g);
                 preenchida = true;
@@ -181,7 +180,7 @@ void GradeAL::GradeChqSelectCell(int col, int lin) {
         }
         if (!preenchida)
             l_.visao().defineCelula(ColContaGerencial, lin,
-                                    aux.celula(ColContaGerencial, lin).trimmed());
+                                    base::apara(aux.celula(ColContaGerencial, lin)));
         break;
     }
     default:
@@ -192,14 +191,14 @@ void GradeAL::GradeChqSelectCell(int col, int lin) {
 void GradeAL::GradeChqEnter() {
     const int col = l_.visao().colunaAtual(), lin = l_.visao().linhaAtual();
     if (col == ColVencimento && lin >= 1 &&
-        l_.visao().celula(ColVencimento, lin).trimmed().isEmpty())
+        base::apara(l_.visao().celula(ColVencimento, lin)).empty())
         l_.visao().defineCelula(ColVencimento, lin, hoje());
 }
 
 bool GradeAL::ValidaCelula(int col, int lin) {
     auto& aux = l_.estado().GradeAux;
-    const QString t = l_.visao().celula(col, lin);
-    auto falha = [&](const QString& msg) {
+    const std::string t = l_.visao().celula(col, lin);
+    auto falha = [&](const std::string& msg) {
         l_.mensagens().mensagem(msg);
         return false;
     };
@@ -209,59 +208,56 @@ bool GradeAL::ValidaCelula(int col, int lin) {
             l_.visao().mostraPagina(LogicaAL::PaginaDestino);
             return true;
         }
-        return LeData(t) ? true : falha(QStringLiteral("Data inválida!"));
+        return LeData(t) ? true : falha("Data inválida!");
     case ColBanco: {
-        if (t.trimmed().isEmpty()) return falha(QStringLiteral("Conta bancária inválida!"));
-        if (!l_.catalogos().LocalizaBanco(t))
-            return falha(QStringLiteral("Conta bancária não encontrada!"));
+        if (base::apara(t).empty()) return falha("Conta bancária inválida!");
+        if (!l_.catalogos().LocalizaBanco(t)) return falha("Conta bancária não encontrada!");
         auto& ban = l_.execucao()->TabOrigem.QTbBan;
         l_.visao().defineCelula(ColBanco, lin, texto(ban, "nom_ban"));
-        aux.defineCelula(ColBanco, lin, QString::number(ban.campo("cod_ban").comoInteiro()));
+        aux.defineCelula(ColBanco, lin, std::to_string(ban.campo("cod_ban").comoInteiro()));
         return true;
     }
     case ColNumero: {
         const std::int32_t numero = comoInteiro(t);
-        if (numero == 0) return falha(QStringLiteral("Número de cheque inválido!"));
+        if (numero == 0) return falha("Número de cheque inválido!");
         for (int r = 1; r < l_.visao().linhasGrade(); ++r) {
             if (r == lin) continue;
             if (comoInteiro(l_.visao().celula(ColNumero, r)) == numero &&
                 aux.celula(ColBanco, r) == aux.celula(ColBanco, lin))
-                return falha(QStringLiteral("Cheque deste banco já informado na linha ") +
-                             QString::number(r));
+                return falha("Cheque deste banco já informado na linha " + std::to_string(r));
         }
         return true;
     }
     case ColValor: {
         const auto v = LeValorDecimal(t);
-        if (!v || *v == base::Dinheiro{}) return falha(QStringLiteral("Valor inválido!"));
+        if (!v || *v == base::Dinheiro{}) return falha("Valor inválido!");
         if (*v > valorDaTransferencia())
-            return falha(
-                QStringLiteral("Valor do cheque não pode ser maior que o total do lançamento!"));
+            return falha("Valor do cheque não pode ser maior que o total do lançamento!");
         TotalCheques();
         return true;
     }
     case ColSituacao:
-        return t.trimmed().isEmpty() ? falha(QStringLiteral("Situação inválida!")) : true;
+        return base::apara(t).empty() ? falha("Situação inválida!") : true;
     case ColMotivo:
-        if (l_.visao().celula(ColSituacao, lin).startsWith('V') && comoInteiro(t) == 0)
-            return falha(QStringLiteral("Motivo inválido!"));
+        if (l_.visao().celula(ColSituacao, lin).starts_with('V') && comoInteiro(t) == 0)
+            return falha("Motivo inválido!");
         return true;
     case ColQuitacao:
-        if (l_.visao().celula(ColSituacao, lin).startsWith('C') && !LeData(t))
-            return falha(QStringLiteral("Data inválida!"));
+        if (l_.visao().celula(ColSituacao, lin).starts_with('C') && !LeData(t))
+            return falha("Data inválida!");
         return true;
     case ColContaFiscal:
     case ColContaGerencial: {
-        if (t.trimmed().isEmpty()) {
-            aux.defineCelula(col, lin, QString());
+        if (base::apara(t).empty()) {
+            aux.defineCelula(col, lin, std::string());
             return true;
         }
-        const QChar tipo = col == ColContaFiscal ? 'F' : 'G';
-        const QString achado = l_.contas().BuscaConta(l_.estado().CodEmpresa, t, tipo);
+        const char tipo = col == ColContaFiscal ? 'F' : 'G';
+        const std::string achado = l_.contas().BuscaConta(l_.estado().CodEmpresa, t, tipo);
         l_.visao().defineCelula(col, lin, achado);
         auto& plano =
             tipo == 'F' ? l_.execucao()->TabOrigem.QTbPla : l_.execucao()->TabOrigem.QTbPlaG;
-        aux.defineCelula(col, lin, achado.isEmpty() ? QString() : texto(plano, "cde_pla"));
+        aux.defineCelula(col, lin, achado.empty() ? std::string() : texto(plano, "cde_pla"));
         return true;
     }
     default:
@@ -301,7 +297,7 @@ bool GradeAL::TrocaLinha(Tecla tecla) {
             vaiParaCelula(col, std::max(1, lin - 1));
             TotalCheques();
         } else if (tecla == Tecla::Cima) {
-            l_.visao().defineCelula(ColVencimento, lin, QString());
+            l_.visao().defineCelula(ColVencimento, lin, std::string());
         }
         return tecla == Tecla::Cima;
     }
@@ -351,17 +347,17 @@ void GradeAL::NavegaGrade(Tecla tecla) {
             if (UltimaLinha(lin) && LinhaSemData(lin)) {
                 TrocaLinha(Tecla::Cima);
                 l_.visao().mostraPagina(LogicaAL::PaginaDestino);
-                l_.solicitaFoco(QStringLiteral("Ed_Valor")); // cheque entry is over
+                l_.solicitaFoco(nome::Ed_Valor); // cheque entry is over
             } else if (ValidaCelula(ColVencimento, lin)) {
                 vaiParaCelula(ColBanco, lin);
                 mostra();
             }
         } else if (col == ColSituacao) {
-            const QString s = l_.visao().celula(ColSituacao, lin);
-            if (s.startsWith('P') || s.startsWith('D')) {
+            const std::string s = l_.visao().celula(ColSituacao, lin);
+            if (s.starts_with('P') || s.starts_with('D')) {
                 contaOuProximaLinha();
-            } else if (s.startsWith('V') || s.startsWith('C')) {
-                vaiParaCelula(s.startsWith('V') ? ColMotivo : ColQuitacao, lin);
+            } else if (s.starts_with('V') || s.starts_with('C')) {
+                vaiParaCelula(s.starts_with('V') ? ColMotivo : ColQuitacao, lin);
                 mostra();
             }
         } else if (col == ColMotivo || col == ColQuitacao) {
@@ -402,8 +398,10 @@ void GradeAL::MostraSituacao(int col, int lin) {
         return;
     }
     if (lin < 1 || lin >= l_.visao().linhasGrade()) return;
-    int item = ItensSituacao.indexOf(l_.visao().celula(col, lin));
-    if (item < 0) {
+    const auto achado =
+        std::find(ItensSituacao.begin(), ItensSituacao.end(), l_.visao().celula(col, lin));
+    int item = static_cast<int>(achado - ItensSituacao.begin());
+    if (achado == ItensSituacao.end()) {
         item = 0;
         l_.visao().defineCelula(col, lin, ItensSituacao[0]);
     }
@@ -429,7 +427,8 @@ bool GradeAL::gradeTeclaAbaixada(Tecla tecla, bool editorAberto) {
     }
 }
 
-std::optional<QChar> GradeAL::gradeTeclaPressionada(QChar tecla, const QString& textoDaCelula) {
+std::optional<char32_t> GradeAL::gradeTeclaPressionada(char32_t tecla,
+                                                       const std::string& textoDaCelula) {
     if (tecla == '\r') {
         NavegaGrade(Tecla::Direita);
         return std::nullopt;
@@ -444,7 +443,7 @@ std::optional<QChar> GradeAL::gradeTeclaPressionada(QChar tecla, const QString& 
     if (col == ColNumero || col == ColMotivo) {
         if (tecla == '\b') return tecla;
         if (!digito) return std::nullopt;
-        if (textoDaCelula.size() >= (col == ColMotivo ? 3 : 10)) return std::nullopt;
+        if (base::caracteres(textoDaCelula) >= (col == ColMotivo ? 3u : 10u)) return std::nullopt;
         return tecla;
     }
     return tecla;
@@ -456,14 +455,14 @@ void GradeAL::gradeClique(int col, int lin) {
     MostraSituacao(col, lin);
 }
 
-QString GradeAL::mascaraDaColuna(int col) const {
-    return (col == ColVencimento || col == ColQuitacao) ? QStringLiteral("!99/99/9999;1;_")
-                                                        : QString();
+std::string GradeAL::mascaraDaColuna(int col) const {
+    return (col == ColVencimento || col == ColQuitacao) ? "!99/99/9999;1;_" : std::string();
 }
 
 void GradeAL::Cb_ChqSitChange(int item) {
-    if (item < 0 || item >= ItensSituacao.size()) return;
-    l_.visao().defineCelula(l_.visao().colunaAtual(), l_.visao().linhaAtual(), ItensSituacao[item]);
+    if (item < 0 || item >= static_cast<int>(ItensSituacao.size())) return;
+    l_.visao().defineCelula(l_.visao().colunaAtual(), l_.visao().linhaAtual(),
+                            ItensSituacao[static_cast<std::size_t>(item)]);
 }
 
 void GradeAL::saiDoSeletor() {
@@ -491,7 +490,7 @@ bool GradeAL::seletorTeclaAbaixada(Tecla tecla, bool comModificador) {
         }
         return true;
     case Tecla::Baixo:
-        if (comModificador || item != ItensSituacao.size() - 1) return false;
+        if (comModificador || item != static_cast<int>(ItensSituacao.size()) - 1) return false;
         Cb_ChqSitChange(item);
         if (!UltimaLinha(lin)) {
             saiDoSeletor();
@@ -503,7 +502,7 @@ bool GradeAL::seletorTeclaAbaixada(Tecla tecla, bool comModificador) {
     }
 }
 
-bool GradeAL::seletorTeclaPressionada(QChar tecla) {
+bool GradeAL::seletorTeclaPressionada(char32_t tecla) {
     if (tecla == '\r') {
         Cb_ChqSitChange(l_.visao().itemDoSeletor());
         saiDoSeletor();

@@ -6,11 +6,10 @@
 
 #include "base/Money.h"
 
-#include <QChar>
-#include <QString>
-#include <QStringList>
-
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace notera {
 
@@ -18,7 +17,7 @@ class LogicaAL;
 
 class GradeAL {
 public:
-    static const QStringList ItensSituacao;
+    static const std::vector<std::string> ItensSituacao;
 
     explicit GradeAL(LogicaAL& logica) : l_(logica) {}
 
@@ -40,18 +39,18 @@ public:
     // The grid's keys; the view reports whether a cell editor is open.
     bool gradeTeclaAbaixada(Tecla tecla, bool editorAberto);
     // Enter and typed characters: the character to insert, or nothing when swallowed.
-    std::optional<QChar> gradeTeclaPressionada(QChar tecla, const QString& textoDaCelula);
+    std::optional<char32_t> gradeTeclaPressionada(char32_t tecla, const std::string& textoDaCelula);
     void gradeClique(int col, int lin);
-    QString mascaraDaColuna(int col) const;
+    std::string mascaraDaColuna(int col) const;
     // The situation selector.
     void Cb_ChqSitChange(int item);
     bool seletorTeclaAbaixada(Tecla tecla, bool comModificador);
-    bool seletorTeclaPressionada(QChar tecla);
+    bool seletorTeclaPressionada(char32_t tecla);
     void ligaHandlers();
 
 private:
     void saiDoSeletor();
-    QString hoje() const;
+    std::string hoje() const;
     // Ed_Valor read as an amount, and the cheque total as Lb_ChqTotal shows it.
     base::Dinheiro valorDaTransferencia() const;
     base::Dinheiro totalMostrado() const;

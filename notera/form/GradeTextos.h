@@ -2,8 +2,7 @@
 // A grid of texts that is never shown: codes kept behind what the cheque grid displays, or
 // a copy of the grid as shown.
 
-#include <QString>
-
+#include <string>
 #include <vector>
 
 namespace notera {
@@ -11,11 +10,11 @@ namespace notera {
 struct GradeTextos {
     int colunas = 0;
     int linhas = 0;
-    std::vector<QString> celulas;
+    std::vector<std::string> celulas;
 
     void redimensiona(int novasColunas, int novasLinhas);
-    QString celula(int col, int lin) const;
-    void defineCelula(int col, int lin, const QString& texto);
+    std::string celula(int col, int lin) const;
+    void defineCelula(int col, int lin, const std::string& texto);
 };
 
 } // namespace notera

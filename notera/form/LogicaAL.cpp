@@ -4,44 +4,49 @@
 #include "notera/core/AoSair.h"
 #include "notera/core/Execucao.h"
 
+#include <algorithm>
+
 namespace notera {
 
-const QString LogicaAL::Pagina = QStringLiteral("Pagina");
-const QString LogicaAL::GradeChq = QStringLiteral("GradeChq");
+using namespace nome;
 
 namespace {
 
-const QStringList& ordemOrigem() {
-    static const QStringList o = {"Ed_Empresa",  "Ed_Fornecedor", "Ed_Custo2",    "Ed_Banco2",
-                                  "Ed_Despesa",  "Ed_HisPadBan",  "Ed_HisVarBan", "Ed_HistPad2",
-                                  "Ed_HistVar2", "Ed_Cred2",      "Ed_Deb2",      "Ed_CredG2",
-                                  "Ed_DebG2",    "GradeChq"};
+const std::vector<std::string_view>& ordemOrigem() {
+    static const std::vector<std::string_view> o = {
+        Ed_Empresa,  Ed_Fornecedor, Ed_Custo2, Ed_Banco2, Ed_Despesa, Ed_HisPadBan, Ed_HisVarBan,
+        Ed_HistPad2, Ed_HistVar2,   Ed_Cred2,  Ed_Deb2,   Ed_CredG2,  Ed_DebG2,     GradeChq};
     return o;
 }
 
-const QStringList& ordemDestino() {
-    static const QStringList o = {"Ed_Valor",    "Ed_Cliente", "Ed_Custo1",
-                                  "Ed_Banco1",   "Ed_Receita", "Ed_HistPad1",
-                                  "Ed_HistVar1", "Ed_Cred1",   "Ed_CredG1"};
+const std::vector<std::string_view>& ordemDestino() {
+    static const std::vector<std::string_view> o = {Ed_Valor,    Ed_Cliente, Ed_Custo1,
+                                                    Ed_Banco1,   Ed_Receita, Ed_HistPad1,
+                                                    Ed_HistVar1, Ed_Cred1,   Ed_CredG1};
     return o;
 }
 
-bool ehCampoDeTexto(const QString& c) {
-    return c.startsWith(QLatin1String("Ed_"));
+bool contem(const std::vector<std::string_view>& l, std::string_view c) {
+    return std::find(l.begin(), l.end(), c) != l.end();
+}
+
+bool ehCampoDeTexto(std::string_view c) {
+    return c.substr(0, 3) == "Ed_";
 }
 
 } // namespace
 
 LogicaAL::LogicaAL(VisaoAL& visao) : visao_(visao) {}
 
-QStringList LogicaAL::ordemDeTab(int pagina) {
-    QStringList l{Pagina};
-    l += pagina == PaginaOrigem ? ordemOrigem() : ordemDestino();
+std::vector<std::string_view> LogicaAL::ordemDeTab(int pagina) {
+    std::vector<std::string_view> l{Pagina};
+    const auto& campos = pagina == PaginaOrigem ? ordemOrigem() : ordemDestino();
+    l.insert(l.end(), campos.begin(), campos.end());
     return l;
 }
 
-int LogicaAL::paginaDe(const QString& controle) {
-    if (ordemDestino().contains(controle)) return PaginaDestino;
+int LogicaAL::paginaDe(std::string_view controle) {
+    if (contem(ordemDestino(), controle)) return PaginaDestino;
     return PaginaOrigem;
 }
 
@@ -53,31 +58,31 @@ void LogicaAL::FormCreate() {
     visao_.defineColunasGrade(visao_.colunasGrade() - 2);
     auto& e = estado_;
     e.CodCliente = 0;
-    e.CodCusto1 = QString();
+    e.CodCusto1 = std::string();
     e.CodReceita = 0;
     e.CodBanco1 = 0;
     e.CodHistPad1 = 0;
-    e.ContaCred1 = QString();
+    e.ContaCred1 = std::string();
     e.CodEmpresa = 0;
     e.EmpOrigemAberta = 0;
     e.CodFornecedor = 0;
-    e.CodCusto2 = QString();
+    e.CodCusto2 = std::string();
     e.CodDespesa = 0;
     e.CodBanco2 = 0;
     e.CodHistPad2 = 0;
-    e.ContaCred2 = QString();
-    e.ContaDeb2 = QString();
+    e.ContaCred2 = std::string();
+    e.ContaDeb2 = std::string();
 }
 
 void LogicaAL::FormActivate() {
     if (ativada_) {
         // Back from a message box or a dialog: the focus returns, no handler runs.
-        if (!ativo_.isEmpty()) visao_.aplicaFoco(ativo_);
+        if (!ativo_.empty()) visao_.aplicaFoco(ativo_);
         return;
     }
     ativada_ = true;
     visao_.mostraPagina(PaginaOrigem);
-    focaliza(QStringLiteral("Ed_Empresa"));
+    focaliza(Ed_Empresa);
     grade_.LimpaGrade();
     grade_.MostraSituacao(visao_.colunaAtual(), visao_.linhaAtual());
 }
@@ -111,22 +116,21 @@ void LogicaAL::BtOkClick() {
 
     if (estado_.CodEmpresa == 0) {
         visao_.mostraPagina(PaginaOrigem);
-        mensagens().informacao(
-            QStringLiteral("Informe a empresa de origem do recurso financeiro!"));
-        solicitaFoco(QStringLiteral("Ed_Empresa"));
+        mensagens().informacao("Informe a empresa de origem do recurso financeiro!");
+        solicitaFoco(Ed_Empresa);
         return;
     }
-    const QString valor = visao_.texto(QStringLiteral("Ed_Valor"));
+    const std::string valor = visao_.texto(Ed_Valor);
     if (!LeValorDecimal(valor)) {
-        mensagens().erro(QStringLiteral("Valor inválido!"));
+        mensagens().erro("Valor inválido!");
         visao_.mostraPagina(PaginaDestino);
-        solicitaFoco(QStringLiteral("Ed_Valor"));
+        solicitaFoco(Ed_Valor);
         return;
     }
     if (ValorMonetario(valor, {}) == base::Dinheiro{}) {
-        mensagens().informacao(QStringLiteral("Valor não pode ser zero!"));
+        mensagens().informacao("Valor não pode ser zero!");
         visao_.mostraPagina(PaginaDestino);
-        solicitaFoco(QStringLiteral("Ed_Valor"));
+        solicitaFoco(Ed_Valor);
         return;
     }
     const bool semCheques = visao_.linhasGrade() < 3 && grade_.LinhaSemData(1);
@@ -144,17 +148,17 @@ void LogicaAL::BtOkClick() {
     const ResultadoPostagem r = postagem_(dadosDaTransferencia());
     estado_.NumeroAL = r.NumeroAL;
     estado_.Confirmado = r.Confirmado;
-    if (!r.Mensagem.isEmpty()) mensagens().mensagem(r.Mensagem);
+    if (!r.Mensagem.empty()) mensagens().mensagem(r.Mensagem);
     if (!r.Concluida) return;
     if (estado_.Confirmado) visao_.fecha();
 }
 
-void LogicaAL::executa(const std::map<QString, Handler>& tabela, const QString& controle) {
+void LogicaAL::executa(const Tabela& tabela, std::string_view controle) {
     auto it = tabela.find(controle);
     if (it != tabela.end() && it->second) it->second();
 }
 
-void LogicaAL::focaliza(const QString& destino) {
+void LogicaAL::focaliza(std::string_view destino) {
     ++geracaoFoco_;
     const bool mudou = destino != ativo_;
     ativo_ = destino;
@@ -164,7 +168,7 @@ void LogicaAL::focaliza(const QString& destino) {
     if (mudou) executa(entradas_, destino);
 }
 
-void LogicaAL::solicitaFoco(const QString& destino) {
+void LogicaAL::solicitaFoco(std::string_view destino) {
     // Leaving the grid stores what its open cell editor holds.
     if (destino != ativo_ && ativo_ == GradeChq) visao_.fechaEdicao();
     if (destino == ativo_) {
@@ -173,9 +177,9 @@ void LogicaAL::solicitaFoco(const QString& destino) {
     }
     // A move asked for from inside the active control's exit handler: that exit is
     // already running.
-    if (!ativo_.isEmpty() && emSaida_ != ativo_) {
+    if (!ativo_.empty() && emSaida_ != ativo_) {
         const unsigned antes = geracaoFoco_;
-        const QString saindo = ativo_;
+        const std::string saindo = ativo_;
         emSaida_ = saindo;
         const AoSair fim([this] { emSaida_.clear(); });
         executa(saidas_, saindo);
@@ -184,20 +188,20 @@ void LogicaAL::solicitaFoco(const QString& destino) {
     focaliza(destino);
 }
 
-QString LogicaAL::seguinte(const QString& controle, int passo) const {
-    const QStringList ordem =
-        ordemDeTab(controle == Pagina ? visao_.paginaAtual() : paginaDe(controle));
-    qsizetype i = ordem.indexOf(controle);
-    if (i < 0) i = 0;
-    for (qsizetype k = 1; k <= ordem.size(); ++k) {
-        const QString& c = ordem[((i + passo * k) % ordem.size() + ordem.size()) % ordem.size()];
-        if (c == Pagina || visao_.visivelNaPagina(c)) return c;
+std::string LogicaAL::seguinte(std::string_view controle, int passo) const {
+    const auto ordem = ordemDeTab(controle == Pagina ? visao_.paginaAtual() : paginaDe(controle));
+    const auto n = static_cast<long>(ordem.size());
+    const auto achado = std::find(ordem.begin(), ordem.end(), controle);
+    const long i = achado == ordem.end() ? 0 : achado - ordem.begin();
+    for (long k = 1; k <= n; ++k) {
+        const std::string_view c = ordem[static_cast<std::size_t>(((i + passo * k) % n + n) % n)];
+        if (c == Pagina || visao_.visivelNaPagina(c)) return std::string(c);
     }
-    return controle;
+    return std::string(controle);
 }
 
-QString LogicaAL::vizinho(int passo) const {
-    return seguinte(ativo_.isEmpty() ? Pagina : ativo_, passo);
+std::string LogicaAL::vizinho(int passo) const {
+    return seguinte(ativo_.empty() ? Pagina : std::string_view(ativo_), passo);
 }
 
 Mensagens& LogicaAL::mensagens() {
@@ -217,23 +221,23 @@ void LogicaAL::paginaEscolhida(int pagina) {
     if (ativo_ == Pagina) visao_.mostraPagina(pagina);
 }
 
-bool LogicaAL::teclaPressionada(const QString& controle, QChar tecla) {
-    if (tecla != QChar('\r')) return false;
+bool LogicaAL::teclaPressionada(std::string_view controle, char32_t tecla) {
+    if (tecla != U'\r') return false;
     if (!ehCampoDeTexto(controle)) return false;
-    static const QStringList contas = {"Ed_Cred1", "Ed_CredG1", "Ed_Cred2",
-                                       "Ed_Deb2",  "Ed_CredG2", "Ed_DebG2"};
-    if (contas.contains(controle)) {
+    static const std::vector<std::string_view> contas = {Ed_Cred1, Ed_CredG1, Ed_Cred2,
+                                                         Ed_Deb2,  Ed_CredG2, Ed_DebG2};
+    if (contem(contas, controle)) {
         contas_.teclaEnterConta(controle, controle);
         return true;
     }
-    if (controle == QLatin1String("Ed_HistVar1")) {
-        if (visao_.visivelNaPagina(QStringLiteral("Pn_Contabil1")))
+    if (controle == Ed_HistVar1) {
+        if (visao_.visivelNaPagina(Pn_Contabil1))
             proximo();
         else
             BtOkClick();
         return true;
     }
-    if (controle == QLatin1String("Ed_HistVar2") || controle == QLatin1String("Ed_HisVarBan")) {
+    if (controle == Ed_HistVar2 || controle == Ed_HisVarBan) {
         proximo();
         visao_.rolaGradeParaColuna(0);
         return true;
@@ -242,9 +246,9 @@ bool LogicaAL::teclaPressionada(const QString& controle, QChar tecla) {
     return true;
 }
 
-bool LogicaAL::teclaAbaixada(const QString& controle, Tecla tecla) {
+bool LogicaAL::teclaAbaixada(std::string_view controle, Tecla tecla) {
     // Ed_Empresa has no key-down handler: Up and Page Down act as in a plain edit there.
-    if (!ehCampoDeTexto(controle) || controle == QLatin1String("Ed_Empresa")) return false;
+    if (!ehCampoDeTexto(controle) || controle == Ed_Empresa) return false;
     switch (tecla) {
     case Tecla::Cima:
         anterior();
@@ -272,10 +276,10 @@ DadosTransferencia LogicaAL::dadosDaTransferencia() const {
 TextosTransferencia LogicaAL::textosDaTransferencia() const {
     TextosTransferencia d;
     d.estado = estado_;
-    d.Valor = visao_.texto(QStringLiteral("Ed_Valor"));
-    d.HistVar1 = visao_.texto(QStringLiteral("Ed_HistVar1"));
-    d.HistVar2 = visao_.texto(QStringLiteral("Ed_HistVar2"));
-    d.HisVarBan = visao_.texto(QStringLiteral("Ed_HisVarBan"));
+    d.Valor = visao_.texto(Ed_Valor);
+    d.HistVar1 = visao_.texto(Ed_HistVar1);
+    d.HistVar2 = visao_.texto(Ed_HistVar2);
+    d.HisVarBan = visao_.texto(Ed_HisVarBan);
     d.Cheques.redimensiona(visao_.colunasGrade(), visao_.linhasGrade());
     for (int l = 0; l < d.Cheques.linhas; ++l)
         for (int c = 0; c < d.Cheques.colunas; ++c)

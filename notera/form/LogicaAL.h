@@ -11,18 +11,19 @@
 #include "notera/form/ContasAL.h"
 #include "notera/form/EstadoAL.h"
 #include "notera/form/GradeAL.h"
+#include "notera/form/Nomes.h"
 #include "notera/form/OrigemAL.h"
 #include "notera/form/Tecla.h"
 #include "notera/form/TextosTransferencia.h"
 #include "notera/form/VisaoAL.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace db {
 class Conjunto;
@@ -36,8 +37,8 @@ class Mensagens;
 
 class LogicaAL {
 public:
-    static const QString Pagina;
-    static const QString GradeChq;
+    static constexpr std::string_view Pagina = nome::Pagina;
+    static constexpr std::string_view GradeChq = nome::GradeChq;
     static constexpr int PaginaOrigem = 0;
     static constexpr int PaginaDestino = 1;
 
@@ -63,8 +64,12 @@ public:
 
     // Handlers bound by name; tests may replace them.
     using Handler = std::function<void()>;
-    void defineEntrada(const QString& controle, Handler h) { entradas_[controle] = std::move(h); }
-    void defineSaida(const QString& controle, Handler h) { saidas_[controle] = std::move(h); }
+    void defineEntrada(std::string_view controle, Handler h) {
+        entradas_[std::string(controle)] = std::move(h);
+    }
+    void defineSaida(std::string_view controle, Handler h) {
+        saidas_[std::string(controle)] = std::move(h);
+    }
     // Replaces the whole OK action (tests of the keyboard rules).
     void defineAcaoOk(Handler h) { acaoOk_ = std::move(h); }
     // The posting steps of the OK action, after the entry checks: given the transfer as a
@@ -81,45 +86,46 @@ public:
     void BtOkClick();
 
     // The active control, the one the form considers focused.
-    const QString& ativo() const { return ativo_; }
+    const std::string& ativo() const { return ativo_; }
     // A request to move the focus (Tab, Enter, Up, a click, the robot): runs the active
     // control's exit handler, moves unless that handler moved the focus itself, then runs
     // the new control's enter handler.
-    void solicitaFoco(const QString& destino);
+    void solicitaFoco(std::string_view destino);
     // SetFocus from inside a handler: the focus goes there with its enter handler, and a
     // move under way stops.
-    void focaliza(const QString& destino);
+    void focaliza(std::string_view destino);
     void proximo();
     void anterior();
     // The control after `controle` in tab order (hidden ones skipped).
-    QString seguinte(const QString& controle, int passo = 1) const;
+    std::string seguinte(std::string_view controle, int passo = 1) const;
     // A page chosen with the mouse: the focus goes to the page control.
     void paginaEscolhida(int pagina);
 
     // Key handlers of the edits; true when the key was swallowed.
-    bool teclaPressionada(const QString& controle, QChar tecla);
-    bool teclaAbaixada(const QString& controle, Tecla tecla);
+    bool teclaPressionada(std::string_view controle, char32_t tecla);
+    bool teclaAbaixada(std::string_view controle, Tecla tecla);
 
     // The transfer as the form holds it, and read into a value for the posting.
     TextosTransferencia textosDaTransferencia() const;
     DadosTransferencia dadosDaTransferencia() const;
 
     // The controls of a page in tab order, the page control first.
-    static QStringList ordemDeTab(int pagina);
-    static int paginaDe(const QString& controle);
+    static std::vector<std::string_view> ordemDeTab(int pagina);
+    static int paginaDe(std::string_view controle);
 
 private:
-    QString vizinho(int passo) const;
-    void executa(const std::map<QString, Handler>& tabela, const QString& controle);
+    std::string vizinho(int passo) const;
+    using Tabela = std::map<std::string, Handler, std::less<>>;
+    void executa(const Tabela& tabela, std::string_view controle);
 
     VisaoAL& visao_;
     Execucao* execucao_ = nullptr;
     EstadoAL estado_;
-    QString ativo_;
-    QString emSaida_; // the control whose exit handler runs
+    std::string ativo_;
+    std::string emSaida_; // the control whose exit handler runs
     unsigned geracaoFoco_ = 0;
     bool ativada_ = false;
-    std::map<QString, Handler> entradas_, saidas_;
+    Tabela entradas_, saidas_;
     Handler acaoOk_;
     Postagem postagem_;
     ContasAL contas_{*this};

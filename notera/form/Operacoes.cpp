@@ -1,25 +1,30 @@
 #include "Operacoes.h"
 
-#include <QStringList>
+#include "base/Texto.h"
 
 #include <limits>
+#include <vector>
 
 namespace notera {
 
 namespace {
 
-int valorHex(QChar c) {
-    if (c >= '0' && c <= '9') return c.unicode() - '0';
-    if (c >= 'a' && c <= 'f') return c.unicode() - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c.unicode() - 'A' + 10;
+int valorHex(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+bool digito(char c) {
+    return c >= '0' && c <= '9';
 }
 
 } // namespace
 
-std::optional<std::int32_t> leInteiro(const QString& texto) {
-    qsizetype i = 0;
-    const qsizetype n = texto.size();
+std::optional<std::int32_t> leInteiro(const std::string& texto) {
+    std::size_t i = 0;
+    const std::size_t n = texto.size();
     while (i < n && texto[i] == ' ')
         ++i;
     bool negativo = false;
@@ -36,8 +41,7 @@ std::optional<std::int32_t> leInteiro(const QString& texto) {
     const long long limite = negativo ? 2147483648LL : 2147483647LL;
     long long v = 0;
     for (; i < n; ++i) {
-        int d = base == 16 ? valorHex(texto[i])
-                           : (texto[i] >= '0' && texto[i] <= '9' ? texto[i].unicode() - '0' : -1);
+        int d = base == 16 ? valorHex(texto[i]) : (digito(texto[i]) ? texto[i] - '0' : -1);
         if (d < 0) return std::nullopt;
         v = v * base + d;
         if (v > limite) return std::nullopt;
@@ -45,63 +49,67 @@ std::optional<std::int32_t> leInteiro(const QString& texto) {
     return static_cast<std::int32_t>(negativo ? -v : v);
 }
 
-std::optional<std::int32_t> CodigoEscolhido(const std::optional<QString>& escolha) {
+std::optional<std::int32_t> CodigoEscolhido(const std::optional<std::string>& escolha) {
     if (!escolha) return std::nullopt;
     return leInteiro(*escolha);
 }
 
-bool EhNome(const QString& texto) {
-    const QString t = texto.trimmed();
-    if (t.isEmpty()) return true;
-    if (t.size() > 10) return true;
+bool EhNome(const std::string& texto) {
+    const std::string t = base::apara(texto);
+    if (t.empty()) return true;
+    if (base::caracteres(t) > 10) return true;
     return !leInteiro(t).has_value();
 }
 
-std::optional<QChar> FiltraDecimal(const QString& texto, QChar tecla, int decimais) {
+std::optional<char32_t> FiltraDecimal(const std::string& texto, char32_t tecla, int decimais) {
     if (tecla == ',' || tecla == '.') {
-        if (texto.isEmpty() || decimais == 0 || texto.contains(',')) return std::nullopt;
-        return QChar(',');
+        if (texto.empty() || decimais == 0 || texto.find(',') != std::string::npos)
+            return std::nullopt;
+        return U',';
     }
-    if (texto.isEmpty()) return tecla;
+    if (texto.empty()) return tecla;
     if (tecla == '-') {
-        if (!texto.trimmed().isEmpty()) return std::nullopt;
+        if (!base::apara(texto).empty()) return std::nullopt;
         return tecla;
     }
-    const qsizetype virgula = texto.indexOf(',');
-    if (virgula >= 0 && texto.size() - virgula - 1 >= decimais) return std::nullopt;
+    const auto virgula = texto.find(',');
+    if (virgula != std::string::npos && base::caracteres(std::string_view(texto).substr(
+                                            virgula + 1)) >= static_cast<std::size_t>(decimais))
+        return std::nullopt;
     return tecla;
 }
 
-base::Dinheiro ValorMonetario(const QString& texto, base::Dinheiro padrao) {
-    QString t = texto;
-    t.remove('.');
-    t = t.trimmed();
-    if (t.isEmpty()) return padrao;
+base::Dinheiro ValorMonetario(const std::string& texto, base::Dinheiro padrao) {
+    std::string semPontos;
+    for (char c : texto)
+        if (c != '.') semPontos += c;
+    const std::string t = base::apara(semPontos);
+    if (t.empty()) return padrao;
 
-    qsizetype i = 0;
-    const qsizetype n = t.size();
+    std::size_t i = 0;
+    const std::size_t n = t.size();
     bool negativo = false;
     if (t[i] == '-' || t[i] == '+') negativo = t[i++] == '-';
-    QString digitos;
+    std::string digitos;
     int casas = 0;
-    while (i < n && t[i].isDigit())
+    while (i < n && digito(t[i]))
         digitos += t[i++];
     if (i < n && t[i] == ',') {
         ++i;
-        while (i < n && t[i].isDigit()) {
+        while (i < n && digito(t[i])) {
             digitos += t[i++];
             ++casas;
         }
     }
-    if (digitos.isEmpty()) return padrao;
+    if (digitos.empty()) return padrao;
     long long expoente = 0;
     if (i < n && (t[i] == 'e' || t[i] == 'E')) {
         ++i;
         bool expNeg = false;
         if (i < n && (t[i] == '-' || t[i] == '+')) expNeg = t[i++] == '-';
-        if (i >= n || !t[i].isDigit()) return padrao;
-        while (i < n && t[i].isDigit()) {
-            expoente = expoente * 10 + (t[i++].unicode() - '0');
+        if (i >= n || !digito(t[i])) return padrao;
+        while (i < n && digito(t[i])) {
+            expoente = expoente * 10 + (t[i++] - '0');
             if (expoente > 100000) return padrao;
         }
         if (expNeg) expoente = -expoente;
@@ -109,32 +117,37 @@ base::Dinheiro ValorMonetario(const QString& texto, base::Dinheiro padrao) {
     if (i != n) return padrao;
 
     // value = digitos * 10^(expoente - casas); scaled by 10^4.
-    long long deslocamento = expoente - casas + 4;
-    while (digitos.size() > 1 && digitos[0] == '0')
-        digitos.remove(0, 1);
-    QString inteira = digitos, resto;
+    const long long deslocamento = expoente - casas + 4;
+    const auto zeros = digitos.find_first_not_of('0');
+    if (zeros == std::string::npos)
+        digitos = "0";
+    else
+        digitos.erase(0, zeros);
+    std::string inteira = digitos, resto;
     if (deslocamento >= 0) {
-        if (digitos != "0" && digitos.size() + deslocamento > 18) return padrao;
-        inteira += QString(static_cast<qsizetype>(deslocamento), '0');
+        if (digitos != "0" && static_cast<long long>(digitos.size()) + deslocamento > 18)
+            return padrao;
+        inteira.append(static_cast<std::size_t>(deslocamento), '0');
     } else {
-        qsizetype corte = digitos.size() + deslocamento;
+        const long long corte = static_cast<long long>(digitos.size()) + deslocamento;
         if (corte <= 0) {
-            resto = QString(-corte, '0') + digitos;
+            resto.assign(static_cast<std::size_t>(-corte), '0');
+            resto += digitos;
             inteira = "0";
         } else {
-            inteira = digitos.left(corte);
-            resto = digitos.mid(corte);
+            inteira = digitos.substr(0, static_cast<std::size_t>(corte));
+            resto = digitos.substr(static_cast<std::size_t>(corte));
         }
     }
     if (inteira.size() > 18) return padrao;
-    long long v = inteira.toLongLong();
-    if (!resto.isEmpty()) {
+    long long v = std::stoll(inteira);
+    if (!resto.empty()) {
         // Halves to even, on the exact decimal digits.
-        const QChar primeiro = resto[0];
+        const char primeiro = resto[0];
         bool acimaDaMetade = primeiro > '5';
-        bool metade = primeiro == '5';
+        const bool metade = primeiro == '5';
         if (metade) {
-            for (qsizetype k = 1; k < resto.size(); ++k)
+            for (std::size_t k = 1; k < resto.size(); ++k)
                 if (resto[k] != '0') acimaDaMetade = true;
         }
         if (acimaDaMetade || (metade && !acimaDaMetade && (v % 2) == 1)) ++v;
@@ -142,8 +155,8 @@ base::Dinheiro ValorMonetario(const QString& texto, base::Dinheiro padrao) {
     return base::Dinheiro::deDezMilesimos(negativo ? -v : v);
 }
 
-std::optional<base::Dinheiro> LeValorDecimal(const QString& texto) {
-    if (texto.contains('.')) return std::nullopt;
+std::optional<base::Dinheiro> LeValorDecimal(const std::string& texto) {
+    if (texto.find('.') != std::string::npos) return std::nullopt;
     // ValorMonetario reads the same grammar; a sentinel default tells a failed reading.
     const auto falha = base::Dinheiro::deDezMilesimos(std::numeric_limits<std::int64_t>::min());
     const auto v = ValorMonetario(texto, falha);
@@ -151,23 +164,29 @@ std::optional<base::Dinheiro> LeValorDecimal(const QString& texto) {
     return v;
 }
 
-bool DataVazia(const QString& texto) {
-    return texto.trimmed().isEmpty() || texto == QLatin1String("  /  /    ");
+bool DataVazia(const std::string& texto) {
+    return base::apara(texto).empty() || texto == "  /  /    ";
 }
 
-std::optional<base::Data> LeData(const QString& texto) {
-    const QStringList partes = texto.trimmed().split('/');
+std::optional<base::Data> LeData(const std::string& texto) {
+    const std::string t = base::apara(texto);
+    std::vector<std::string> partes(1);
+    for (char c : t) {
+        if (c == '/')
+            partes.emplace_back();
+        else
+            partes.back() += c;
+    }
     if (partes.size() != 3) return std::nullopt;
     int n[3];
-    for (int i = 0; i < 3; ++i) {
-        const QString p = partes[i].trimmed();
-        bool ok = false;
-        n[i] = p.toInt(&ok);
-        if (!ok || p.isEmpty() || p.size() > (i == 2 ? 4 : 2) || p.startsWith('-') ||
-            p.startsWith('+'))
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string p = base::apara(partes[i]);
+        const auto v = base::leInteiro64(p);
+        if (!v || p.empty() || p.size() > (i == 2 ? 4u : 2u) || p[0] == '-' || p[0] == '+')
             return std::nullopt;
+        n[i] = static_cast<int>(*v);
     }
-    if (partes[2].trimmed().size() <= 2) n[2] += 2000;
+    if (base::apara(partes[2]).size() <= 2) n[2] += 2000;
     if (!base::Data::valida(n[2], n[1], n[0])) return std::nullopt;
     return base::Data{n[2], n[1], n[0]};
 }

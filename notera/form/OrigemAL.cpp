@@ -5,16 +5,16 @@
 
 #include "notera/core/AoSair.h"
 #include "notera/core/Execucao.h"
+#include "notera/form/Nomes.h"
 
-#include <QFileInfo>
+#include <filesystem>
 
 namespace notera {
 
+using namespace nome;
+
 namespace {
 
-std::string u8(const QString& s) {
-    return s.toStdString();
-}
 std::int32_t inteiro(const db::Conjunto& c, const char* campo) {
     return static_cast<std::int32_t>(c.campo(campo).comoInteiro());
 }
@@ -26,31 +26,28 @@ const auto& texto = textoDoCampo;
 void OrigemAL::Ed_EmpresaEnter() {
     l_.estado().Saindo = false;
     if (l_.estado().CodEmpresa > 0)
-        l_.visao().defineTexto(QStringLiteral("Ed_Empresa"),
-                               QString::number(l_.estado().CodEmpresa));
-    l_.visao().selecionaTudo(QStringLiteral("Ed_Empresa"));
+        l_.visao().defineTexto(Ed_Empresa, std::to_string(l_.estado().CodEmpresa));
+    l_.visao().selecionaTudo(Ed_Empresa);
 }
 
 void OrigemAL::Ed_EmpresaExit() {
     if (l_.estado().Saindo) return;
-    const QString campo = QStringLiteral("Ed_Empresa");
+    const std::string_view campo = Ed_Empresa;
     auto& ex = *l_.execucao();
     auto& emp = ex.TabPadroes.QTbEmp;
-    const QString digitado = l_.visao().texto(campo);
-    if (digitado.trimmed().isEmpty()) {
-        l_.mensagens().informacao(
-            QStringLiteral("Informe a empresa geradora do recurso financeiro!"));
+    const std::string digitado = l_.visao().texto(campo);
+    if (base::apara(digitado).empty()) {
+        l_.mensagens().informacao("Informe a empresa geradora do recurso financeiro!");
         l_.estado().CodEmpresa = 0;
         l_.focaliza(campo);
         return;
     }
     bool achou = EhNome(digitado)
-                     ? emp.localiza("nom_emp", db::Valor(u8(digitado)))
+                     ? emp.localiza("nom_emp", db::Valor(digitado))
                      : emp.localiza("cod_emp", db::Valor(leInteiro(digitado).value_or(0)));
     if (!achou && ex.servicos.temSelecao()) {
         const auto n = CodigoEscolhido(ex.servicos.SelecionaRegistro(
-            QStringLiteral("Seleção de Empresas"), emp, {"cod_emp", "nom_emp"},
-            {QStringLiteral("Código"), QStringLiteral("Nome")}));
+            "Seleção de Empresas", emp, {"cod_emp", "nom_emp"}, {"Código", "Nome"}));
         if (n) {
             emp.localiza("cod_emp", db::Valor(*n));
             achou = true;
@@ -58,9 +55,8 @@ void OrigemAL::Ed_EmpresaExit() {
     }
     if (!achou) {
         l_.estado().CodEmpresa = 0;
-        l_.visao().defineTexto(campo, QString());
-        l_.mensagens().mensagem(
-            QStringLiteral("Informe a empresa de onde virão os recursos financeiros!"));
+        l_.visao().defineTexto(campo, std::string());
+        l_.mensagens().mensagem("Informe a empresa de onde virão os recursos financeiros!");
         l_.focaliza(campo);
         return;
     }
@@ -68,9 +64,9 @@ void OrigemAL::Ed_EmpresaExit() {
     l_.visao().defineTexto(campo, texto(emp, "nom_emp"));
     if (l_.estado().CodEmpresa == l_.estado().CodEmpDestino) {
         l_.estado().CodEmpresa = 0;
-        l_.visao().defineTexto(campo, QString());
-        l_.mensagens().informacao(QStringLiteral(
-            "Não é possível informar a mesma empresa de destino dos recursos financeiro!"));
+        l_.visao().defineTexto(campo, std::string());
+        l_.mensagens().informacao(
+            "Não é possível informar a mesma empresa de destino dos recursos financeiro!");
         l_.focaliza(campo);
         return;
     }
@@ -85,14 +81,15 @@ void OrigemAL::trocaOrigem() {
     o.Ambiente.fecha();
 
     // The origin's directories are formed from the data directory as passed.
-    o.Ambiente.define(QString(l_.estado().DirDados) + QStringLiteral("Tabelas"),
+    o.Ambiente.define(l_.estado().DirDados.texto() + "Tabelas",
                       RegistroEmpresa::doAtual(l_.estado().CodEmpresa, ex.TabPadroes.QTbEmp));
-    l_.estado().OrigemContabil =
-        QFileInfo::exists(QString(l_.estado().DirDados) + QStringLiteral("Contabilidade.exe"));
+    std::error_code ec;
+    l_.estado().OrigemContabil = std::filesystem::exists(
+        base::caminhoUtf8(l_.estado().DirDados.texto() + "Contabilidade.exe"), ec);
     const bool contabil = l_.estado().OrigemContabil;
     const bool gerencial = o.Ambiente.gerencial(contabil);
-    l_.visao().defineVisivel(QStringLiteral("Pn_Contabil2"), contabil);
-    l_.visao().defineVisivel(QStringLiteral("Pn_ContabilG2"), gerencial);
+    l_.visao().defineVisivel(Pn_Contabil2, contabil);
+    l_.visao().defineVisivel(Pn_ContabilG2, gerencial);
 
     // The account columns come last: the fiscal one with accounts, the managerial one too
     // with managerial accounts.
@@ -109,12 +106,12 @@ void OrigemAL::trocaOrigem() {
     const AoSair cursor([this] { l_.visao().cursorDeEspera(false); });
 
     o.Ambiente.aponta();
-    o.TbChqPag.defineNome(u8(l_.estado().TabelaChqPag));
-    o.TbLanPag.defineNome(u8(l_.estado().TabelaLanPag));
+    o.TbChqPag.defineNome(l_.estado().TabelaChqPag);
+    o.TbLanPag.defineNome(l_.estado().TabelaLanPag);
     try {
         o.Ambiente.abre(contabil);
     } catch (const std::exception& e) {
-        l_.mensagens().erro(QStringLiteral("Erro na consulta as tabelas da empresa indicada.\r\n") +
+        l_.mensagens().erro("Erro na consulta as tabelas da empresa indicada.\r\n" +
                             falhaDaEmpresa(l_.estado().CodEmpresa, o.Ambiente.diretorio(),
                                            o.Ambiente.diretorioCatalogo(), e.what()));
     }
@@ -123,18 +120,18 @@ void OrigemAL::trocaOrigem() {
     l_.estado().CodDespesa = 0;
     l_.estado().CodBanco2 = 0;
     l_.estado().CodHistPad2 = 0;
-    l_.estado().CodCusto2 = QString();
-    l_.estado().ContaCred2 = QString();
-    l_.estado().ContaDeb2 = QString();
-    for (const char* c : {"Ed_Fornecedor", "Ed_Custo2", "Ed_Despesa", "Ed_Banco2", "Ed_HistPad2",
-                          "Ed_Cred2", "Ed_Deb2"})
-        l_.visao().defineTexto(QLatin1String(c), QString());
+    l_.estado().CodCusto2 = std::string();
+    l_.estado().ContaCred2 = std::string();
+    l_.estado().ContaDeb2 = std::string();
+    for (const std::string_view c :
+         {Ed_Fornecedor, Ed_Custo2, Ed_Despesa, Ed_Banco2, Ed_HistPad2, Ed_Cred2, Ed_Deb2})
+        l_.visao().defineTexto(c, std::string());
     l_.grade().TitulosGrade();
 }
 
 void OrigemAL::ligaHandlers() {
-    l_.defineEntrada(QStringLiteral("Ed_Empresa"), [this] { Ed_EmpresaEnter(); });
-    l_.defineSaida(QStringLiteral("Ed_Empresa"), [this] { Ed_EmpresaExit(); });
+    l_.defineEntrada(Ed_Empresa, [this] { Ed_EmpresaEnter(); });
+    l_.defineSaida(Ed_Empresa, [this] { Ed_EmpresaExit(); });
 }
 
 } // namespace notera

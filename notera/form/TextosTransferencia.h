@@ -7,16 +7,14 @@
 #include "notera/form/EstadoAL.h"
 #include "notera/form/GradeTextos.h"
 
-#include <QString>
-
 namespace notera {
 
 struct TextosTransferencia {
     EstadoAL estado;
-    QString Valor;     // Ed_Valor
-    QString HistVar1;  // Ed_HistVar1
-    QString HistVar2;  // Ed_HistVar2
-    QString HisVarBan; // Ed_HisVarBan
+    std::string Valor;     // Ed_Valor
+    std::string HistVar1;  // Ed_HistVar1
+    std::string HistVar2;  // Ed_HistVar2
+    std::string HisVarBan; // Ed_HisVarBan
     GradeTextos Cheques;
 };
 

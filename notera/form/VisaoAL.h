@@ -1,25 +1,27 @@
 #pragma once
 // What the form's behaviour needs of its window.
 
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace notera {
 
-// What the behaviour needs of the window. Controls are named by their object names.
+// What the behaviour needs of the window. Controls are named by their names in Nomes.h; texts
+// are UTF-8.
 class VisaoAL {
 public:
     virtual ~VisaoAL() = default;
-    virtual QString texto(const QString& controle) const = 0;
-    virtual void defineTexto(const QString& controle, const QString& texto) = 0;
-    virtual void selecionaTudo(const QString& controle) = 0;
+    virtual std::string texto(std::string_view controle) const = 0;
+    virtual void defineTexto(std::string_view controle, const std::string& texto) = 0;
+    virtual void selecionaTudo(std::string_view controle) = 0;
     // Shown on its page (the page itself may be the other one).
-    virtual bool visivelNaPagina(const QString& controle) const = 0;
-    virtual void defineVisivel(const QString& controle, bool visivel) = 0;
+    virtual bool visivelNaPagina(std::string_view controle) const = 0;
+    virtual void defineVisivel(std::string_view controle, bool visivel) = 0;
     virtual int paginaAtual() const = 0;
     virtual void mostraPagina(int pagina) = 0;
     virtual bool formularioVisivel() const = 0;
     // Gives the keyboard focus to the control's widget; runs no handler.
-    virtual void aplicaFoco(const QString& controle) = 0;
+    virtual void aplicaFoco(std::string_view controle) = 0;
     virtual void fecha() = 0;
     virtual void cursorDeEspera(bool ligado) = 0;
     virtual void botaoOkPressionado(bool pressionado) = 0;
@@ -32,10 +34,10 @@ public:
     virtual int linhasGrade() const = 0;
     virtual void defineLinhasGrade(int n) = 0;
     // A cell's text; the open cell editor's text for the cell being edited.
-    virtual QString celula(int col, int lin) const = 0;
+    virtual std::string celula(int col, int lin) const = 0;
     // Stores an open cell editor's text in its cell and closes the editor.
     virtual void fechaEdicao() = 0;
-    virtual void defineCelula(int col, int lin, const QString& texto) = 0;
+    virtual void defineCelula(int col, int lin, const std::string& texto) = 0;
     virtual int larguraColuna(int col) const = 0;
     virtual void defineLarguraColuna(int col, int largura) = 0;
     virtual int colunaAtual() const = 0;

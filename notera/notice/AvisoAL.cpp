@@ -147,7 +147,9 @@ void adiciona(report::Regiao& destino, const Definicao& d, const QString& nome, 
     }
 }
 
-const auto& texto = textoDoCampo;
+QString texto(const db::Conjunto& c, const char* campo) {
+    return QString::fromStdString(textoDoCampo(c, campo));
+}
 
 } // namespace
 
@@ -202,8 +204,8 @@ void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados, std::int32
     Extenso1.Valor = valor_.emReais(); // the words are rounded to cents
     auto& historico = ppAL.em<report::Memo>(QStringLiteral("ppHistorico"));
     historico.linhas.clear();
-    historico.linhas << QStringLiteral("REF. PAGAMENTOS: ") + ex.RefPagamentos +
-                            QStringLiteral(" - ") + dados.HistVar1;
+    historico.linhas << QString::fromStdString("REF. PAGAMENTOS: " + ex.RefPagamentos + " - " +
+                                               dados.HistVar1);
     historico.linhas << QStringLiteral("(") + QString::fromStdString(Extenso1.PorExtenso()) +
                             QStringLiteral(")");
     auto& historico2 = ppAL.em<report::Memo>(QStringLiteral("ppHistorico2"));
@@ -229,17 +231,17 @@ void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
 void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL,
                   AvisoAL& aviso) {
     auto& m = *ex.mensagens;
-    if (!m.confirma(QStringLiteral("Imprimir \"Aviso de Lançamento\" ?"))) return;
-    aviso.defineDuasVias(m.confirma(QStringLiteral("Imprimir em 2 vias?")));
+    if (!m.confirma("Imprimir \"Aviso de Lançamento\" ?")) return;
+    aviso.defineDuasVias(m.confirma("Imprimir em 2 vias?"));
 
     try {
         aviso.TbEmp.fecha();
-        aviso.TbEmp.defineDiretorio(ex.DirTabelas.toStdString());
+        aviso.TbEmp.defineDiretorio(ex.DirTabelas);
         aviso.TbEmp.abre();
     } catch (const std::exception& e) {
-        m.informacao(QStringLiteral(
-                         "Não foi possível abrir tabela de empresas para carregar logotipo!\r\n") +
-                     QString::fromStdString(e.what()));
+        m.informacao(
+            std::string("Não foi possível abrir tabela de empresas para carregar logotipo!\r\n") +
+            e.what());
         return;
     }
     // The transfer is posted already: a failure of the register or the printer is shown and
@@ -248,7 +250,7 @@ void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
         aviso.preenche(ex, dados, NumeroAL);
         aviso.ppAL.imprime(QApplication::activeWindow());
     } catch (const std::exception& e) {
-        m.erro(QString::fromStdString(e.what()));
+        m.erro(e.what());
     }
 }
 

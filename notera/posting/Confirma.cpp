@@ -22,7 +22,8 @@ class MensagensRetidas : public Mensagens {
 public:
     MensagensRetidas(Mensagens& tela, db::UnidadeDeTrabalho& unidade)
         : tela_(tela), unidade_(unidade) {}
-    int mostra(platform::Icone icone, const QString& texto, const QStringList& botoes) override {
+    int mostra(platform::Icone icone, const std::string& texto,
+               const std::vector<std::string>& botoes) override {
         Mensagens& tela = tela_;
         unidade_.aoTerminar([&tela, icone, texto, botoes] { tela.mostra(icone, texto, botoes); });
         return 0;
@@ -37,7 +38,7 @@ private:
 void gravaRegistroAL(Execucao& ex, const DadosTransferencia& d, std::int32_t NumeroAL) {
     auto& cal = ex.TabPadroes.TbCal;
     if (!cal.aberto()) {
-        cal.defineDiretorio(ex.TabDestino.Ambiente.diretorio().toStdString());
+        cal.defineDiretorio(ex.TabDestino.Ambiente.diretorio());
         cal.abre();
     }
     const std::int64_t numero = ProximoNumero(cal, "num_cal");
@@ -48,8 +49,8 @@ void gravaRegistroAL(Execucao& ex, const DadosTransferencia& d, std::int32_t Num
         cal.define("tot_cal", db::Valor(d.Valor));
         cal.define("Ori_cal", db::Valor(d.CodEmpresa));
         cal.define("dat_cal", db::Valor::dataHora(ex.DataMovimento));
-        cal.define("his_cal", db::Valor(d.HistVar1.toStdString()));
-        cal.define("las_cal", db::Valor(ex.TextoControle.toStdString()));
+        cal.define("his_cal", db::Valor(d.HistVar1));
+        cal.define("las_cal", db::Valor(ex.TextoControle));
         cal.grava();
     } catch (...) {
         cal.cancela(); // a half-made record must not be posted by the next move
@@ -64,7 +65,7 @@ ResultadoPostagem PostaTransferencia(Execucao& ex, const DadosTransferencia& d) 
     // The reservation comes before the unit: a workstation that waited for it while holding
     // the store's write lock would keep the holder from ever committing. Holding it also
     // keeps two workstations' postings one after the other.
-    const ReservaDeTabelas reserva(ex.servicos, {QStringLiteral("TbCal")});
+    const ReservaDeTabelas reserva(ex.servicos, {"TbCal"});
     if (!reserva) {
         r.Concluida = false;
         return r;
@@ -74,7 +75,7 @@ ResultadoPostagem PostaTransferencia(Execucao& ex, const DadosTransferencia& d) 
     // is committed together or not at all. The boxes of the writers wait for its end.
     std::unique_ptr<Mensagens> tela = std::move(ex.mensagens);
     const AoSair devolve([&ex, &tela] { ex.mensagens = std::move(tela); });
-    db::UnidadeDeTrabalho unidade(ex.TabDestino.Ambiente.diretorio().toStdString());
+    db::UnidadeDeTrabalho unidade(ex.TabDestino.Ambiente.diretorio());
     ex.mensagens = std::make_unique<MensagensRetidas>(*tela, unidade);
 
     const std::int32_t operacao = NumeraAL(ex, d, r.NumeroAL);
@@ -89,7 +90,7 @@ ResultadoPostagem PostaTransferencia(Execucao& ex, const DadosTransferencia& d) 
     } catch (const std::exception& e) {
         r.Confirmado = false;
         r.Concluida = false;
-        r.Mensagem = posting::comMotivo(QStringLiteral("Erro ao tentar gravar AL!"), e);
+        r.Mensagem = posting::comMotivo("Erro ao tentar gravar AL!", e);
         return r;
     }
     unidade.confirma();

@@ -2,13 +2,12 @@
 
 #include "Pendencia.h"
 #include "base/BrFormat.h"
+#include "base/Texto.h"
 #include "notera/core/AoSair.h"
 #include "notera/core/Execucao.h"
 #include "notera/core/Numeracao.h"
 #include "notera/core/ReservaDeTabelas.h"
 #include "platform/System.h"
-
-#include <QStringList>
 
 #include <cerrno>
 #include <cmath>
@@ -20,20 +19,15 @@ namespace {
 
 using posting::semPendencia;
 
-const QString FalhaTotais = QStringLiteral("Não foi possível atualizar os totais!");
-const QString FalhaTotaisLote = QStringLiteral("Não foi possível atualizar os totais do lote!");
-const QString FalhaPeriodos =
-    QStringLiteral("Não foi possível realizar consulta aos períodos de Lotes!");
-
-std::string local(const QString& s) {
-    return s.toStdString();
-}
+const std::string FalhaTotais = "Não foi possível atualizar os totais!";
+const std::string FalhaTotaisLote = "Não foi possível atualizar os totais do lote!";
+const std::string FalhaPeriodos = "Não foi possível realizar consulta aos períodos de Lotes!";
 
 // The general total's key: a blank cod_tot (an empty text also finds a NULL one).
 const db::Valor TotalGeral{std::string()};
 
 // Adds the amount to the side's sum of the row being edited; other sides change nothing.
-void somaAoLado(db::Tabela& TbTot, QChar lado, base::Dinheiro valor) {
+void somaAoLado(db::Tabela& TbTot, char lado, base::Dinheiro valor) {
     const char* campo = lado == 'D' ? "deb_tot" : lado == 'C' ? "cre_tot" : nullptr;
     if (!campo) return;
     TbTot.define(campo, db::Valor(TbTot.campo(campo).comoDinheiro() + valor));
@@ -51,7 +45,7 @@ void acrescentaTotal(db::Tabela& TbTot, const db::Valor& codigo) {
 
 // False (the edit dropped, |falha| told with the engine's text) when the row cannot be put
 // into edit mode.
-bool editaTotal(Execucao& ex, db::Tabela& TbTot, const QString& falha) {
+bool editaTotal(Execucao& ex, db::Tabela& TbTot, const std::string& falha) {
     try {
         TbTot.edita();
         return true;
@@ -63,9 +57,9 @@ bool editaTotal(Execucao& ex, db::Tabela& TbTot, const QString& falha) {
 }
 
 // The lot number with at least three digits, as the lot codes are written.
-QString numeroDoLote(double lotPer) {
+std::string numeroDoLote(double lotPer) {
     const long long n = std::llround(lotPer);
-    const QString digitos = QString::number(n < 0 ? -n : n).rightJustified(3, '0');
+    const std::string digitos = base::justificaDireita(std::to_string(n < 0 ? -n : n), 3, '0');
     return n < 0 ? '-' + digitos : digitos;
 }
 
@@ -81,8 +75,8 @@ const std::vector<std::string>& LinhasConsultaPeriodos() {
     return linhas;
 }
 
-LotePeriodo LoteDoPeriodo(Execucao& ex, double data, const QString& diretorio) {
-    db::Consulta periodos(local(diretorio), LinhasConsultaPeriodos());
+LotePeriodo LoteDoPeriodo(Execucao& ex, double data, const std::string& diretorio) {
+    db::Consulta periodos(diretorio, LinhasConsultaPeriodos());
     // Dates compare as stored texts, "YYYY-MM-DD": the parameter is the posting date's
     // whole day, so a posting on a period's last day falls inside it whatever its time.
     periodos.defineParametro("DATA_LAN", db::Valor(base::Data::deDiasDelphi(std::floor(data))));
@@ -92,46 +86,44 @@ LotePeriodo LoteDoPeriodo(Execucao& ex, double data, const QString& diretorio) {
         std::string texto;
         for (const auto& l : LinhasConsultaPeriodos())
             texto += l + "\r\n";
-        const std::string arquivo = local(diretorio) + "Errosql.txt";
+        const std::string arquivo = diretorio + "Errosql.txt";
         const bool gravado = platform::gravaArquivoPrivado(arquivo, texto);
         const int erro = errno;
         ex.mensagens->mensagem(FalhaPeriodos);
         // The posting goes on without a lot; a log that could not be kept is still told.
-        if (!gravado)
-            ex.mensagens->erro(QString::fromStdString(arquivo + ": " + std::strerror(erro)));
+        if (!gravado) ex.mensagens->erro(arquivo + ": " + std::strerror(erro));
         return {};
     }
     // Overlapping periods: the first row in the query's order, the one that ends first.
     if (periodos.vazio()) return {};
     return {true, numeroDoLote(periodos.campo("LOT_PER").comoDouble()) + '/' +
-                      QString::fromStdString(periodos.campo("ANO").comoTexto())};
+                      periodos.campo("ANO").comoTexto()};
 }
 
 void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& l, db::Tabela& TbLct) {
-    if (l.ContaDebito.trimmed().isEmpty() && l.ContaCredito.trimmed().isEmpty()) return;
-    const ReservaDeTabelas reserva(ex.servicos, {QStringLiteral("TbLct")});
+    if (base::apara(l.ContaDebito).empty() && base::apara(l.ContaCredito).empty()) return;
+    const ReservaDeTabelas reserva(ex.servicos, {"TbLct"});
     if (!reserva) return;
 
     semPendencia(TbLct, [&] {
         const std::int64_t numero = ProximoNumero(TbLct, "num_lct");
         TbLct.acrescenta();
         TbLct.define("num_lct", db::Valor(numero));
-        const LotePeriodo lote =
-            LoteDoPeriodo(ex, l.Data, QString::fromStdString(TbLct.diretorio()));
+        const LotePeriodo lote = LoteDoPeriodo(ex, l.Data, TbLct.diretorio());
         TbLct.define("dat_lct", db::Valor::dataHora(l.Data));
-        TbLct.define("lot_lct", db::Valor(lote.encontrado ? local(lote.lote) : std::string()));
-        TbLct.define("cfd_lct", db::Valor(local(l.ContaDebito)));
-        TbLct.define("ccd_lct", db::Valor(local(l.CentroCusto)));
+        TbLct.define("lot_lct", db::Valor(lote.encontrado ? lote.lote : std::string()));
+        TbLct.define("cfd_lct", db::Valor(l.ContaDebito));
+        TbLct.define("ccd_lct", db::Valor(l.CentroCusto));
         TbLct.define("chd_lct", db::Valor(l.HistoricoPadrao));
-        TbLct.define("hvd_lct", db::Valor(local(l.Historico)));
-        TbLct.define("cfc_lct", db::Valor(local(l.ContaCredito)));
+        TbLct.define("hvd_lct", db::Valor(l.Historico));
+        TbLct.define("cfc_lct", db::Valor(l.ContaCredito));
         TbLct.define("ccc_lct", db::Valor(std::string()));
         TbLct.define("hvc_lct", db::Valor(std::string()));
         TbLct.define("val_lct", db::Valor(l.Valor));
         TbLct.define("red_lct", db::Valor(l.Categoria));
-        TbLct.define("cgd_lct", db::Valor(local(l.ContaDebitoG)));
-        TbLct.define("cgc_lct", db::Valor(local(l.ContaCreditoG)));
-        TbLct.define("orl_lct", db::Valor(local(l.Origem)));
+        TbLct.define("cgd_lct", db::Valor(l.ContaDebitoG));
+        TbLct.define("cgc_lct", db::Valor(l.ContaCreditoG));
+        TbLct.define("orl_lct", db::Valor(l.Origem));
         TbLct.define("cor_lct", db::Valor(l.Documento));
         TbLct.define("ass_opr", db::Valor(0));
         TbLct.grava();
@@ -139,7 +131,7 @@ void GravaLancamentoContabil(Execucao& ex, const LancamentoContabil& l, db::Tabe
     });
 }
 
-bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, base::Dinheiro valor, double data,
+bool AtualizaTotaisContabeis(Execucao& ex, char lado, base::Dinheiro valor, double data,
                              db::Tabela& TbTot, db::Tabela& TbLct) {
     TbTot.releia();
     db::Tabela& TbCtl = ex.TabPadroes.TbCtl;
@@ -162,9 +154,9 @@ bool AtualizaTotaisContabeis(Execucao& ex, QChar lado, base::Dinheiro valor, dou
         TbTot.grava();
     });
 
-    const LotePeriodo lote = LoteDoPeriodo(ex, data, QString::fromStdString(TbLct.diretorio()));
-    if (lote.lote.isEmpty()) return true;
-    const db::Valor codigo(local(lote.lote));
+    const LotePeriodo lote = LoteDoPeriodo(ex, data, TbLct.diretorio());
+    if (lote.lote.empty()) return true;
+    const db::Valor codigo(lote.lote);
     const bool listado = TbCtl.localiza("num_lot", codigo);
     if (!listado) return true;
 

@@ -3,9 +3,8 @@
 
 #include "db/Conjunto.h"
 
-#include <QString>
-
 #include <exception>
+#include <string>
 #include <utility>
 
 namespace notera::posting {
@@ -22,8 +21,8 @@ template <class F> decltype(auto) semPendencia(db::Conjunto& conjunto, F&& escri
 }
 
 // A box's text followed by the engine's own, so that the clerk learns what failed.
-inline QString comMotivo(const QString& texto, const std::exception& e) {
-    return texto + QStringLiteral("\r\n") + QString::fromUtf8(e.what());
+inline std::string comMotivo(const std::string& texto, const std::exception& e) {
+    return texto + "\r\n" + e.what();
 }
 
 } // namespace notera::posting

@@ -6,7 +6,8 @@
 #include "notera/core/Execucao.h"
 #include "notera/core/Numeracao.h"
 
-#include <QDate>
+#include "base/Texto.h"
+#include "platform/System.h"
 
 #include <stdexcept>
 #include <utility>
@@ -19,27 +20,30 @@ namespace {
 using posting::semPendencia;
 using Campos = std::vector<std::pair<const char*, db::Valor>>;
 
-const QString FalhaNumeroAL =
-    QStringLiteral("Não foi possível atualizar o número de AL na tabela de empresas.");
-const QString FalhaNumeroOperacao =
-    QStringLiteral("Não foi possível atualizar o número de operação na tabela de empresas. "
-                   "Inclusão de cheques não será possível!");
+const std::string FalhaNumeroAL =
+    "Não foi possível atualizar o número de AL na tabela de empresas.";
+const std::string FalhaNumeroOperacao =
+    "Não foi possível atualizar o número de operação na tabela de empresas. "
+    "Inclusão de cheques não será possível!";
 
-db::Valor texto(const QString& s) {
-    return db::Valor(s.toStdString());
+db::Valor texto(const std::string& s) {
+    return db::Valor(s);
 }
 
 // Position p (from 1) of a configuration text, blanks removed; empty beyond its end.
-QString posicaoConfig(const QString& cfg, int p) {
-    return cfg.size() >= p ? QString(cfg[p - 1]).remove(' ') : QString();
+std::string posicaoConfig(const std::string& cfg, int p) {
+    const auto c = base::caractere(cfg, static_cast<std::size_t>(p - 1));
+    std::string s;
+    if (c && *c != ' ') base::anexa(s, *c);
+    return s;
 }
 
 // The register's configuration of a company; empty when the company is not in it, so that
 // another company's record is never read in its place.
-QString configuracaoDa(Execucao& ex, std::int32_t empresa) {
+std::string configuracaoDa(Execucao& ex, std::int32_t empresa) {
     auto& emp = ex.TabPadroes.QTbEmp;
     if (!emp.localiza("cod_emp", db::Valor(empresa))) return {};
-    return QString::fromStdString(emp.campo("cfg_emp").comoTexto());
+    return emp.campo("cfg_emp").comoTexto();
 }
 
 void acrescenta(db::Tabela& t, const Campos& campos) {
@@ -54,7 +58,7 @@ void acrescenta(db::Tabela& t, const Campos& campos) {
 // Increments a counter of the current register record; when that fails, |falha| with the
 // engine's text is told and the answer is false.
 bool incrementa(Execucao& ex, db::Consulta& emp, const char* campo, std::int32_t& numero,
-                const QString& falha) {
+                const std::string& falha) {
     try {
         emp.edita();
         numero = static_cast<std::int32_t>(emp.campo(campo).comoInteiro() + 1);
@@ -69,29 +73,28 @@ bool incrementa(Execucao& ex, db::Consulta& emp, const char* campo, std::int32_t
     }
 }
 
-QString historicoAL(const Execucao& ex, std::int32_t NumeroAL, const QString& historico) {
-    return QString::number(NumeroAL) + QStringLiteral(" REF. PAGAMENTOS: ") + ex.RefPagamentos +
-           QStringLiteral(" - ") + historico;
+std::string historicoAL(const Execucao& ex, std::int32_t NumeroAL, const std::string& historico) {
+    return std::to_string(NumeroAL) + " REF. PAGAMENTOS: " + ex.RefPagamentos + " - " + historico;
 }
 
 // The ledger entry of the record numbered |documento| just posted, then its totals change
 // when its side's fiscal account is set. What the entry takes of the record comes from the
 // transfer, not from a re-read of the record. False when the totals could not be changed
 // (already told to the user): the transfer must not be kept without them.
-bool lancaNoRazao(Execucao& ex, std::int64_t documento, LancamentoContabil l, QChar lado,
+bool lancaNoRazao(Execucao& ex, std::int64_t documento, LancamentoContabil l, char lado,
                   db::Tabela& TbLct, db::Tabela& TbTot) {
     l.Documento = static_cast<std::int32_t>(documento);
     l.Data = ex.DataMovimento;
     GravaLancamentoContabil(ex, l, TbLct);
-    const QString& conta = lado == 'D' ? l.ContaDebito : l.ContaCredito;
-    if (conta.trimmed().isEmpty()) return true;
+    const std::string& conta = lado == 'D' ? l.ContaDebito : l.ContaCredito;
+    if (base::apara(conta).empty()) return true;
     return AtualizaTotaisContabeis(ex, lado, l.Valor, ex.DataMovimento, TbTot, TbLct);
 }
 
 } // namespace
 
-QString DocumentoAL(std::int32_t NumeroAL) {
-    return QStringLiteral("AL ") + QString::number(NumeroAL);
+std::string DocumentoAL(std::int32_t NumeroAL) {
+    return "AL " + std::to_string(NumeroAL);
 }
 
 std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_t& NumeroAL) {
@@ -110,10 +113,9 @@ std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_
 
     auto& chq = ex.TabOrigem.TbChqPag;
     std::int64_t numero = ProximoNumero(chq, "lan_chq");
-    const QDate hoje = QDate::currentDate();
-    const db::Valor dataHoje(base::Data{hoje.year(), hoje.month(), hoje.day()});
+    const db::Valor dataHoje(platform::hoje());
     for (const ChequeTransferencia& cheque : dados.Cheques) {
-        if (!cheque.Invalida.isEmpty()) throw std::runtime_error(cheque.Invalida.toStdString());
+        if (!cheque.Invalida.empty()) throw std::runtime_error(cheque.Invalida);
         Campos c = {
             {"lan_chq", db::Valor(numero)},
             {"num_chq", db::Valor(cheque.Numero)},
@@ -121,7 +123,7 @@ std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_
             {"dat_Chq", dataHoje},
             {"ven_chq", db::Valor(cheque.Vencimento)},
         };
-        if (cheque.Situacao == QStringLiteral("C") && cheque.Quitacao)
+        if (cheque.Situacao == "C" && cheque.Quitacao)
             c.emplace_back("qui_chq", db::Valor(*cheque.Quitacao));
         Campos resto = {
             {"ccf_chq", db::Valor(dados.CodFornecedor)},
@@ -147,7 +149,7 @@ std::int32_t NumeraAL(Execucao& ex, const DadosTransferencia& dados, std::int32_
 
 bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroOperacao,
                 std::int32_t NumeroAL) {
-    const QString cfg = configuracaoDa(ex, dados.CodEmpresa);
+    const std::string cfg = configuracaoDa(ex, dados.CodEmpresa);
     auto& pag = ex.TabOrigem.TbLanPag;
     const std::int64_t primeiro = ProximoNumero(pag, "num_lan");
     const db::Valor data = db::Valor::dataHora(ex.DataMovimento);
@@ -178,14 +180,15 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
         };
         // The cheques carry the credit accounts of a transfer paid with them.
         const Campos contas =
-            k == 1 ? Campos{{"cde_lan", texto({})},
-                            {"ccr_lan", texto({})},
-                            {"cdg_lan", texto({})},
-                            {"ccg_lan", texto({})}}
-                   : Campos{{"ccr_lan", texto(comCheques ? QString() : dados.ContaCred2.texto())},
-                            {"ccg_lan", texto(comCheques ? QString() : dados.ContaCredG2.texto())},
-                            {"cde_lan", texto(dados.ContaDeb2)},
-                            {"cdg_lan", texto(dados.ContaDebG2)}};
+            k == 1
+                ? Campos{{"cde_lan", texto({})},
+                         {"ccr_lan", texto({})},
+                         {"cdg_lan", texto({})},
+                         {"ccg_lan", texto({})}}
+                : Campos{{"ccr_lan", texto(comCheques ? std::string() : dados.ContaCred2.texto())},
+                         {"ccg_lan", texto(comCheques ? std::string() : dados.ContaCredG2.texto())},
+                         {"cde_lan", texto(dados.ContaDeb2)},
+                         {"cdg_lan", texto(dados.ContaDebG2)}};
         c.insert(c.end(), contas.begin(), contas.end());
         c.insert(c.end(), {{"orl_lan", texto({})},
                            {"cor_lan", db::Valor(0)},
@@ -195,7 +198,7 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
 
         if (!dados.OrigemContabil) continue;
         LancamentoContabil l;
-        l.Origem = QStringLiteral("FPA");
+        l.Origem = "FPA";
         if (k == 1) {
             l.ContaDebito = dados.ContaDeb2;
             l.ContaDebitoG = dados.ContaDebG2;
@@ -218,7 +221,7 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
 }
 
 bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL) {
-    const QString cfg = configuracaoDa(ex, dados.CodEmpDestino);
+    const std::string cfg = configuracaoDa(ex, dados.CodEmpDestino);
     auto& rec = ex.TabDestino.TbLanRec;
     const std::int64_t primeiro = ProximoNumero(rec, "num_lan");
     const db::Valor data = db::Valor::dataHora(ex.DataMovimento);
@@ -268,7 +271,7 @@ bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
     auto& lct = ex.TabDestino.TbLctDes;
     if (dados.OrigemContabil && lct.aberto()) {
         LancamentoContabil l;
-        l.Origem = QStringLiteral("FRE");
+        l.Origem = "FRE";
         l.ContaCredito = dados.ContaCred1;
         l.ContaCreditoG = dados.ContaCredG1;
         l.Historico = historicoAL(ex, NumeroAL, dados.HistVar1);

@@ -14,9 +14,8 @@
 
 #include "notera/core/Transferencia.h"
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
 
 namespace notera {
 
@@ -38,6 +37,6 @@ bool GravaPagar(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nume
 bool GravaReceber(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL);
 
 // "AL " followed by the AL number, the document reference of every record of a transfer.
-QString DocumentoAL(std::int32_t NumeroAL);
+std::string DocumentoAL(std::int32_t NumeroAL);
 
 } // namespace notera

@@ -8,11 +8,14 @@
 
 namespace apoio {
 
-int MensagensRoteiro::mostra(platform::Icone icone, const QString& texto,
-                             const QStringList& botoes) {
-    vistas_.push_back({icone, texto, botoes});
+int MensagensRoteiro::mostra(platform::Icone icone, const std::string& texto,
+                             const std::vector<std::string>& botoes) {
+    QStringList b;
+    for (const auto& s : botoes)
+        b << QString::fromStdString(s);
+    vistas_.push_back({icone, QString::fromStdString(texto), b});
     if (respostas_.empty()) {
-        ADD_FAILURE() << "unexpected message box: " << texto.toStdString();
+        ADD_FAILURE() << "unexpected message box: " << texto;
         return static_cast<int>(botoes.size()) - 1;
     }
     const int r = respostas_.front();

@@ -25,7 +25,8 @@ public:
     // Answers are button indexes, used in order.
     explicit MensagensRoteiro(std::vector<int> respostas, std::vector<Caixa>& vistas)
         : respostas_(respostas.begin(), respostas.end()), vistas_(vistas) {}
-    int mostra(platform::Icone icone, const QString& texto, const QStringList& botoes) override;
+    int mostra(platform::Icone icone, const std::string& texto,
+               const std::vector<std::string>& botoes) override;
 
 private:
     std::deque<int> respostas_;

@@ -90,17 +90,17 @@ Saida imprime(const Dados& d, const Pedido& p, const QString& arquivo) {
     Saida s;
     notera::Execucao ex(notera::ServicosHost(nullptr, nullptr, nullptr),
                         std::make_unique<apoio::MensagensRoteiro>(p.respostas, s.caixas));
-    ex.DirTabelas = QString::fromStdString(p.registroAusente ? d.dir / "nada/Tabelas" : d.tabelas);
+    ex.DirTabelas = p.registroAusente ? d.dir / "nada/Tabelas" : d.tabelas;
     ex.TabPadroes.QTbEmp.defineDiretorio(d.tabelas);
     ex.TabPadroes.QTbEmp.abre();
-    ex.RefPagamentos = QStringLiteral("PAG 2024/03");
+    ex.RefPagamentos = "PAG 2024/03";
     ex.DataMovimento = base::Data{2024, 3, 15}.emDiasDelphi();
 
     notera::DadosTransferencia t;
     t.CodEmpresa = 2;
     t.CodEmpDestino = p.destino;
-    t.Valor = notera::ValorMonetario(p.valor, {});
-    t.HistVar1 = QStringLiteral("TRANSFERENCIA MENSAL");
+    t.Valor = notera::ValorMonetario(p.valor.toStdString(), {});
+    t.HistVar1 = "TRANSFERENCIA MENSAL";
 
     std::vector<QString> impressoes;
     for (const auto& i : p.impressoes)
@@ -144,8 +144,9 @@ TEST_P(Fluxo, PerguntasDialogoEMensagens) {
     EXPECT_EQ(s.pdf, c.pdf);
 }
 
-const QStringList SimNao = {platform::BotaoSim, platform::BotaoNao};
-const QStringList Ok = {platform::BotaoOK};
+const QStringList SimNao = {QString::fromStdString(platform::BotaoSim),
+                            QString::fromStdString(platform::BotaoNao)};
+const QStringList Ok = {QString::fromStdString(platform::BotaoOK)};
 
 INSTANTIATE_TEST_SUITE_P(
     Aviso, Fluxo,

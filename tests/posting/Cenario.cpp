@@ -8,10 +8,10 @@ namespace cenario {
 
 namespace {
 
-QStringList lista(const char* const* tabelas, int32_t ultimo) {
-    QStringList l;
+std::vector<std::string> lista(const char* const* tabelas, int32_t ultimo) {
+    std::vector<std::string> l;
     for (int32_t i = 0; i <= ultimo; ++i)
-        l << QString::fromLatin1(tabelas[i]);
+        l.emplace_back(tabelas[i]);
     return l;
 }
 
@@ -35,14 +35,13 @@ Cenario::Cenario() {
     mensagens_ = m.get();
     ex_ = std::make_unique<notera::Execucao>(notera::ServicosHost(nullptr, reserva, libera),
                                              std::move(m));
-    ex_->DirTabelas = QString::fromStdString(diretorio(0));
+    ex_->DirTabelas = (diretorio(0));
     ex_->TabDestino.Ambiente.define(ex_->DirTabelas, notera::RegistroEmpresa{2, 0, {}});
 }
 
 std::string Cenario::diretorio(int empresa) const {
     if (empresa == 0) return dir_ / "Tabelas";
-    return notera::diretorioDaEmpresa(QString::fromStdString(dir_ / "Tabelas"), empresa)
-        .toStdString();
+    return notera::diretorioDaEmpresa((dir_ / "Tabelas"), empresa);
 }
 
 std::string Cenario::arquivo(int empresa) const {

@@ -4,8 +4,8 @@
 
 #include "Apoio.h"
 #include "Host.h"
-#include "notera/core/Execucao.h"
 #include "base/BrFormat.h"
+#include "notera/core/Execucao.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ namespace cenario {
 
 struct Caixa {
     platform::Icone icone;
-    QString texto;
+    std::string texto;
     bool operator==(const Caixa&) const = default;
 };
 
@@ -25,7 +25,8 @@ struct Caixa {
 class MensagensGravadas : public notera::Mensagens {
 public:
     std::vector<Caixa> caixas;
-    int mostra(platform::Icone icone, const QString& texto, const QStringList&) override {
+    int mostra(platform::Icone icone, const std::string& texto,
+               const std::vector<std::string>&) override {
         caixas.push_back({icone, texto});
         return 0;
     }
@@ -34,7 +35,7 @@ public:
 // The host's reservation service: answers as told and records the lists asked and released.
 struct Reservas {
     static inline bool concede = true;
-    static inline std::vector<QStringList> pedidas, liberadas;
+    static inline std::vector<std::vector<std::string>> pedidas, liberadas;
     static void limpa() {
         concede = true;
         pedidas.clear();

@@ -4,9 +4,17 @@
 #include "notera/posting/Contabil.h"
 #include "Cenario.h"
 
+#include <cstdio>
 #include <filesystem>
 
 namespace {
+
+// A number with four decimals, as the engines write a money column here.
+std::string fixo4(double v) {
+    char t[64];
+    std::snprintf(t, sizeof t, "%.4f", v);
+    return t;
+}
 
 using base::Dinheiro;
 using cenario::Caixa;
@@ -14,11 +22,11 @@ using cenario::dia;
 using cenario::Reservas;
 using notera::LancamentoContabil;
 
-const QString FalhaPeriodos =
-    QStringLiteral("Não foi possível realizar consulta aos períodos de Lotes!");
-const QString FalhaTotais = QStringLiteral("Não foi possível atualizar os totais!");
+const std::string FalhaPeriodos =
+    std::string("Não foi possível realizar consulta aos períodos de Lotes!");
+const std::string FalhaTotais = std::string("Não foi possível atualizar os totais!");
 const Caixa CaixaPeriodos{platform::Icone::Nenhum, FalhaPeriodos};
-const QStringList SoTbLct{QStringLiteral("TbLct")};
+const std::vector<std::string> SoTbLct{std::string("TbLct")};
 const char* QuebraPeriodos = "ALTER TABLE TBPERLOT RENAME COLUMN LOT_PER TO LOTE";
 
 Dinheiro dm(std::int64_t dezMilesimos) {
@@ -34,19 +42,19 @@ protected:
     db::Tabela& lct() { return ex_->TabOrigem.TbLctOri; }
     db::Tabela& tot() { return ex_->TabOrigem.TbTotOri; }
 
-    static LancamentoContabil lancamento(double data, QChar lado, Dinheiro valor) {
+    static LancamentoContabil lancamento(double data, char32_t lado, Dinheiro valor) {
         LancamentoContabil l;
         l.Documento = 77;
-        l.Origem = QStringLiteral("FPA");
+        l.Origem = std::string("FPA");
         if (lado == 'C') {
-            l.ContaCredito = QStringLiteral("2.1.01");
-            l.ContaCreditoG = QStringLiteral("G.2");
+            l.ContaCredito = std::string("2.1.01");
+            l.ContaCreditoG = std::string("G.2");
         } else {
-            l.ContaDebito = QStringLiteral("1.1.01");
-            l.ContaDebitoG = QStringLiteral("G.1");
+            l.ContaDebito = std::string("1.1.01");
+            l.ContaDebitoG = std::string("G.1");
         }
-        l.CentroCusto = QStringLiteral("ADM");
-        l.Historico = QStringLiteral("125 REF. PAGAMENTOS: NF 10 - TRANSF");
+        l.CentroCusto = std::string("ADM");
+        l.Historico = std::string("125 REF. PAGAMENTOS: NF 10 - TRANSF");
         l.Data = data;
         l.HistoricoPadrao = 11;
         l.Categoria = 5;
@@ -55,7 +63,7 @@ protected:
     }
 
     // As a writer does for one record: the entry, then the totals of its side.
-    bool lanca(double data, QChar lado, Dinheiro valor) {
+    bool lanca(double data, char32_t lado, Dinheiro valor) {
         notera::GravaLancamentoContabil(*ex_, lancamento(data, lado, valor), lct());
         return notera::AtualizaTotaisContabeis(*ex_, lado, valor, data, tot(), lct());
     }
@@ -94,9 +102,9 @@ TEST_F(Razao, LoteDoPeriodo) {
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nome);
-        const auto r = notera::LoteDoPeriodo(*ex_, c.data, QString::fromStdString(diretorio(1)));
+        const auto r = notera::LoteDoPeriodo(*ex_, c.data, (diretorio(1)));
         EXPECT_EQ(r.encontrado, c.encontrado);
-        EXPECT_EQ(r.lote, QString::fromLatin1(c.lote));
+        EXPECT_EQ(r.lote, std::string(c.lote));
     }
     EXPECT_TRUE(caixas().empty());
     EXPECT_FALSE(apoio::existe(errosql()));
@@ -104,10 +112,9 @@ TEST_F(Razao, LoteDoPeriodo) {
 
 TEST_F(Razao, ConsultaDePeriodosQuebradaVaiParaErrosql) {
     sql(1, QuebraPeriodos);
-    const auto r =
-        notera::LoteDoPeriodo(*ex_, dia(2003, 12, 15), QString::fromStdString(diretorio(1)));
+    const auto r = notera::LoteDoPeriodo(*ex_, dia(2003, 12, 15), (diretorio(1)));
     EXPECT_FALSE(r.encontrado);
-    EXPECT_TRUE(r.lote.isEmpty());
+    EXPECT_TRUE(r.lote.empty());
     // Beside the company directory, named after it: .../Tabelas/001Errosql.txt
     EXPECT_EQ(errosql(), dir_ / "Tabelas/001Errosql.txt");
     EXPECT_EQ(apoio::leArquivo(errosql()),
@@ -120,13 +127,12 @@ TEST_F(Razao, ConsultaDePeriodosQuebradaVaiParaErrosql) {
 
 TEST_F(Razao, ErrosqlQueNaoPodeSerGravadoAindaEAvisado) {
     const std::string ausente = dir_ / "nada/001";
-    const auto r = notera::LoteDoPeriodo(*ex_, dia(2003, 12, 15), QString::fromStdString(ausente));
+    const auto r = notera::LoteDoPeriodo(*ex_, dia(2003, 12, 15), (ausente));
     EXPECT_FALSE(r.encontrado);
     ASSERT_EQ(caixas().size(), 2u);
     EXPECT_EQ(caixas()[0], CaixaPeriodos);
     EXPECT_EQ(caixas()[1].icone, platform::Icone::Erro);
-    EXPECT_TRUE(caixas()[1].texto.startsWith(QString::fromStdString(ausente + "Errosql.txt")))
-        << caixas()[1].texto.toStdString();
+    EXPECT_TRUE(caixas()[1].texto.starts_with((ausente + "Errosql.txt"))) << caixas()[1].texto;
 }
 
 struct CasoRazao {
@@ -156,8 +162,7 @@ TEST_P(RazaoCasos, LancamentoETotais) {
     const std::string esperado = std::to_string(c.numero) + "|" + db::textoDeDataHora(c.data) +
                                  "|" + c.lote + "|" + (credito ? "|2.1.01||G.2" : "1.1.01||G.1|") +
                                  "|ADM||11|125 REF. PAGAMENTOS: NF 10 - TRANSF||" +
-                                 QString::number(c.valor / 10000.0, 'f', 4).toStdString() +
-                                 "|5|FPA|77|0|NULL";
+                                 fixo4(c.valor / 10000.0) + "|5|FPA|77|0|NULL";
     const auto e = entradas();
     ASSERT_FALSE(e.empty());
     EXPECT_EQ(e.back(), esperado);
@@ -166,8 +171,8 @@ TEST_P(RazaoCasos, LancamentoETotais) {
     EXPECT_EQ(caixas(),
               std::vector<Caixa>(static_cast<std::size_t>(c.falhasPeriodos), CaixaPeriodos));
     EXPECT_EQ(apoio::existe(errosql()), c.falhasPeriodos > 0);
-    EXPECT_EQ(Reservas::pedidas, std::vector<QStringList>{SoTbLct});
-    EXPECT_EQ(Reservas::liberadas, std::vector<QStringList>{SoTbLct});
+    EXPECT_EQ(Reservas::pedidas, std::vector<std::vector<std::string>>{SoTbLct});
+    EXPECT_EQ(Reservas::liberadas, std::vector<std::vector<std::string>>{SoTbLct});
     EXPECT_FALSE(ex_->TabPadroes.TbCtl.aberto());
 }
 
@@ -291,9 +296,9 @@ TEST_P(FalhaTotaisCasos, Totais) {
     ASSERT_EQ(caixas().size(), static_cast<std::size_t>(c.mensagens));
     for (const auto& caixa : caixas()) {
         EXPECT_EQ(caixa.icone, platform::Icone::Nenhum);
-        EXPECT_TRUE(caixa.texto.startsWith(FalhaTotais + "\r\n") &&
-                    caixa.texto.endsWith(QString::fromUtf8(c.erro)))
-            << caixa.texto.toStdString();
+        EXPECT_TRUE(caixa.texto.starts_with(FalhaTotais + "\r\n") &&
+                    caixa.texto.ends_with(std::string(c.erro)))
+            << caixa.texto;
     }
     EXPECT_EQ(totais(), c.totais);
     EXPECT_FALSE(ex_->TabPadroes.TbCtl.aberto());
@@ -330,7 +335,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Razao, SemContaFiscalNaoHaLancamentoNemReserva) {
     auto l = lancamento(dia(2003, 12, 15), 'D', dm(10000));
-    l.ContaDebito = QStringLiteral("   ");
+    l.ContaDebito = std::string("   ");
     notera::GravaLancamentoContabil(*ex_, l, lct());
     EXPECT_TRUE(entradas().empty());
     EXPECT_TRUE(Reservas::pedidas.empty());
@@ -341,7 +346,7 @@ TEST_F(Razao, ReservaRecusadaNaoGravaNemAvisa) {
     EXPECT_TRUE(lanca(dia(2003, 12, 15), 'D', dm(10000)));
     EXPECT_TRUE(entradas().empty());
     EXPECT_TRUE(caixas().empty());
-    EXPECT_EQ(Reservas::pedidas, std::vector<QStringList>{SoTbLct});
+    EXPECT_EQ(Reservas::pedidas, std::vector<std::vector<std::string>>{SoTbLct});
     EXPECT_TRUE(Reservas::liberadas.empty());
     // The totals change as usual.
     EXPECT_EQ(totais(), (std::vector<std::string>{"|1.0000|0.0000|1", "007/2004|1.0000|0.0000|1"}));
@@ -352,7 +357,7 @@ TEST_F(Razao, GravacaoRecusadaLiberaReservaENaoDeixaRegistroPendente) {
            "recusado'); END");
     const auto l = lancamento(dia(2003, 12, 15), 'D', dm(10000));
     EXPECT_THROW(notera::GravaLancamentoContabil(*ex_, l, lct()), db::Erro);
-    EXPECT_EQ(Reservas::liberadas, std::vector<QStringList>{SoTbLct});
+    EXPECT_EQ(Reservas::liberadas, std::vector<std::vector<std::string>>{SoTbLct});
     EXPECT_EQ(lct().estado(), db::Estado::Navegando);
 
     // Nothing of the refused entry is posted by the next one.
@@ -367,8 +372,8 @@ TEST_F(Razao, TabelaFechadaLevaErroELiberaReserva) {
     EXPECT_THROW(
         notera::GravaLancamentoContabil(*ex_, lancamento(dia(2003, 12, 15), 'D', dm(1)), lct()),
         db::Erro);
-    EXPECT_EQ(Reservas::pedidas, std::vector<QStringList>{SoTbLct});
-    EXPECT_EQ(Reservas::liberadas, std::vector<QStringList>{SoTbLct});
+    EXPECT_EQ(Reservas::pedidas, std::vector<std::vector<std::string>>{SoTbLct});
+    EXPECT_EQ(Reservas::liberadas, std::vector<std::vector<std::string>>{SoTbLct});
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 #include "Cenario.h"
 #include "notera/form/TextosTransferencia.h"
 
-#include <QDate>
+#include "platform/System.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -13,11 +15,11 @@ using cenario::Caixa;
 using cenario::dia;
 using cenario::Reservas;
 
-const QString FalhaAL =
-    QStringLiteral("Não foi possível atualizar o número de AL na tabela de empresas.");
-const QString FalhaOperacao =
-    QStringLiteral("Não foi possível atualizar o número de operação na tabela de "
-                   "empresas. Inclusão de cheques não será possível!");
+const std::string FalhaAL =
+    std::string("Não foi possível atualizar o número de AL na tabela de empresas.");
+const std::string FalhaOperacao =
+    std::string("Não foi possível atualizar o número de operação na tabela de "
+                "empresas. Inclusão de cheques não será possível!");
 
 // cfg_emp of |tamanho| characters, "N" but for the given positions (from 1).
 std::string configuracao(int tamanho, std::vector<std::pair<int, char>> flags) {
@@ -54,7 +56,7 @@ protected:
                    "', 7, 3), "
                    "(2, 'DESTINO', '" +
                    configuracao(30, {{22, 'R'}, {28, 'B'}}) + "', 41, 17)");
-        ex_->RefPagamentos = QStringLiteral("NF 10");
+        ex_->RefPagamentos = std::string("NF 10");
         ex_->DataMovimento = dia(2003, 12, 15);
         abreRegistro();
     }
@@ -68,42 +70,42 @@ protected:
         e.CodEmpDestino = 2;
         e.OrigemContabil = contabil;
         e.CodFornecedor = 5;
-        e.CodCusto2 = QStringLiteral("ADM");
+        e.CodCusto2 = std::string("ADM");
         e.CodBanco2 = 3;
         e.CodDespesa = 8;
         e.CodHistPad2 = 11;
         e.CodHisPadBan = 12;
-        e.ContaCred2 = QStringLiteral("1.1.02");
-        e.ContaDeb2 = QStringLiteral("2.1.05");
-        e.ContaCredG2 = QStringLiteral("G1.2");
-        e.ContaDebG2 = QStringLiteral("G2.5");
+        e.ContaCred2 = std::string("1.1.02");
+        e.ContaDeb2 = std::string("2.1.05");
+        e.ContaCredG2 = std::string("G1.2");
+        e.ContaDebG2 = std::string("G2.5");
         e.CodCliente = 6;
-        e.CodCusto1 = QStringLiteral("VEN");
+        e.CodCusto1 = std::string("VEN");
         e.CodBanco1 = 4;
         e.CodReceita = 9;
         e.CodHistPad1 = 13;
-        e.ContaCred1 = QStringLiteral("3.1.01");
-        e.ContaCredG1 = QStringLiteral("G3.1");
-        d.Valor = QStringLiteral("1234,56");
-        d.HistVar1 = QStringLiteral("TRANSF REC");
-        d.HistVar2 = QStringLiteral("TRANSF PAG");
-        d.HisVarBan = QStringLiteral("SAIDA BANCO");
+        e.ContaCred1 = std::string("3.1.01");
+        e.ContaCredG1 = std::string("G3.1");
+        d.Valor = std::string("1234,56");
+        d.HistVar1 = std::string("TRANSF REC");
+        d.HistVar2 = std::string("TRANSF PAG");
+        d.HisVarBan = std::string("SAIDA BANCO");
 
         const int linhas = 1 + std::max<int>(1, static_cast<int>(cheques.size()));
         d.Cheques.redimensiona(colunas, linhas);
         e.GradeAux.redimensiona(colunas, linhas);
         d.Cheques.defineCelula(
-            0, 1, QStringLiteral("  /  /    ")); // the empty row of a grid without cheques
+            0, 1, std::string("  /  /    ")); // the empty row of a grid without cheques
         for (int r = 1; r <= static_cast<int>(cheques.size()); ++r) {
             const Cheque& c = cheques[static_cast<std::size_t>(r - 1)];
             const char* visiveis[] = {c.vencimento,   "BANCO",          c.numero, c.valor,
                                       c.historico,    c.situacao,       c.motivo, c.quitacao,
                                       "CONTA FISCAL", "CONTA GERENCIAL"};
             for (int col = 0; col < colunas; ++col)
-                d.Cheques.defineCelula(col, r, QString::fromUtf8(visiveis[col]));
-            e.GradeAux.defineCelula(1, r, QString::fromLatin1(c.banco));
-            e.GradeAux.defineCelula(8, r, QStringLiteral("1.1.0%1").arg(r));
-            e.GradeAux.defineCelula(9, r, QStringLiteral("G1.%1").arg(r));
+                d.Cheques.defineCelula(col, r, std::string(visiveis[col]));
+            e.GradeAux.defineCelula(1, r, std::string(c.banco));
+            e.GradeAux.defineCelula(8, r, "1.1.0" + std::to_string(r));
+            e.GradeAux.defineCelula(9, r, "G1." + std::to_string(r));
         }
         return notera::LeTransferencia(d);
     }
@@ -160,7 +162,10 @@ protected:
 };
 
 std::string hoje() {
-    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    const base::Data d = platform::hoje();
+    char t[16];
+    std::snprintf(t, sizeof t, "%04d-%02d-%02d", d.ano, d.mes, d.dia);
+    return t;
 }
 
 struct CasoTransferencia {
@@ -359,7 +364,7 @@ struct CasoNumeracao {
     const char* preparo; // SQL on the register
     std::int32_t destino;
     std::int32_t numeroAL;
-    QString mensagem;
+    std::string mensagem;
     const char* numerosDestino; // nal_emp|nos_emp of company 2 afterwards
     const char* motivo = "";    // the engine's text that ends the box, after a line break
 };
@@ -380,10 +385,9 @@ TEST_P(NumeracaoCasos, NumeroRecusado) {
     EXPECT_EQ(numeroAL_, c.numeroAL);
     ASSERT_EQ(caixas().size(), 1u);
     EXPECT_EQ(caixas()[0].icone, platform::Icone::Nenhum);
-    const QString& texto = caixas()[0].texto;
+    const std::string& texto = caixas()[0].texto;
     if (*c.motivo)
-        EXPECT_TRUE(texto.startsWith(c.mensagem + "\r\n") && texto.endsWith(c.motivo))
-            << texto.toStdString();
+        EXPECT_TRUE(texto.starts_with(c.mensagem + "\r\n") && texto.ends_with(c.motivo)) << texto;
     else
         EXPECT_EQ(texto, c.mensagem);
     EXPECT_EQ(numeros(2), c.numerosDestino);

@@ -62,8 +62,9 @@ struct Linha {
 // Every question answered No, every notice noted and forgotten.
 class SemTela : public Mensagens {
 public:
-    int mostra(platform::Icone, const QString& texto, const QStringList& botoes) override {
-        std::fprintf(stderr, "mensagem: %s\n", texto.toUtf8().constData());
+    int mostra(platform::Icone, const std::string& texto,
+               const std::vector<std::string>& botoes) override {
+        std::fprintf(stderr, "mensagem: %s\n", texto.c_str());
         return static_cast<int>(botoes.size()) - 1;
     }
 };
@@ -392,8 +393,7 @@ Postagem medePostagem(const std::string& dados, int vezes) {
     Con bruta = conexaoBruta(dados);
     // The OK action's posting: one unit of work across the three files.
     auto posta = [&] {
-        const ResultadoPostagem r =
-            PostaTransferencia(ex, postagem::transferencia(QStringLiteral("BENCH")));
+        const ResultadoPostagem r = PostaTransferencia(ex, postagem::transferencia("BENCH"));
         if (r.NumeroAL <= 0 || !r.Confirmado || !r.Concluida)
             throw db::Erro("a transfer was not posted");
     };

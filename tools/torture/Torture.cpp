@@ -74,8 +74,9 @@ const char* const Uso =
 // Every question answered No; every box's text kept.
 class Caixas : public Mensagens {
 public:
-    int mostra(platform::Icone, const QString& texto, const QStringList& botoes) override {
-        textos.push_back(texto.toStdString());
+    int mostra(platform::Icone, const std::string& texto,
+               const std::vector<std::string>& botoes) override {
+        textos.push_back(texto);
         return static_cast<int>(botoes.size()) - 1;
     }
     std::vector<std::string> textos;
@@ -127,10 +128,10 @@ Postagem posta(Sessao& s, std::int32_t cheque) {
     const auto inicio = Relogio::now();
     try {
         const ResultadoPostagem r =
-            PostaTransferencia(s.ex, postagem::transferencia(QStringLiteral("TORTURA"), cheque));
+            PostaTransferencia(s.ex, postagem::transferencia("TORTURA", cheque));
         p.al = r.NumeroAL;
         p.ok = r.NumeroAL > 0 && r.Confirmado && r.Concluida;
-        if (!r.Mensagem.isEmpty()) s.caixas().textos.push_back(r.Mensagem.toStdString());
+        if (!r.Mensagem.empty()) s.caixas().textos.push_back(r.Mensagem);
     } catch (const std::exception& e) {
         s.caixas().textos.push_back(e.what());
     }

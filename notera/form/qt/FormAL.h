@@ -2,7 +2,7 @@
 // The window "Transferência de Recursos". It only lays out the controls and forwards
 // their events to LogicaAL; the behaviour lives there.
 
-#include "LogicaAL.h"
+#include "notera/form/LogicaAL.h"
 
 #include <QDialog>
 
@@ -23,15 +23,15 @@ public:
     LogicaAL& logica() { return logica_; }
 
     // VisaoAL
-    QString texto(const QString& controle) const override;
-    void defineTexto(const QString& controle, const QString& texto) override;
-    void selecionaTudo(const QString& controle) override;
-    bool visivelNaPagina(const QString& controle) const override;
-    void defineVisivel(const QString& controle, bool visivel) override;
+    std::string texto(std::string_view controle) const override;
+    void defineTexto(std::string_view controle, const std::string& texto) override;
+    void selecionaTudo(std::string_view controle) override;
+    bool visivelNaPagina(std::string_view controle) const override;
+    void defineVisivel(std::string_view controle, bool visivel) override;
     int paginaAtual() const override;
     void mostraPagina(int pagina) override;
     bool formularioVisivel() const override;
-    void aplicaFoco(const QString& controle) override;
+    void aplicaFoco(std::string_view controle) override;
     void fecha() override;
     void cursorDeEspera(bool ligado) override;
     void botaoOkPressionado(bool pressionado) override;
@@ -40,9 +40,9 @@ public:
     void defineColunasGrade(int n) override;
     int linhasGrade() const override;
     void defineLinhasGrade(int n) override;
-    QString celula(int col, int lin) const override;
+    std::string celula(int col, int lin) const override;
     void fechaEdicao() override;
-    void defineCelula(int col, int lin, const QString& texto) override;
+    void defineCelula(int col, int lin, const std::string& texto) override;
     int larguraColuna(int col) const override;
     void defineLarguraColuna(int col, int largura) override;
     int colunaAtual() const override;
@@ -66,10 +66,10 @@ public slots:
 
 private:
     void monta();
-    QWidget* campo(QWidget* pai, const char* nome, const char* rotulo, const char* nomeRotulo,
-                   int x, int y, int largura);
+    QWidget* campo(QWidget* pai, std::string_view nome, const char* rotulo,
+                   std::string_view nomeRotulo, int x, int y, int largura);
     int px(double medidaDeProjeto) const;
-    QString nomeDoControle(QObject* o) const;
+    std::string nomeDoControle(QObject* o) const;
     bool teclaNaGrade(QKeyEvent* k, QWidget* editor);
     bool teclaNoSeletor(QKeyEvent* k);
     // Errors of the store raised by a handler are shown, as the form's message loop did.
@@ -80,7 +80,7 @@ private:
     QTabWidget* pagina_ = nullptr;
     GradeCheques* grade_ = nullptr;
     QComboBox* situacao_ = nullptr;
-    QString arquivoIni_;
+    std::string arquivoIni_;
     bool mostrada_ = false;
 };
 

@@ -4,6 +4,8 @@
 #include "platform/Dialogs.h"
 #include "platform/Memoria.h"
 
+#include "notera/form/Nomes.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -27,25 +29,29 @@ namespace notera {
 
 namespace {
 
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
 constexpr double DpiDeProjeto = 120.0;
 constexpr int LargurasDeProjeto[] = {87, 278, 86, 96, 273, 117, 70, 77, 252, 266};
 
-QWidget* painel(QWidget* pai, const char* nome) {
+QWidget* painel(QWidget* pai, std::string_view nome) {
     auto* p = new QWidget(pai);
-    p->setObjectName(QLatin1String(nome));
+    p->setObjectName(qs(nome));
     return p;
 }
 
-QGroupBox* grupo(QWidget* pai, const char* nome, const char* titulo) {
+QGroupBox* grupo(QWidget* pai, std::string_view nome, const char* titulo) {
     auto* g = new QGroupBox(QString::fromUtf8(titulo), pai);
-    g->setObjectName(QLatin1String(nome));
+    g->setObjectName(qs(nome));
     return g;
 }
 
 } // namespace
 
 FormAL::FormAL(QWidget* pai) : QDialog(pai), logica_(*this) {
-    setObjectName(QStringLiteral("FormAL"));
+    setObjectName(qs(nome::FormAL));
     setWindowTitle(QStringLiteral("Transferência de Recursos"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -71,13 +77,13 @@ int FormAL::px(double medida) const {
     return qRound(medida * escala_);
 }
 
-QWidget* FormAL::campo(QWidget* pai, const char* nome, const char* rotulo, const char* nomeRotulo,
-                       int x, int y, int largura) {
+QWidget* FormAL::campo(QWidget* pai, std::string_view nome, const char* rotulo,
+                       std::string_view nomeRotulo, int x, int y, int largura) {
     auto* l = new QLabel(QString::fromUtf8(rotulo), pai);
-    l->setObjectName(QLatin1String(nomeRotulo));
+    l->setObjectName(qs(nomeRotulo));
     l->setGeometry(px(x), px(y - 16), px(largura), px(15));
     auto* e = new QLineEdit(pai);
-    e->setObjectName(QLatin1String(nome));
+    e->setObjectName(qs(nome));
     e->setGeometry(px(x), px(y), px(largura), px(24));
     e->setMaxLength(std::numeric_limits<int>::max());
     e->installEventFilter(this);
@@ -95,14 +101,14 @@ QWidget* FormAL::campo(QWidget* pai, const char* nome, const char* rotulo, const
 void FormAL::monta() {
     resize(px(727), px(607));
 
-    auto* botoes = painel(this, "Panel1");
+    auto* botoes = painel(this, nome::Panel1);
     auto* bt = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
                                QStringLiteral("&Ok"), botoes);
-    bt->setObjectName(QStringLiteral("BtOk"));
+    bt->setObjectName(qs(nome::BtOk));
     bt->setGeometry(px(5), px(15), px(100), px(26));
     auto* sair = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
                                  QStringLiteral("&Sair"), botoes);
-    sair->setObjectName(QStringLiteral("BtSair"));
+    sair->setObjectName(qs(nome::BtSair));
     sair->setGeometry(px(5), px(47), px(100), px(26));
     QFont fs = sair->font();
     fs.setPixelSize(px(15));
@@ -126,9 +132,9 @@ void FormAL::monta() {
     });
 
     pagina_ = new QTabWidget(this);
-    pagina_->setObjectName(LogicaAL::Pagina);
+    pagina_->setObjectName(qs(LogicaAL::Pagina));
     pagina_->tabBar()->installEventFilter(this);
-    pagina_->tabBar()->setObjectName(QStringLiteral("PaginaAbas"));
+    pagina_->tabBar()->setObjectName(qs(nome::PaginaAbas));
 
     auto* raiz = new QHBoxLayout(this);
     raiz->setContentsMargins(0, 0, 0, 0);
@@ -138,40 +144,40 @@ void FormAL::monta() {
     raiz->addWidget(botoes);
 
     // Page "Origem"
-    auto* origem = painel(nullptr, "PagOrigem");
+    auto* origem = painel(nullptr, nome::PagOrigem);
     pagina_->addTab(origem, QStringLiteral("Origem"));
     auto* lo = new QVBoxLayout(origem);
-    auto* gbOrigem = grupo(origem, "Gb_Origem", "Origem do Recurso");
+    auto* gbOrigem = grupo(origem, nome::Gb_Origem, "Origem do Recurso");
     gbOrigem->setFixedHeight(px(419));
     lo->addWidget(gbOrigem);
-    auto* gbCheques = grupo(origem, "Gb_Cheques", "Cheques");
+    auto* gbCheques = grupo(origem, nome::Gb_Cheques, "Cheques");
     lo->addWidget(gbCheques, 1);
 
     auto* lgo = new QVBoxLayout(gbOrigem);
     lgo->setContentsMargins(0, 0, 0, 0);
     lgo->setSpacing(0);
-    auto* p4 = painel(gbOrigem, "Panel4");
+    auto* p4 = painel(gbOrigem, nome::Panel4);
     p4->setFixedHeight(px(294));
     lgo->addWidget(p4);
-    campo(p4, "Ed_Empresa", "Empresa", "Label9", 14, 21, 269);
-    campo(p4, "Ed_Fornecedor", "Fornecedor", "Label10", 300, 21, 270);
-    campo(p4, "Ed_Custo2", "Centro de Custos", "Label19", 14, 66, 269);
-    campo(p4, "Ed_Banco2", "Banco", "Label12", 300, 66, 270);
-    campo(p4, "Ed_Despesa", "Despesa", "Label11", 14, 113, 269);
-    campo(p4, "Ed_HisPadBan", "Histórico Padrão Banco", "Label21", 300, 113, 270);
-    campo(p4, "Ed_HisVarBan", "Histórico variável Banco", "Label20", 12, 159, 557);
-    campo(p4, "Ed_HistPad2", "Histórico Padrão", "Label13", 12, 203, 270);
-    campo(p4, "Ed_HistVar2", "Histórico variável", "Label14", 14, 249, 556);
-    auto* c2 = painel(gbOrigem, "Pn_Contabil2");
+    campo(p4, nome::Ed_Empresa, "Empresa", nome::Label9, 14, 21, 269);
+    campo(p4, nome::Ed_Fornecedor, "Fornecedor", nome::Label10, 300, 21, 270);
+    campo(p4, nome::Ed_Custo2, "Centro de Custos", nome::Label19, 14, 66, 269);
+    campo(p4, nome::Ed_Banco2, "Banco", nome::Label12, 300, 66, 270);
+    campo(p4, nome::Ed_Despesa, "Despesa", nome::Label11, 14, 113, 269);
+    campo(p4, nome::Ed_HisPadBan, "Histórico Padrão Banco", nome::Label21, 300, 113, 270);
+    campo(p4, nome::Ed_HisVarBan, "Histórico variável Banco", nome::Label20, 12, 159, 557);
+    campo(p4, nome::Ed_HistPad2, "Histórico Padrão", nome::Label13, 12, 203, 270);
+    campo(p4, nome::Ed_HistVar2, "Histórico variável", nome::Label14, 14, 249, 556);
+    auto* c2 = painel(gbOrigem, nome::Pn_Contabil2);
     c2->setFixedHeight(px(50));
     lgo->addWidget(c2);
-    campo(c2, "Ed_Cred2", "Conta Fiscal Crédito", "Label15", 14, 18, 269);
-    campo(c2, "Ed_Deb2", "Conta Fiscal Débito", "Label16", 300, 18, 270);
+    campo(c2, nome::Ed_Cred2, "Conta Fiscal Crédito", nome::Label15, 14, 18, 269);
+    campo(c2, nome::Ed_Deb2, "Conta Fiscal Débito", nome::Label16, 300, 18, 270);
     c2->hide();
-    auto* cg2 = painel(gbOrigem, "Pn_ContabilG2");
+    auto* cg2 = painel(gbOrigem, nome::Pn_ContabilG2);
     lgo->addWidget(cg2, 1);
-    campo(cg2, "Ed_CredG2", "Conta Gerencial Crédito", "Label17", 14, 18, 269);
-    campo(cg2, "Ed_DebG2", "Conta Gerencial Débito", "Label18", 300, 18, 270);
+    campo(cg2, nome::Ed_CredG2, "Conta Gerencial Crédito", nome::Label17, 14, 18, 269);
+    campo(cg2, nome::Ed_DebG2, "Conta Gerencial Débito", nome::Label18, 300, 18, 270);
     cg2->hide();
     lgo->addStretch(0);
 
@@ -179,7 +185,7 @@ void FormAL::monta() {
     grade_ = new GradeCheques(2, ColunasCheque, gbCheques);
     grade_->setObjectName(LogicaAL::GradeChq);
     grade_->verticalHeader()->setDefaultSectionSize(px(24));
-    grade_->defineMascaras([this](int col) { return logica_.grade().mascaraDaColuna(col); });
+    grade_->defineMascaras([this](int col) { return qs(logica_.grade().mascaraDaColuna(col)); });
     grade_->defineObservador(this);
     for (int c = 0; c < 10; ++c)
         grade_->setColumnWidth(c, px(LargurasDeProjeto[c]));
@@ -188,19 +194,20 @@ void FormAL::monta() {
     grade_->viewport()->installEventFilter(this);
     lgc->addWidget(grade_, 1);
     situacao_ = new QComboBox(gbCheques);
-    situacao_->setObjectName(QStringLiteral("Cb_ChqSit"));
-    situacao_->addItems(GradeAL::ItensSituacao);
+    situacao_->setObjectName(qs(nome::Cb_ChqSit));
+    for (const auto& item : GradeAL::ItensSituacao)
+        situacao_->addItem(qs(item));
     situacao_->hide();
     situacao_->installEventFilter(this);
     connect(situacao_, &QComboBox::activated, this,
             [this](int i) { protege([&] { logica_.grade().Cb_ChqSitChange(i); }); });
-    auto* rodape = painel(gbCheques, "Pn_Rodape");
+    auto* rodape = painel(gbCheques, nome::Pn_Rodape);
     rodape->setFixedHeight(px(23));
     auto* lr = new QHBoxLayout(rodape);
     lr->setContentsMargins(px(4), 0, px(4), 0);
     lr->addWidget(new QLabel(QStringLiteral("Total dos cheques"), rodape));
     auto* total = new QLabel(QStringLiteral("0,00"), rodape);
-    total->setObjectName(QStringLiteral("Lb_ChqTotal"));
+    total->setObjectName(qs(nome::Lb_ChqTotal));
     QFont ft = total->font();
     ft.setBold(true);
     total->setFont(ft);
@@ -209,42 +216,43 @@ void FormAL::monta() {
     lgc->addWidget(rodape);
 
     // Page "Destino"
-    auto* destino = painel(nullptr, "PagDestino");
+    auto* destino = painel(nullptr, nome::PagDestino);
     pagina_->addTab(destino, QStringLiteral("Destino"));
     auto* ld = new QVBoxLayout(destino);
-    auto* gbDestino = grupo(destino, "Gb_Destino", "Destino do Recurso");
+    auto* gbDestino = grupo(destino, nome::Gb_Destino, "Destino do Recurso");
     ld->addWidget(gbDestino);
     auto* lgd = new QVBoxLayout(gbDestino);
     lgd->setContentsMargins(0, 0, 0, 0);
-    auto* p3 = painel(gbDestino, "Panel3");
+    auto* p3 = painel(gbDestino, nome::Panel3);
     p3->setFixedHeight(px(192));
     lgd->addWidget(p3);
-    auto* valor = static_cast<QLineEdit*>(campo(p3, "Ed_Valor", "Valor", "Label1", 14, 21, 150));
+    auto* valor =
+        static_cast<QLineEdit*>(campo(p3, nome::Ed_Valor, "Valor", nome::Label1, 14, 21, 150));
     valor->setAlignment(Qt::AlignRight);
-    campo(p3, "Ed_Cliente", "Cliente", "Label2", 300, 20, 270);
-    campo(p3, "Ed_Custo1", "Centro de Custos", "Label8", 14, 66, 269);
-    campo(p3, "Ed_Banco1", "Banco", "Label4", 300, 66, 270);
-    campo(p3, "Ed_Receita", "Receita", "Label3", 14, 113, 269);
-    campo(p3, "Ed_HistPad1", "Histórico Padrão", "Label5", 300, 113, 270);
-    campo(p3, "Ed_HistVar1", "Histórico variável", "Label6", 14, 161, 556);
-    auto* c1 = painel(gbDestino, "Pn_Contabil1");
+    campo(p3, nome::Ed_Cliente, "Cliente", nome::Label2, 300, 20, 270);
+    campo(p3, nome::Ed_Custo1, "Centro de Custos", nome::Label8, 14, 66, 269);
+    campo(p3, nome::Ed_Banco1, "Banco", nome::Label4, 300, 66, 270);
+    campo(p3, nome::Ed_Receita, "Receita", nome::Label3, 14, 113, 269);
+    campo(p3, nome::Ed_HistPad1, "Histórico Padrão", nome::Label5, 300, 113, 270);
+    campo(p3, nome::Ed_HistVar1, "Histórico variável", nome::Label6, 14, 161, 556);
+    auto* c1 = painel(gbDestino, nome::Pn_Contabil1);
     lgd->addWidget(c1, 1);
-    campo(c1, "Ed_Cred1", "Conta Fiscal Crédito", "Label7", 14, 18, 269);
-    campo(c1, "Ed_CredG1", "Conta Gerencial Crédito", "Lb_CredG1", 300, 18, 270);
+    campo(c1, nome::Ed_Cred1, "Conta Fiscal Crédito", nome::Label7, 14, 18, 269);
+    campo(c1, nome::Ed_CredG1, "Conta Gerencial Crédito", nome::Lb_CredG1, 300, 18, 270);
 }
 
-QString FormAL::nomeDoControle(QObject* o) const {
-    if (o == pagina_->tabBar()) return LogicaAL::Pagina;
+std::string FormAL::nomeDoControle(QObject* o) const {
+    if (o == pagina_->tabBar()) return std::string(LogicaAL::Pagina);
     if (o == grade_ || o == grade_->viewport() || (grade_->editor() && o == grade_->editor()))
-        return LogicaAL::GradeChq;
-    return o->objectName();
+        return std::string(LogicaAL::GradeChq);
+    return o->objectName().toStdString();
 }
 
 template <class F> void FormAL::protege(F f) {
     try {
         f();
     } catch (const std::exception& e) {
-        platform::mostraErro(QString::fromStdString(e.what()));
+        platform::mostraErro(e.what());
     }
 }
 
@@ -299,23 +307,23 @@ bool FormAL::teclaNaGrade(QKeyEvent* k, QWidget* editor) {
         }
         if (ehEnter(k)) {
             grade_->fechaEditor();
-            logica_.grade().gradeTeclaPressionada(QChar('\r'), {});
+            logica_.grade().gradeTeclaPressionada(U'\r', {});
             engolida = true;
             return;
         }
         const auto c = caractereDe(k);
         if (!c) return;
-        const QString atual =
-            editor ? grade_->textoDoEditor()
+        const std::string atual =
+            editor ? grade_->textoDoEditor().toStdString()
                    : logica_.visao().celula(grade_->currentColumn(), grade_->currentRow());
-        const auto r = logica_.grade().gradeTeclaPressionada(*c, atual);
+        const auto r = logica_.grade().gradeTeclaPressionada(c->unicode(), atual);
         if (!r) {
             engolida = true;
         } else if (*r == '\b' && !editor) {
             grade_->editaCom(QString()); // Backspace on a cell opens its editor emptied
             engolida = true;
-        } else if (*r != *c) {
-            grade_->editaCom(QString(*r)); // the key typed as another character
+        } else if (*r != c->unicode()) {
+            grade_->editaCom(QString(QChar(*r))); // the key typed as another character
             engolida = true;
         }
     });
@@ -326,9 +334,9 @@ bool FormAL::teclaNoSeletor(QKeyEvent* k) {
     bool engolida = false;
     protege([&] {
         if (ehEnter(k))
-            engolida = logica_.grade().seletorTeclaPressionada(QChar('\r'));
+            engolida = logica_.grade().seletorTeclaPressionada(U'\r');
         else if (k->key() == Qt::Key_Backspace)
-            engolida = logica_.grade().seletorTeclaPressionada(QChar('\b'));
+            engolida = logica_.grade().seletorTeclaPressionada(U'\b');
         else if (teclaDe(k) != Tecla::Outra)
             engolida = logica_.grade().seletorTeclaAbaixada(
                 teclaDe(k),
@@ -338,7 +346,7 @@ bool FormAL::teclaNoSeletor(QKeyEvent* k) {
 }
 
 bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
-    const QString nome = nomeDoControle(alvo);
+    const std::string nome = nomeDoControle(alvo);
     if (evento->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(evento);
         const auto mods = k->modifiers() & ~Qt::KeypadModifier;
@@ -368,9 +376,9 @@ bool FormAL::eventFilter(QObject* alvo, QEvent* evento) {
             if (t == Tecla::Cima || t == Tecla::PageDown)
                 engolida = logica_.teclaAbaixada(nome, t);
             else if (ehEnter(k))
-                engolida = logica_.teclaPressionada(nome, QChar('\r'));
+                engolida = logica_.teclaPressionada(nome, U'\r');
             else if (!k->text().isEmpty() && k->text()[0].isPrint())
-                engolida = logica_.teclaPressionada(nome, k->text()[0]);
+                engolida = logica_.teclaPressionada(nome, k->text()[0].unicode());
         });
         return engolida;
     }
@@ -407,11 +415,11 @@ void FormAL::showEvent(QShowEvent* evento) {
     QDialog::showEvent(evento);
     if (mostrada_) return;
     mostrada_ = true;
-    const QRect atuais(pos(), frameGeometry().size());
-    if (auto r = platform::leLimites(arquivoIni_, QStringLiteral("FormAL"), atuais)) {
+    const platform::Limites atuais{x(), y(), frameGeometry().width(), frameGeometry().height()};
+    if (auto r = platform::leLimites(arquivoIni_, std::string(nome::FormAL), atuais)) {
         const QSize moldura = frameGeometry().size() - size();
-        move(r->topLeft());
-        resize(r->size() - moldura);
+        move(r->esquerda, r->topo);
+        resize(QSize(r->largura, r->altura) - moldura);
     }
     QTimer::singleShot(0, this, [this] {
         protege([&] { logica_.FormActivate(); });
@@ -426,35 +434,35 @@ bool FormAL::event(QEvent* evento) {
 }
 
 void FormAL::done(int resultado) {
-    platform::gravaLimites(arquivoIni_, QStringLiteral("FormAL"),
-                           QRect(pos(), frameGeometry().size()));
+    platform::gravaLimites(arquivoIni_, std::string(nome::FormAL),
+                           {x(), y(), frameGeometry().width(), frameGeometry().height()});
     QDialog::done(resultado);
 }
 
-QString FormAL::texto(const QString& controle) const {
-    auto* w = findChild<QWidget*>(controle);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
-    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+std::string FormAL::texto(std::string_view controle) const {
+    auto* w = findChild<QWidget*>(qs(controle));
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text().toStdString();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text().toStdString();
     return {};
 }
 
-void FormAL::defineTexto(const QString& controle, const QString& texto) {
-    auto* w = findChild<QWidget*>(controle);
+void FormAL::defineTexto(std::string_view controle, const std::string& texto) {
+    auto* w = findChild<QWidget*>(qs(controle));
     if (auto* e = qobject_cast<QLineEdit*>(w))
-        e->setText(texto);
+        e->setText(qs(texto));
     else if (auto* l = qobject_cast<QLabel*>(w))
-        l->setText(texto);
+        l->setText(qs(texto));
 }
 
-bool FormAL::visivelNaPagina(const QString& controle) const {
-    auto* w = findChild<QWidget*>(controle);
+bool FormAL::visivelNaPagina(std::string_view controle) const {
+    auto* w = findChild<QWidget*>(qs(controle));
     if (!w) return false;
     auto* pag = pagina_->widget(LogicaAL::paginaDe(controle));
     return w->isVisibleTo(pag);
 }
 
-void FormAL::defineVisivel(const QString& controle, bool visivel) {
-    if (auto* w = findChild<QWidget*>(controle)) w->setVisible(visivel);
+void FormAL::defineVisivel(std::string_view controle, bool visivel) {
+    if (auto* w = findChild<QWidget*>(qs(controle))) w->setVisible(visivel);
 }
 
 int FormAL::paginaAtual() const {
@@ -464,7 +472,7 @@ void FormAL::mostraPagina(int p) {
     pagina_->setCurrentIndex(p);
 }
 
-void FormAL::aplicaFoco(const QString& controle) {
+void FormAL::aplicaFoco(std::string_view controle) {
     // A late activation must not take the keyboard from the control's own parts: the grid's
     // cell editor or its situation selector.
     if (controle == LogicaAL::GradeChq) {
@@ -475,7 +483,7 @@ void FormAL::aplicaFoco(const QString& controle) {
         pagina_->tabBar()->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (auto* w = findChild<QWidget*>(controle)) w->setFocus(Qt::OtherFocusReason);
+    if (auto* w = findChild<QWidget*>(qs(controle))) w->setFocus(Qt::OtherFocusReason);
 }
 
 void FormAL::fecha() {
@@ -499,15 +507,15 @@ void FormAL::fechaEdicao() {
     grade_->fechaEditor();
 }
 
-QString FormAL::celula(int col, int lin) const {
+std::string FormAL::celula(int col, int lin) const {
     // As on the original grid, a cell reads what its editor holds while it is being edited.
     if (grade_->editor() && grade_->currentRow() == lin && grade_->currentColumn() == col)
-        return grade_->textoDoEditor();
+        return grade_->textoDoEditor().toStdString();
     auto* item = grade_->item(lin, col);
-    return item ? item->text() : QString();
+    return item ? item->text().toStdString() : std::string();
 }
 
-void FormAL::defineCelula(int col, int lin, const QString& texto) {
+void FormAL::defineCelula(int col, int lin, const std::string& texto) {
     auto* item = grade_->item(lin, col);
     if (!item) {
         item = new QTableWidgetItem;
@@ -517,7 +525,7 @@ void FormAL::defineCelula(int col, int lin, const QString& texto) {
         }
         grade_->setItem(lin, col, item); // the grid owns its items
     }
-    item->setText(texto);
+    item->setText(qs(texto));
 }
 
 int FormAL::larguraColuna(int col) const {
@@ -568,8 +576,8 @@ int FormAL::itemDoSeletor() const {
     return situacao_->currentIndex();
 }
 
-void FormAL::selecionaTudo(const QString& controle) {
-    if (auto* e = findChild<QLineEdit*>(controle)) e->selectAll();
+void FormAL::selecionaTudo(std::string_view controle) {
+    if (auto* e = findChild<QLineEdit*>(qs(controle))) e->selectAll();
 }
 
 bool FormAL::formularioVisivel() const {
@@ -584,7 +592,7 @@ void FormAL::cursorDeEspera(bool ligado) {
 }
 
 void FormAL::botaoOkPressionado(bool pressionado) {
-    if (auto* b = findChild<QPushButton*>(QStringLiteral("BtOk"))) b->setChecked(pressionado);
+    if (auto* b = findChild<QPushButton*>(qs(nome::BtOk))) b->setChecked(pressionado);
 }
 
 void FormAL::processaMensagens() {

@@ -1,4 +1,4 @@
-#include "CapsLock.h"
+#include "platform/CapsLock.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "System.h"
+#include "platform/System.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -33,6 +33,13 @@ std::string horaAtualHHNNSS() {
     char buf[8];
     std::strftime(buf, sizeof buf, "%H%M%S", &local);
     return buf;
+}
+
+base::Data hoje() {
+    std::time_t agora = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&agora, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 bool gravaArquivoPrivado(const std::string& caminho, const std::string& bytes) {

@@ -1,4 +1,4 @@
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -28,7 +28,7 @@ QMessageBox::Icon iconeQt(Icone i) {
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::ButtonRole papel(const QString& texto) {
+QMessageBox::ButtonRole papel(const std::string& texto) {
     if (texto == BotaoSim) return QMessageBox::YesRole;
     if (texto == BotaoNao) return QMessageBox::NoRole;
     return QMessageBox::AcceptRole;
@@ -48,27 +48,35 @@ bool podeCriarAplicacao() {
 
 } // namespace
 
-AplicacaoQt::AplicacaoQt() {
+struct SessaoDeJanelas::Impl {
+    int argc = 1;
+    char nome[8] = "Notera";
+    char* argv[2] = {nome, nullptr};
+    std::unique_ptr<QApplication> propria;
+};
+
+SessaoDeJanelas::SessaoDeJanelas() : impl_(std::make_unique<Impl>()) {
     if (!QCoreApplication::instance() && podeCriarAplicacao())
-        propria_ = std::make_unique<QApplication>(argc_, argv_);
+        impl_->propria = std::make_unique<QApplication>(impl_->argc, impl_->argv);
 }
 
-AplicacaoQt::~AplicacaoQt() = default;
+SessaoDeJanelas::~SessaoDeJanelas() = default;
 
-bool AplicacaoQt::disponivel() const {
+bool SessaoDeJanelas::disponivel() const {
     return temAplicacaoDeWidgets();
 }
 
-int caixaMensagem(Icone icone, const QString& titulo, const QString& texto,
-                  const QStringList& botoes, int padrao, int escapeIndex) {
-    AplicacaoQt app;
-    if (!app.disponivel()) return escapeIndex;
+int caixaMensagem(Icone icone, const std::string& titulo, const std::string& texto,
+                  const std::vector<std::string>& botoes, int padrao, int escapeIndex) {
+    SessaoDeJanelas sessao;
+    if (!sessao.disponivel()) return escapeIndex;
 
     QPointer<QWidget> anterior = QApplication::activeWindow();
-    QMessageBox box(iconeQt(icone), titulo, texto, QMessageBox::NoButton, anterior);
+    QMessageBox box(iconeQt(icone), QString::fromStdString(titulo), QString::fromStdString(texto),
+                    QMessageBox::NoButton, anterior);
     QList<QPushButton*> criados;
     for (const auto& b : botoes)
-        criados.push_back(box.addButton(b, papel(b)));
+        criados.push_back(box.addButton(QString::fromStdString(b), papel(b)));
     if (padrao >= 0 && padrao < criados.size()) box.setDefaultButton(criados[padrao]);
     if (escapeIndex >= 0 && escapeIndex < criados.size()) box.setEscapeButton(criados[escapeIndex]);
     box.exec();
@@ -80,26 +88,29 @@ int caixaMensagem(Icone icone, const QString& titulo, const QString& texto,
     return escapeIndex;
 }
 
-bool confirma(const QString& texto) {
-    return caixaMensagem(Icone::Pergunta, QStringLiteral("Confirme"), texto, {BotaoSim, BotaoNao},
-                         0, 1) == 0;
+bool confirma(const std::string& texto) {
+    return caixaMensagem(Icone::Pergunta, "Confirme", texto, {BotaoSim, BotaoNao}, 0, 1) == 0;
 }
 
-void avisa(const QString& titulo, const QString& texto) {
+void avisa(const std::string& titulo, const std::string& texto) {
     caixaMensagem(Icone::Aviso, titulo, texto, {BotaoOK}, 0, 0);
 }
 
-void mostraErro(const QString& texto) {
-    caixaMensagem(Icone::Erro, QStringLiteral("Erro"), texto, {BotaoOK}, 0, 0);
+void mostraErro(const std::string& texto) {
+    caixaMensagem(Icone::Erro, "Erro", texto, {BotaoOK}, 0, 0);
 }
 
-void informa(const QString& texto) {
-    caixaMensagem(Icone::Informacao, QStringLiteral("Informação"), texto, {BotaoOK}, 0, 0);
+void informa(const std::string& texto) {
+    caixaMensagem(Icone::Informacao, "Informação", texto, {BotaoOK}, 0, 0);
 }
 
-void mostraMensagem(const QString& texto) {
-    QString titulo = QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
-    caixaMensagem(Icone::Nenhum, titulo, texto, {BotaoOK}, 0, 0);
+void mostraMensagem(const std::string& texto) {
+    caixaMensagem(Icone::Nenhum, tituloDoPrograma(), texto, {BotaoOK}, 0, 0);
+}
+
+std::string tituloDoPrograma() {
+    return QCoreApplication::instance() ? QCoreApplication::applicationName().toStdString()
+                                        : std::string();
 }
 
 } // namespace platform
