@@ -8,6 +8,14 @@
 
 namespace platform {
 
+// The directory separator that joins the data directories: a backslash on Windows, as the
+// host application joins them there.
+#ifdef _WIN32
+inline constexpr char SeparadorDeDiretorios = '\\';
+#else
+inline constexpr char SeparadorDeDiretorios = '/';
+#endif
+
 // $TMPDIR, else "/tmp"; as given, without a closing "/".
 std::string diretorioTemporario();
 

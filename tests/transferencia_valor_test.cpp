@@ -2,6 +2,7 @@
 
 #include "notera/core/AmbienteEmpresa.h"
 #include "notera/form/TextosTransferencia.h"
+#include "platform/System.h"
 
 #include <gtest/gtest.h>
 
@@ -138,17 +139,21 @@ TEST(AmbienteEmpresa, DiretoriosDaEmpresaEDoCatalogo) {
         const char* empresa;
         const char* catalogo;
     } casos[] = {
-        {1, 0, "/d/Tabelas/001", "/d/Tabelas/001"},
-        {27, -3, "/d/Tabelas/027", "/d/Tabelas/027"},
-        {1234, 5, "/d/Tabelas/1234", "/d/Tabelas/005"},
-        {-1, 1, "/d/Tabelas/-001", "/d/Tabelas/001"},
+        {1, 0, "001", "001"},
+        {27, -3, "027", "027"},
+        {1234, 5, "1234", "005"},
+        {-1, 1, "-001", "001"},
+    };
+    // The register directory, then the system's separator ("\\" on Windows).
+    const auto sob = [](const char* codigo) {
+        return std::string("/d/Tabelas") + platform::SeparadorDeDiretorios + codigo;
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.codigo);
         notera::AmbienteEmpresa a;
         a.define(std::string("/d/Tabelas"), {c.codigo, c.cen, {}});
-        EXPECT_EQ(a.diretorio(), std::string(c.empresa));
-        EXPECT_EQ(a.diretorioCatalogo(), std::string(c.catalogo));
+        EXPECT_EQ(a.diretorio(), sob(c.empresa));
+        EXPECT_EQ(a.diretorioCatalogo(), sob(c.catalogo));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "AmbienteEmpresa.h"
 
 #include "base/Texto.h"
+#include "platform/System.h"
 
 #include <filesystem>
 
@@ -59,7 +60,7 @@ std::string diretorioDaEmpresa(const std::string& diretorioTabelas, int codigo) 
         codigo >= 0
             ? base::justificaDireita(std::to_string(codigo), 3, '0')
             : '-' + base::justificaDireita(std::to_string(-static_cast<long long>(codigo)), 3, '0');
-    return diretorioTabelas + '/' + n;
+    return diretorioTabelas + platform::SeparadorDeDiretorios + n;
 }
 
 std::string falhaDaEmpresa(int codigo, const std::string& dirEmpresa,

@@ -6,6 +6,7 @@
 #include "notera/form/Nomes.h"
 #include "notera/posting/Confirma.h"
 #include "platform/Dialogs.h"
+#include "platform/System.h"
 
 namespace notera {
 
@@ -52,7 +53,8 @@ bool ExecutaGeraAL(const ChamadaGeraAL& c, const CriaJanelaAL& criaJanela,
     Execucao ex(ServicosHost(nullptr, c.ReservaTabelas, c.LiberaTabelas));
 
     ex.DirTabelas = c.DirDados;
-    if (!ex.DirTabelas.ends_with('/') && !ex.DirTabelas.ends_with('\\')) ex.DirTabelas += '/';
+    if (!ex.DirTabelas.ends_with('/') && !ex.DirTabelas.ends_with('\\'))
+        ex.DirTabelas += platform::SeparadorDeDiretorios;
     ex.DirTabelas += "Tabelas";
     auto& emp = ex.TabPadroes.QTbEmp;
     try {
