@@ -120,19 +120,33 @@ libpq() {
   busca postgresql-15 "$PG_VERSAO"
   t=$(agora)
   local b=$obra/postgresql s=$fontes/postgresql-15
-  rm -rf "$b" && mkdir -p "$b"
-  # The host's pkg-config must find nothing for the Windows build.
-  registra "$b/configure.log" bash -c "cd '$b' && PKG_CONFIG_LIBDIR=/nonexistent '$s/configure' \
-    --host=$HOST CC=$CC_WIN AR=$AR_WIN --without-openssl --without-readline --without-zlib \
-    --without-icu --without-gssapi --without-ldap --without-llvm --without-lz4 --without-zstd \
-    --disable-nls"
-  # libpq with the pieces of src/port and src/common it needs, as a DLL and its objects.
-  registra "$b/make.log" make -C "$b/src/interfaces/libpq" -j"$JOBS"
-  local l=$b/src/interfaces/libpq objs=()
+  if [ ! -f "$b/.feito" ]; then
+    rm -rf "$b" && mkdir -p "$b"
+    # The host's pkg-config must find nothing for the Windows build.
+    registra "$b/configure.log" bash -c "cd '$b' && PKG_CONFIG_LIBDIR=/nonexistent '$s/configure' \
+      --host=$HOST CC=$CC_WIN AR=$AR_WIN --without-openssl --without-readline --without-zlib \
+      --without-icu --without-gssapi --without-ldap --without-llvm --without-lz4 --without-zstd \
+      --disable-nls"
+    # libpq with the pieces of src/port and src/common it needs, as a DLL and its objects.
+    registra "$b/make.log" make -C "$b/src/interfaces/libpq" -j"$JOBS"
+    touch "$b/.feito"
+  fi
+  local l=$b/src/interfaces/libpq e=$b/estatica objs=()
   mapfile -t objs < <(find "$l" -maxdepth 1 -name '*.o' ! -name win32ver.o | sort)
   [ ${#objs[@]} -gt 5 ] || falha "libpq objects not found in $l"
+  # libpq carries its own small pthread emulation for Windows (pthread-win32.o), whose names
+  # winpthread defines too once a program uses the posix thread model. In the static archive
+  # libpq's are renamed (_pq_pthread_...), so each side keeps its own.
+  rm -rf "$e" && mkdir -p "$e"
+  "$HOST-nm" -g --defined-only "$l/pthread-win32.o" |
+    awk '$2 == "T" { print $3, substr($3, 1, 1) "pq_" substr($3, 2) }' >"$e/pthread.map"
+  [ -s "$e/pthread.map" ] || falha "no symbols in libpq's pthread-win32.o"
+  local o
+  for o in "${objs[@]}"; do
+    registra "$e/objcopy.log" "$HOST-objcopy" --redefine-syms="$e/pthread.map" "$o" "$e/$(basename "$o")"
+  done
   rm -f "$dir/lib/libpq.a"
-  registra "$b/ar.log" "$AR_WIN" rcs "$dir/lib/libpq.a" "${objs[@]}"
+  registra "$b/ar.log" "$AR_WIN" rcs "$dir/lib/libpq.a" "$e"/*.o
   cp "$b/src/common/libpgcommon_shlib.a" "$dir/lib/libpgcommon.a"
   cp "$b/src/port/libpgport_shlib.a" "$dir/lib/libpgport.a"
   cp "$l/libpq.dll" "$dir/lib/"

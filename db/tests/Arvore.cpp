@@ -64,6 +64,11 @@ std::string nomeDoMotor(Motor m) {
     return m == Motor::Sqlite ? "Sqlite" : "Postgres";
 }
 
+bool servidorDeTestesIndicado() {
+    const char* d = std::getenv("NOTERA_PG_TESTE");
+    return d && *d;
+}
+
 std::string uriDoServidorDeTestes() {
     const char* d = std::getenv("NOTERA_PG_TESTE");
     if (!d || !*d)
