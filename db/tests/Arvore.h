@@ -20,7 +20,7 @@ public:
 
     Motor motor() const { return motor_; }
     std::string dados() const { return dir_.str(); }
-    std::string registro() const { return dados() + "/Tabelas"; }
+    std::string registro() const { return (dir_.caminho() / "Tabelas").string(); }
     std::string empresa(int n) const;
     // The server's URI of this tree's own database; empty on SQLite.
     const std::string& uri() const { return uri_; }

@@ -364,7 +364,7 @@ TEST(Configuracao, ServidorAusenteDaOTextoDaConexao) {
     } catch (const db::Erro& e) {
         const std::string texto = e.what();
         EXPECT_NE(texto.find("connection to server"), std::string::npos) << texto;
-        EXPECT_NE(texto.find(raiz.str() + "/Tabelas"), std::string::npos) << texto;
+        EXPECT_NE(texto.find((raiz.caminho() / "Tabelas").string()), std::string::npos) << texto;
     }
     EXPECT_FALSE(t.aberto());
     EXPECT_THROW(db::UnidadeDeTrabalho u(raiz.str() + "/Tabelas"), db::Erro);
