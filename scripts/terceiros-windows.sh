@@ -30,10 +30,12 @@ agora() { date +%s.%N; }
 desde() { awk -v a="$1" -v b="$(agora)" 'BEGIN { printf "%.1f", b - a }'; }
 falha() { echo "terceiros-windows: $*" >&2; exit 1; }
 
-# Runs "$@", its output kept in LOG; on failure shows the log's end.
+# Runs "$@", its output kept in LOG; on failure shows the log's end. Started from make (make
+# windows, the Linux build's cross build), the sources' own makes must run as top-level ones:
+# PostgreSQL's makes its generated headers only there (MAKELEVEL 0).
 registra() {
   local log=$1; shift
-  if ! "$@" >"$log" 2>&1; then
+  if ! env -u MAKELEVEL -u MAKEFLAGS -u MFLAGS "$@" >"$log" 2>&1; then
     tail -n 30 "$log" >&2
     falha "failed: $* (log: $log)"
   fi
