@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# wine_teste.sh PROGRAM.exe PREFIX: runs one test program of the Windows build (windows/)
+# wine_teste.sh PROGRAM.exe PREFIX [ARGS...]: runs one program of the Windows build (windows/)
 # under Wine with no display, or says why not (exit 77).
 set -u
 programa=${1:-} prefixo=${2:-}
@@ -37,4 +37,4 @@ if ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
 fi
 # No test server under Wine: a Windows libpq cannot reach the Linux one's Unix socket.
 unset NOTERA_PG_TESTE
-exec wine "$programa"
+exec wine "$programa" "${@:3}"
