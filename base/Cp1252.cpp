@@ -1,5 +1,7 @@
 #include "Cp1252.h"
 
+#include "Texto.h"
+
 #include <cstdint>
 
 namespace base {
@@ -11,19 +13,6 @@ constexpr char32_t Faixa80[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026
                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
                                   0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void poeUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 char paraByte(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
@@ -41,7 +30,7 @@ std::string cp1252ParaUtf8(std::string_view in) {
         auto b = static_cast<unsigned char>(ch);
         char32_t c = b;
         if (b >= 0x80 && b < 0xA0) c = Faixa80[b - 0x80] ? Faixa80[b - 0x80] : 0xFFFD;
-        poeUtf8(out, c);
+        anexa(out, c);
     }
     return out;
 }

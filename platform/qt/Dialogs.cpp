@@ -88,26 +88,6 @@ int caixaMensagem(Icone icone, const std::string& titulo, const std::string& tex
     return escapeIndex;
 }
 
-bool confirma(const std::string& texto) {
-    return caixaMensagem(Icone::Pergunta, "Confirme", texto, {BotaoSim, BotaoNao}, 0, 1) == 0;
-}
-
-void avisa(const std::string& titulo, const std::string& texto) {
-    caixaMensagem(Icone::Aviso, titulo, texto, {BotaoOK}, 0, 0);
-}
-
-void mostraErro(const std::string& texto) {
-    caixaMensagem(Icone::Erro, "Erro", texto, {BotaoOK}, 0, 0);
-}
-
-void informa(const std::string& texto) {
-    caixaMensagem(Icone::Informacao, "Informação", texto, {BotaoOK}, 0, 0);
-}
-
-void mostraMensagem(const std::string& texto) {
-    caixaMensagem(Icone::Nenhum, tituloDoPrograma(), texto, {BotaoOK}, 0, 0);
-}
-
 std::string tituloDoPrograma() {
     return QCoreApplication::instance() ? QCoreApplication::applicationName().toStdString()
                                         : std::string();
