@@ -25,10 +25,13 @@ $(BUILD_ASAN)/CMakeCache.txt: | deps
 build-asan: deps $(BUILD_ASAN)/CMakeCache.txt
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
 
-# Cheque.dll for 32-bit Windows hosts and its Wine test host, cross-built with mingw-w64.
+# The 32-bit Windows build with mingw-w64 (windows/): the core's static libraries and their
+# tests, Cheque.dll and its Wine test host. SQLite and libpq first, once, in terceiros/.
 windows: deps
-	cmake -S cheque/windows -B $(BUILD_WINDOWS) -DCMAKE_BUILD_TYPE=MinSizeRel \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+	bash scripts/terceiros-windows.sh $(BUILD_WINDOWS)/terceiros
+	cmake -S windows -B $(BUILD_WINDOWS) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
+	  -DNOTERA_TERCEIROS=$(abspath $(BUILD_WINDOWS))/terceiros
 	cmake --build $(BUILD_WINDOWS) -j$(JOBS)
 
 demo: build

@@ -1,8 +1,10 @@
-# Cross build for 32-bit Windows with mingw-w64 (Debian g++-mingw-w64-i686).
+# Cross build for 32-bit Windows with mingw-w64 (Debian g++-mingw-w64-i686-posix). The posix
+# thread model: GCC 12's win32 model has no std::mutex or std::thread, which db/ uses.
+# Executables and DLLs link winpthread and the compiler's runtime statically (-static).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

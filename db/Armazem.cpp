@@ -65,10 +65,17 @@ namespace motor {
 std::string normaliza(const std::string& diretorio) {
     std::error_code ec;
     fs::path p = fs::absolute(fs::path(diretorio.empty() ? "." : diretorio), ec).lexically_normal();
+#ifdef _WIN32
+    // lexically_normal writes Windows' separator, and keeps one at the end ("C:\\dados\\");
+    // a drive's root keeps its own.
+    if (!p.has_filename() && p.has_relative_path()) p = p.parent_path();
+    return p.string();
+#else
     std::string s = p.string();
     while (s.size() > 1 && s.back() == '/')
         s.pop_back();
     return s;
+#endif
 }
 
 std::string esquemaDe(const std::string& raiz, const std::string& diretorio) {
@@ -76,7 +83,7 @@ std::string esquemaDe(const std::string& raiz, const std::string& diretorio) {
     if (rel.empty() || rel == ".") return "public";
     std::string r = sql::minusculas(rel);
     for (auto& c : r)
-        if (c == '/') c = '_';
+        if (c == '/' || c == fs::path::preferred_separator) c = '_';
     return r;
 }
 

@@ -356,6 +356,12 @@ void acrescentaTabelas(const std::string& diretorio, const std::vector<TabelaEsq
         throw Erro(caminho + ": " + (bruto ? sqlite3_errmsg(bruto) : sqlite3_errstr(rc)));
     sqlite3_busy_timeout(con.get(), 15000);
     std::string texto = "BEGIN IMMEDIATE;";
+#ifdef _WIN32
+    // The store's journal mode: a commit in the default mode deletes the journal, which
+    // Windows refuses while the store's connection holds it open, and the store would then
+    // roll the commit back as a hot journal.
+    texto = "PRAGMA journal_mode=PERSIST; PRAGMA journal_size_limit=0; " + texto;
+#endif
     for (auto& t : tabelas)
         for (auto& c : comandosCriacao(t))
             texto += c + ";";

@@ -15,7 +15,10 @@ packages=(
   clang-format
   pxlib-dev
   clang-14 libfuzzer-14-dev libclang-rt-14-dev
-  g++-mingw-w64-i686
+  # The Windows build: posix-thread mingw-w64; apt-get source and dpkg-source (dpkg-dev) and
+  # tclsh, which makes the SQLite amalgamation, for scripts/terceiros-windows.sh.
+  g++-mingw-w64-i686 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  dpkg-dev tcl bzip2 xz-utils
   wine wine32:i386
 )
 

@@ -14,7 +14,10 @@ rm -rf "$dir" && mkdir -p "$dir" || exit 1
 "$dados" demo "$dir/modelo" >/dev/null 2>&1 || { echo "notera-dados demo failed"; exit 1; }
 cp -a "$dir/modelo" "$dir/linux" && cp -a "$dir/modelo" "$dir/windows" || exit 1
 
-echo "Linux:   $("$linux" "$dir/linux")" || { echo "the Linux posting failed"; exit 1; }
+saida=$("$linux" "$dir/linux")
+rc=$?
+echo "Linux:   $saida"
+[ $rc -eq 0 ] || { echo "the Linux posting failed (exit $rc)"; exit 1; }
 # Wine maps the drive Z: to the root of the Unix file system.
 saida=$(bash "$aqui/wine_teste.sh" "$exe" "$prefixo" "Z:$dir/windows")
 rc=$?

@@ -64,6 +64,11 @@ std::string nomeDoMotor(Motor m) {
     return m == Motor::Sqlite ? "Sqlite" : "Postgres";
 }
 
+bool servidorDeTestesIndicado() {
+    const char* d = std::getenv("NOTERA_PG_TESTE");
+    return d && *d;
+}
+
 std::string uriDoServidorDeTestes() {
     const char* d = std::getenv("NOTERA_PG_TESTE");
     if (!d || !*d)
@@ -133,7 +138,7 @@ Arvore::~Arvore() {
 std::string Arvore::empresa(int n) const {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%03d", n);
-    return registro() + "/" + buf;
+    return (fs::path(registro()) / buf).string();
 }
 
 void Arvore::executa(const std::string& diretorio, const std::string& texto) {
@@ -146,6 +151,11 @@ void Arvore::executa(const std::string& diretorio, const std::string& texto) {
     sqlite3* c = nullptr;
     sqlite3_open_v2(db::caminhoArquivo(diretorio).c_str(), &c, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_busy_timeout(c, 10000);
+#ifdef _WIN32
+    // As every workstation's store: Windows cannot delete the journal that the tree's own
+    // connection holds open, as the default mode's commit does.
+    sqlite3_exec(c, "PRAGMA journal_mode=PERSIST", nullptr, nullptr, nullptr);
+#endif
     char* erro = nullptr;
     int rc = sqlite3_exec(c, texto.c_str(), nullptr, nullptr, &erro);
     std::string msg = erro ? erro : "";

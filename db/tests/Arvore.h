@@ -20,7 +20,7 @@ public:
 
     Motor motor() const { return motor_; }
     std::string dados() const { return dir_.str(); }
-    std::string registro() const { return dados() + "/Tabelas"; }
+    std::string registro() const { return (dir_.caminho() / "Tabelas").string(); }
     std::string empresa(int n) const;
     // The server's URI of this tree's own database; empty on SQLite.
     const std::string& uri() const { return uri_; }
@@ -53,3 +53,12 @@ private:
 // The URI of the throw-away server that the test run started (CTest fixture), or a failure
 // naming what is missing.
 std::string uriDoServidorDeTestes();
+
+// Whether the run names a test server at all (NOTERA_PG_TESTE). CTest on Linux always does;
+// the Windows build under Wine has none, so its server cases skip instead of failing.
+bool servidorDeTestesIndicado();
+#define NOTERA_PULA_SEM_SERVIDOR(motor)                                                            \
+    do {                                                                                           \
+        if ((motor) == Motor::Postgres && !servidorDeTestesIndicado())                             \
+            GTEST_SKIP() << "no PostgreSQL test server: NOTERA_PG_TESTE not set";                  \
+    } while (0)

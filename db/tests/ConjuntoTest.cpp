@@ -23,6 +23,7 @@ namespace {
 class Store : public ::testing::TestWithParam<Motor> {
 protected:
     void SetUp() override {
+        NOTERA_PULA_SEM_SERVIDOR(GetParam());
         arvore = std::make_unique<Arvore>(GetParam());
         sqlExec("INSERT INTO TbCli VALUES (3, 'BETA', '1.1', 2), (1, 'ALFA', NULL, NULL),"
                 "(2, 'ALFAIATARIA', '1.2', 0), (4, 'alfa minúscula', '', 1), (5, NULL, NULL, 0)");

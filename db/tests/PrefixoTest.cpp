@@ -25,7 +25,10 @@ namespace {
 // Every case runs on both stores.
 class Prefixo : public ::testing::TestWithParam<Motor> {
 protected:
-    void SetUp() override { arvore = std::make_unique<Arvore>(GetParam()); }
+    void SetUp() override {
+        NOTERA_PULA_SEM_SERVIDOR(GetParam());
+        arvore = std::make_unique<Arvore>(GetParam());
+    }
 
     bool sqlite() const { return GetParam() == Motor::Sqlite; }
     std::string dir() const { return arvore->empresa(1); }

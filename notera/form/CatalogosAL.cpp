@@ -74,11 +74,11 @@ struct Repasse {
 };
 
 const Repasse Repasses[] = {
-    {Ed_Cliente, "ccn_cli", "hpn_cli", &EstadoAL::ContaCred1, "Ed_Cred1", &EstadoAL::CodHistPad1,
+    {Ed_Cliente, "ccn_cli", "hpn_cli", &EstadoAL::ContaCred1, Ed_Cred1, &EstadoAL::CodHistPad1,
      Ed_HistPad1},
-    {Ed_Fornecedor, "ccn_for", "hpn_for", &EstadoAL::ContaDeb2, "Ed_Deb2", &EstadoAL::CodHistPad2,
+    {Ed_Fornecedor, "ccn_for", "hpn_for", &EstadoAL::ContaDeb2, Ed_Deb2, &EstadoAL::CodHistPad2,
      Ed_HistPad2},
-    {Ed_Banco2, "ccn_ban", "hpn_ban", &EstadoAL::ContaCred2, "Ed_Cred2", &EstadoAL::CodHisPadBan,
+    {Ed_Banco2, "ccn_ban", "hpn_ban", &EstadoAL::ContaCred2, Ed_Cred2, &EstadoAL::CodHisPadBan,
      Ed_HisPadBan},
 };
 
