@@ -28,10 +28,10 @@ set(PODE_platform/posix base platform)
 set(PODE_platform/qt base platform Qt X11)
 set(PODE_platform/win32 base platform)
 set(PODE_notera/core base db platform include)
-set(PODE_notera/report base platform Qt)
+set(PODE_notera/report base)
 set(PODE_notera/report/qt base platform notera/report Qt)
 set(PODE_notera/posting base db platform notera/core)
-set(PODE_notera/notice base db platform extenso notera/core notera/report Qt)
+set(PODE_notera/notice base db platform extenso notera/core notera/report)
 set(PODE_notera/form base db platform notera/core)
 set(PODE_notera/form/qt base db platform notera/core notera/form Qt)
 set(PODE_notera/entry
@@ -45,7 +45,7 @@ set(PODE_host base db platform include Qt)
 set(PODE_tools base db notera/core notera/form notera/posting include host Qt)
 
 # Folders whose CMake target may not link Qt or platform/ either.
-set(SEM_QT base db extenso)
+set(SEM_QT base db extenso notera/report)
 
 # The folder of a path relative to the tree: the longest folder of the table it lies in.
 function(pasta_de caminho saida)

@@ -4,8 +4,6 @@
 #include "notera/core/Execucao.h"
 #include "notera/core/Transferencia.h"
 
-#include <QApplication>
-
 #include <cmath>
 #include <optional>
 
@@ -104,13 +102,13 @@ report::Caixa caixaDoGemeo(const char* nome, report::Caixa c) {
     return c;
 }
 
-const QString FormatoValor = QStringLiteral("#,0.00;-#,0.00");
+const std::string FormatoValor = "#,0.00;-#,0.00";
 
-void adiciona(report::Regiao& destino, const Definicao& d, const QString& nome, report::Caixa caixa,
-              const std::function<QByteArray()>& logotipo) {
+void adiciona(report::Regiao& destino, const Definicao& d, const std::string& nome,
+              report::Caixa caixa, const std::function<std::string()>& logotipo) {
     using L = report::Linha::Direcao;
     auto rotulo = [&](report::Rotulo& r, bool fixo) {
-        r.texto = QString::fromUtf8(d.texto);
+        r.texto = d.texto;
         r.fixo = fixo;
         r.negrito = d.negrito;
         r.alinhamento = d.alinhamento;
@@ -147,8 +145,8 @@ void adiciona(report::Regiao& destino, const Definicao& d, const QString& nome, 
     }
 }
 
-QString texto(const db::Conjunto& c, const char* campo) {
-    return QString::fromStdString(textoDoCampo(c, campo));
+std::string texto(const db::Conjunto& c, const char* campo) {
+    return textoDoCampo(c, campo);
 }
 
 } // namespace
@@ -157,24 +155,23 @@ AvisoAL::AvisoAL() {
     TbEmp.defineNome("TbEmp.db");
     ppAL.cabecalho.altura = 213.149;
     ppAL.cabecalho.antesDeImprimir = [this] { ppHeaderBand1BeforePrint(); };
-    auto logotipo = [this]() -> QByteArray {
+    auto logotipo = [this]() -> std::string {
         if (!TbEmp.aberto() || TbEmp.vazio()) return {};
         const db::Bytes b = TbEmp.campo("imag_emp").comoBytes();
-        return QByteArray(reinterpret_cast<const char*>(b.data()),
-                          static_cast<qsizetype>(b.size()));
+        return std::string(reinterpret_cast<const char*>(b.data()), b.size());
     };
     auto& banda = ppAL.cabecalho.elementos;
     for (const auto& d : Superior)
-        adiciona(banda, d, QString::fromUtf8(d.nome), d.caixa, logotipo);
-    auto& via2 = banda.adiciona<report::Regiao>(QStringLiteral("ppRegiao2Via"),
-                                                report::Caixa{0, 106.892, 197.300, 103.505});
+        adiciona(banda, d, d.nome, d.caixa, logotipo);
+    auto& via2 =
+        banda.adiciona<report::Regiao>("ppRegiao2Via", report::Caixa{0, 106.892, 197.300, 103.505});
     for (std::size_t i = 0; i < std::size(Superior); ++i)
-        adiciona(via2, Superior[i], QString::fromUtf8(Gemeos[i]),
-                 caixaDoGemeo(Gemeos[i], Superior[i].caixa), logotipo);
+        adiciona(via2, Superior[i], Gemeos[i], caixaDoGemeo(Gemeos[i], Superior[i].caixa),
+                 logotipo);
 }
 
 void AvisoAL::defineDuasVias(bool duas) {
-    ppAL.em<report::Regiao>(QStringLiteral("ppRegiao2Via")).visivel = duas;
+    ppAL.em<report::Regiao>("ppRegiao2Via").visivel = duas;
 }
 
 void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL) {
@@ -182,54 +179,50 @@ void AvisoAL::preenche(Execucao& ex, const DadosTransferencia& dados, std::int32
     numeroAL_ = NumeroAL;
     valor_ = dados.Valor;
 
-    auto par = [this](const char* um, const char* outro, const QString& t) {
-        ppAL.em<report::Rotulo>(QString::fromUtf8(um)).texto = t;
-        ppAL.em<report::Rotulo>(QString::fromUtf8(outro)).texto = t;
+    auto par = [this](const char* um, const char* outro, const std::string& t) {
+        ppAL.em<report::Rotulo>(um).texto = t;
+        ppAL.em<report::Rotulo>(outro).texto = t;
     };
     auto& emp = ex.TabPadroes.QTbEmp;
     // A code the register does not hold leaves it where it stands, as both were resolved before.
     emp.localiza("cod_emp", db::Valor(codEmpDestino_));
     par("ppLbData1", "ppLbData2",
-        QString::fromStdString(base::formataDataLonga(base::Data::deDiasDelphi(ex.DataMovimento))));
+        base::formataDataLonga(base::Data::deDiasDelphi(ex.DataMovimento)));
     par("ppLb_Emp11", "ppLb_Emp211", texto(emp, "nom_emp"));
     par("ppLb_Emp12", "ppLb_Emp212",
-        texto(emp, "end_emp") + ' ' + texto(emp, "nro_emp") + ' ' + QStringLiteral("FONE: ") +
-            texto(emp, "fon_emp") + ' ' + QStringLiteral("FAX: ") + texto(emp, "fax_emp"));
+        texto(emp, "end_emp") + ' ' + texto(emp, "nro_emp") + ' ' +
+            "FONE: " + texto(emp, "fon_emp") + ' ' + "FAX: " + texto(emp, "fax_emp"));
     par("ppLb_Emp13", "ppLb_Emp213",
-        QStringLiteral("CEP: ") + texto(emp, "cep_emp") + ' ' + texto(emp, "cid_emp") +
-            QStringLiteral(" - ") + texto(emp, "uf_emp"));
+        "CEP: " + texto(emp, "cep_emp") + ' ' + texto(emp, "cid_emp") + " - " +
+            texto(emp, "uf_emp"));
     emp.localiza("cod_emp", db::Valor(dados.CodEmpresa));
     par("ppLb_Emp21", "ppLb_Emp221", texto(emp, "nom_emp"));
 
     Extenso1.Valor = valor_.emReais(); // the words are rounded to cents
-    auto& historico = ppAL.em<report::Memo>(QStringLiteral("ppHistorico"));
-    historico.linhas.clear();
-    historico.linhas << QString::fromStdString("REF. PAGAMENTOS: " + ex.RefPagamentos + " - " +
-                                               dados.HistVar1);
-    historico.linhas << QStringLiteral("(") + QString::fromStdString(Extenso1.PorExtenso()) +
-                            QStringLiteral(")");
-    auto& historico2 = ppAL.em<report::Memo>(QStringLiteral("ppHistorico2"));
-    historico2.linhas.clear();
-    historico2.linhas = historico.linhas;
+    auto& historico = ppAL.em<report::Memo>("ppHistorico");
+    historico.linhas = {"REF. PAGAMENTOS: " + ex.RefPagamentos + " - " + dados.HistVar1,
+                        "(" + Extenso1.PorExtenso() + ")"};
+    ppAL.em<report::Memo>("ppHistorico2").linhas = historico.linhas;
 }
 
 void AvisoAL::ppHeaderBand1BeforePrint() {
     if (TbEmp.aberto()) TbEmp.localiza("cod_emp", db::Valor(codEmpDestino_));
-    auto& numero = ppAL.em<report::Valor>(QStringLiteral("ppNumero"));
+    auto& numero = ppAL.em<report::Valor>("ppNumero");
     numero.valor = numeroAL_;
-    ppAL.em<report::Valor>(QStringLiteral("ppNumero2")).valor = numero.valor;
-    auto& valor = ppAL.em<report::Valor>(QStringLiteral("ppValor"));
+    ppAL.em<report::Valor>("ppNumero2").valor = numero.valor;
+    auto& valor = ppAL.em<report::Valor>("ppValor");
     valor.valor = valor_.emReais(); // shown with two decimals
-    ppAL.em<report::Valor>(QStringLiteral("ppValor2")).valor = valor.valor;
-}
-
-void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL) {
-    AvisoAL aviso;
-    ImprimeAviso(ex, dados, NumeroAL, aviso);
+    ppAL.em<report::Valor>("ppValor2").valor = valor.valor;
 }
 
 void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL,
-                  AvisoAL& aviso) {
+                  report::Impressao& impressao) {
+    AvisoAL aviso;
+    ImprimeAviso(ex, dados, NumeroAL, impressao, aviso);
+}
+
+void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL,
+                  report::Impressao& impressao, AvisoAL& aviso) {
     auto& m = *ex.mensagens;
     if (!m.confirma("Imprimir \"Aviso de Lançamento\" ?")) return;
     aviso.defineDuasVias(m.confirma("Imprimir em 2 vias?"));
@@ -248,7 +241,7 @@ void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t Nu
     // the OK action goes on.
     try {
         aviso.preenche(ex, dados, NumeroAL);
-        aviso.ppAL.imprime(QApplication::activeWindow());
+        impressao.imprime(aviso.ppAL);
     } catch (const std::exception& e) {
         m.erro(e.what());
     }

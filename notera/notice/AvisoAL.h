@@ -5,6 +5,7 @@
 #include "base/Money.h"
 #include "db/Conjunto.h"
 #include "extenso/Extenso.h"
+#include "notera/report/Impressao.h"
 #include "notera/report/Relatorio.h"
 
 namespace notera {
@@ -40,11 +41,12 @@ private:
 };
 
 // The print step: asks whether to print the notice and in how many copies, opens the
-// register for the logo and prints. Every outcome returns normally: the transfer is posted
-// already, so a failure is shown, never thrown.
-void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL);
+// register for the logo and prints through the platform's |impressao|. Every outcome returns
+// normally: the transfer is posted already, so a failure is shown, never thrown.
+void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL,
+                  report::Impressao& impressao);
 // The same with a given notice, so its filled elements can be looked at afterwards.
 void ImprimeAviso(Execucao& ex, const DadosTransferencia& dados, std::int32_t NumeroAL,
-                  AvisoAL& aviso);
+                  report::Impressao& impressao, AvisoAL& aviso);
 
 } // namespace notera

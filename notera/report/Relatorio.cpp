@@ -1,64 +1,23 @@
 #include "Relatorio.h"
 
-#include "DialogoImpressao.h"
 #include "base/Money.h"
 
-#include <QFile>
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontMetricsF>
-#include <QImage>
-#include <QPageLayout>
-#include <QPainter>
-#include <QPrinter>
-
+#include <algorithm>
 #include <cmath>
 
 namespace report {
 
 namespace {
 
-constexpr double EspessuraLinhaPt = 0.75;
+constexpr std::string_view Reticencias = "\xE2\x80\xA6"; // U+2026
 
-double espessura(const Pintor& pintor) {
-    return pintor.x(EspessuraLinhaPt * 25.4 / 72.0);
-}
-
-QRectF retangulo(const Pintor& pintor, const Caixa& c) {
-    return {pintor.x(c.esquerda), pintor.x(c.topo), pintor.x(c.largura), pintor.x(c.altura)};
-}
-
-QFont fonte(const Pintor& pintor, double tamanhoPt, bool negrito) {
-    QFont f(familiaSerifada());
-    f.setPointSizeF(tamanhoPt);
-    f.setBold(negrito);
-    return QFont(f, &pintor.dispositivo);
-}
-
-QPen caneta(const Pintor& pintor) {
-    QPen c(Qt::black, espessura(pintor));
-    c.setCapStyle(Qt::FlatCap);
-    c.setJoinStyle(Qt::MiterJoin);
-    return c;
-}
-
-Qt::Alignment alinhamentoQt(Alinhamento a) {
-    switch (a) {
-    case Alinhamento::Centro:
-        return Qt::AlignHCenter;
-    case Alinhamento::Direita:
-        return Qt::AlignRight;
-    default:
-        return Qt::AlignLeft;
-    }
-}
-
-void desenhaTodos(const std::vector<std::unique_ptr<Elemento>>& elementos, const Pintor& pintor) {
+void desenhaTodos(const std::vector<std::unique_ptr<Elemento>>& elementos, const Desenho& d) {
     for (const auto& e : elementos)
-        if (e->visivel) e->desenha(pintor);
+        if (e->visivel) e->desenha(d);
 }
 
-Elemento* procura(const std::vector<std::unique_ptr<Elemento>>& elementos, const QString& nome) {
+Elemento* procura(const std::vector<std::unique_ptr<Elemento>>& elementos,
+                  const std::string& nome) {
     for (const auto& e : elementos) {
         if (e->nome == nome) return e.get();
         if (auto* r = dynamic_cast<Regiao*>(e.get()))
@@ -67,206 +26,223 @@ Elemento* procura(const std::vector<std::unique_ptr<Elemento>>& elementos, const
     return nullptr;
 }
 
+// One line: control characters from stored texts print as blanks.
+std::string umaLinha(std::string t) {
+    for (char& c : t)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    return t;
+}
+
+bool continuacao(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 } // namespace
 
-QString familiaSerifada() {
-    static const QString times = QStringLiteral("Times New Roman");
-    return QFontDatabase::families().contains(times) ? times : QStringLiteral("Liberation Serif");
+std::string cortaComReticencias(Tela& tela, const std::string& texto, const Fonte& fonte,
+                                double largura) {
+    if (tela.largura(texto, fonte) <= largura) return texto;
+    // Cut between characters, never inside one; the widths grow with the prefix.
+    std::vector<std::size_t> cortes;
+    for (std::size_t i = 0; i < texto.size(); ++i)
+        if (!continuacao(texto[i])) cortes.push_back(i);
+    auto cabe = [&](std::size_t n) {
+        return tela.largura(texto.substr(0, n) + std::string(Reticencias), fonte) <= largura;
+    };
+    if (!cabe(0)) return {};
+    std::size_t baixo = 0, alto = cortes.size(); // cortes[baixo] fits, cortes[alto] does not
+    while (alto - baixo > 1) {
+        const std::size_t meio = (baixo + alto) / 2;
+        (cabe(cortes[meio]) ? baixo : alto) = meio;
+    }
+    return texto.substr(0, cortes[baixo]) + std::string(Reticencias);
 }
 
-void Forma::desenha(const Pintor& pintor) const {
-    const double e = espessura(pintor);
-    pintor.p.setPen(caneta(pintor));
-    pintor.p.setBrush(Qt::NoBrush);
-    pintor.p.drawRect(retangulo(pintor, caixa).adjusted(e / 2, e / 2, -e / 2, -e / 2));
+std::vector<std::string> quebraLinhas(Tela& tela, const std::string& paragrafo, const Fonte& fonte,
+                                      double largura) {
+    std::vector<std::string> linhas;
+    std::string atual;
+    bool vazia = true;
+    std::size_t inicio = 0;
+    while (true) {
+        const std::size_t fim = paragrafo.find(' ', inicio);
+        const std::string palavra =
+            paragrafo.substr(inicio, fim == std::string::npos ? std::string::npos : fim - inicio);
+        if (vazia) {
+            atual = palavra;
+            vazia = false;
+        } else if (std::string junto = atual + ' ' + palavra;
+                   tela.largura(junto, fonte) <= largura) {
+            atual = std::move(junto);
+        } else {
+            linhas.push_back(std::move(atual));
+            atual = palavra;
+        }
+        if (fim == std::string::npos) break;
+        inicio = fim + 1;
+    }
+    linhas.push_back(std::move(atual));
+    return linhas;
 }
 
-void Linha::desenha(const Pintor& pintor) const {
-    const double e = espessura(pintor);
-    const QRectF r = retangulo(pintor, caixa);
-    pintor.p.setPen(caneta(pintor));
+void Forma::desenha(const Desenho& d) const {
+    // The pen lies inside the box.
+    const double e = EspessuraLinha;
+    const Caixa c = d.naPagina(caixa);
+    d.tela.retangulo({c.esquerda + e / 2, c.topo + e / 2, c.largura - e, c.altura - e}, e);
+}
+
+void Linha::desenha(const Desenho& d) const {
+    const double e = EspessuraLinha;
+    const Caixa c = d.naPagina(caixa);
+    const double direita = c.esquerda + c.largura, baixo = c.topo + c.altura;
     if (direcao == Direcao::Horizontal)
-        pintor.p.drawLine(QPointF(r.left(), r.bottom() - e / 2),
-                          QPointF(r.right(), r.bottom() - e / 2));
+        d.tela.linha(c.esquerda, baixo - e / 2, direita, baixo - e / 2, e);
     else
-        pintor.p.drawLine(QPointF(r.left() + e / 2, r.top()),
-                          QPointF(r.left() + e / 2, r.bottom()));
+        d.tela.linha(c.esquerda + e / 2, c.topo, c.esquerda + e / 2, baixo, e);
 }
 
-void Rotulo::desenha(const Pintor& pintor) const {
-    const QFont f = fonte(pintor, tamanhoPt, negrito);
-    // One line: control characters from stored texts print as blanks.
-    QString t = textoImpresso();
-    for (QChar& c : t)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f) c = QLatin1Char(' ');
-    QRectF r = retangulo(pintor, caixa);
-    auto& p = pintor.p;
-    p.save();
-    p.setFont(f);
-    p.setPen(Qt::black);
+Fonte Rotulo::fonte() const {
+    Fonte f;
+    f.tamanhoPt = tamanhoPt;
+    f.negrito = negrito;
+    return f;
+}
+
+void Rotulo::desenha(const Desenho& d) const {
+    const Fonte f = fonte();
+    const std::string t = umaLinha(textoImpresso());
+    Caixa c = d.naPagina(caixa);
     if (fixo) {
         // A text wider than its box is cut with an ellipsis inside it, never run past it.
-        t = QFontMetricsF(f, &pintor.dispositivo).elidedText(t, Qt::ElideRight, r.width());
-        p.setClipRect(r, Qt::IntersectClip);
-    } else {
-        const double largura = QFontMetricsF(f, &pintor.dispositivo).horizontalAdvance(t);
-        const double ancora = alinhamento == Alinhamento::Direita  ? r.right()
-                              : alinhamento == Alinhamento::Centro ? r.center().x()
-                                                                   : r.left();
-        const double esquerda = alinhamento == Alinhamento::Direita  ? ancora - largura
-                                : alinhamento == Alinhamento::Centro ? ancora - largura / 2
-                                                                     : ancora;
-        r = QRectF(esquerda, r.top(), largura, r.height());
+        d.tela.texto(c, cortaComReticencias(d.tela, t, f, c.largura), f, alinhamento, &c);
+        return;
     }
-    p.drawText(r,
-               static_cast<int>(alinhamentoQt(alinhamento) | Qt::AlignTop) | Qt::TextSingleLine |
-                   (fixo ? 0 : Qt::TextDontClip),
-               t);
-    p.restore();
+    const double largura = d.tela.largura(t, f);
+    switch (alinhamento) {
+    case Alinhamento::Direita:
+        c.esquerda += c.largura - largura;
+        break;
+    case Alinhamento::Centro:
+        c.esquerda += (c.largura - largura) / 2;
+        break;
+    case Alinhamento::Esquerda:
+        break;
+    }
+    c.largura = largura;
+    d.tela.texto(c, t, f, alinhamento, nullptr);
 }
 
 namespace {
 
+std::size_t conta(std::string_view s, char c) {
+    return static_cast<std::size_t>(std::count(s.begin(), s.end(), c));
+}
+
 // One section of a display format applied to a magnitude: literal prefix and suffix, "0"
 // digits always shown, "#" digits shown when significant, "," groups thousands.
-QString formataSecao(double magnitude, const QString& secao, bool& zero) {
-    static const QString simbolos = QStringLiteral("#0,.");
-    qsizetype inicio = -1, fim = -1;
-    for (qsizetype i = 0; i < secao.size(); ++i)
-        if (simbolos.contains(secao[i])) {
-            if (inicio < 0) inicio = i;
-            fim = i;
-        }
-    const QString prefixo = inicio < 0 ? secao : secao.left(inicio);
-    const QString sufixo = inicio < 0 ? QString() : secao.mid(fim + 1);
-    const QString mascara = inicio < 0 ? QString() : secao.mid(inicio, fim - inicio + 1);
-    const qsizetype ponto = mascara.indexOf(QLatin1Char('.'));
-    const QString inteira = ponto < 0 ? mascara : mascara.left(ponto);
-    const QString fracao = ponto < 0 ? QString() : mascara.mid(ponto + 1);
-    const int minimoDecimais = static_cast<int>(fracao.count(QLatin1Char('0')));
-    const int decimais = minimoDecimais + static_cast<int>(fracao.count(QLatin1Char('#')));
-    const int minimoInteiros = static_cast<int>(inteira.count(QLatin1Char('0')));
+std::string formataSecao(double magnitude, std::string_view secao, bool& zero) {
+    const std::size_t inicio = secao.find_first_of("#0,.");
+    const std::size_t fim = secao.find_last_of("#0,.");
+    const bool semMascara = inicio == std::string_view::npos;
+    const std::string_view prefixo = semMascara ? secao : secao.substr(0, inicio);
+    const std::string_view sufixo = semMascara ? std::string_view() : secao.substr(fim + 1);
+    const std::string_view mascara =
+        semMascara ? std::string_view() : secao.substr(inicio, fim - inicio + 1);
+    const std::size_t ponto = mascara.find('.');
+    const std::string_view inteira = mascara.substr(0, ponto);
+    const std::string_view fracao =
+        ponto == std::string_view::npos ? std::string_view() : mascara.substr(ponto + 1);
+    const std::size_t minimoDecimais = conta(fracao, '0');
+    const std::size_t decimais = minimoDecimais + conta(fracao, '#');
+    const std::size_t minimoInteiros = conta(inteira, '0');
 
-    const auto n = base::roundScaled(magnitude, decimais);
+    const auto n = base::roundScaled(magnitude, static_cast<int>(decimais));
     if (!n) throw Erro("value out of range for the display format");
     zero = *n == 0;
-    const QString digitos = QString::number(*n).rightJustified(decimais + 1, QLatin1Char('0'));
-    QString parteInteira = digitos.left(digitos.size() - decimais);
-    QString parteFracao = digitos.right(decimais);
-    while (parteFracao.size() > minimoDecimais && parteFracao.endsWith(QLatin1Char('0')))
-        parteFracao.chop(1);
-    if (parteInteira == QLatin1String("0") && minimoInteiros == 0 && !mascara.isEmpty())
-        parteInteira.clear();
-    parteInteira = parteInteira.rightJustified(minimoInteiros, QLatin1Char('0'));
-    if (inteira.contains(QLatin1Char(',')))
-        for (qsizetype i = parteInteira.size() - 3; i > 0; i -= 3)
-            parteInteira.insert(i, QLatin1Char('.'));
-    QString r = prefixo + parteInteira;
-    if (!parteFracao.isEmpty()) r += QLatin1Char(',') + parteFracao;
-    return r + sufixo;
+    std::string digitos = std::to_string(*n);
+    if (digitos.size() < decimais + 1) digitos.insert(0, decimais + 1 - digitos.size(), '0');
+    std::string parteInteira = digitos.substr(0, digitos.size() - decimais);
+    std::string parteFracao = digitos.substr(digitos.size() - decimais);
+    while (parteFracao.size() > minimoDecimais && parteFracao.back() == '0')
+        parteFracao.pop_back();
+    if (parteInteira == "0" && minimoInteiros == 0 && !mascara.empty()) parteInteira.clear();
+    if (parteInteira.size() < minimoInteiros)
+        parteInteira.insert(0, minimoInteiros - parteInteira.size(), '0');
+    if (inteira.find(',') != std::string_view::npos)
+        for (auto i = static_cast<std::ptrdiff_t>(parteInteira.size()) - 3; i > 0; i -= 3)
+            parteInteira.insert(static_cast<std::size_t>(i), 1, '.');
+    std::string r = std::string(prefixo) + parteInteira;
+    if (!parteFracao.empty()) r += ',' + parteFracao;
+    return r + std::string(sufixo);
 }
 
 } // namespace
 
-QString Valor::formataNumero(double valor, const QString& formato) {
-    if (formato.isEmpty()) {
+std::string Valor::formataNumero(double valor, const std::string& formato) {
+    if (formato.empty()) {
         const auto n = base::roundScaled(valor, 0);
         if (!n) throw Erro("value out of range for the display format");
-        return QString::number(*n);
+        return std::to_string(*n);
     }
     // Positive and zero values take the first section; negative ones the second, which
     // writes its own sign, or the first after a "-". A value that rounds to zero is zero.
-    const QStringList secoes = formato.split(QLatin1Char(';'));
+    const std::size_t separador = formato.find(';');
+    const std::string_view primeira = std::string_view(formato).substr(0, separador);
+    const std::string_view segunda =
+        separador == std::string::npos
+            ? std::string_view()
+            : std::string_view(formato).substr(separador + 1,
+                                               formato.find(';', separador + 1) - separador - 1);
     bool zero = false;
-    const QString positivo = formataSecao(std::fabs(valor), secoes.front(), zero);
+    const std::string positivo = formataSecao(std::fabs(valor), primeira, zero);
     if (valor >= 0 || zero) return positivo;
-    if (secoes.size() > 1 && !secoes[1].isEmpty())
-        return formataSecao(std::fabs(valor), secoes[1], zero);
-    return QLatin1Char('-') + positivo;
+    if (!segunda.empty()) return formataSecao(std::fabs(valor), segunda, zero);
+    return '-' + positivo;
 }
 
-void Memo::desenha(const Pintor& pintor) const {
-    const QRectF r = retangulo(pintor, caixa);
-    auto& p = pintor.p;
-    p.save();
-    p.setFont(fonte(pintor, tamanhoPt, false));
-    p.setPen(Qt::black);
-    p.setClipRect(r, Qt::IntersectClip);
-    p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, linhas.join(QLatin1Char('\n')));
-    p.restore();
+void Memo::desenha(const Desenho& d) const {
+    Fonte f;
+    f.tamanhoPt = tamanhoPt;
+    const Caixa c = d.naPagina(caixa);
+    const double passo = d.tela.entrelinha(f);
+    double topo = c.topo;
+    for (const std::string& linha : linhas) {
+        // A line of the memo may hold breaks of its own.
+        std::size_t inicio = 0;
+        while (true) {
+            const std::size_t fim = linha.find_first_of("\r\n", inicio);
+            const std::string paragrafo = umaLinha(linha.substr(inicio, fim - inicio));
+            for (const std::string& l : quebraLinhas(d.tela, paragrafo, f, c.largura)) {
+                if (topo >= c.topo + c.altura) return; // clipped away
+                d.tela.texto({c.esquerda, topo, c.largura, passo}, l, f, Alinhamento::Esquerda, &c);
+                topo += passo;
+            }
+            if (fim == std::string::npos) break;
+            inicio = fim + (linha.compare(fim, 2, "\r\n") == 0 ? 2 : 1);
+        }
+    }
 }
 
-void Imagem::desenha(const Pintor& pintor) const {
-    const QByteArray bytes = fonte ? fonte() : QByteArray();
-    QImage imagem;
-    if (bytes.isEmpty() || !imagem.loadFromData(bytes)) return;
-    pintor.p.drawImage(retangulo(pintor, caixa), imagem);
+void Imagem::desenha(const Desenho& d) const {
+    const std::string bytes = fonte ? fonte() : std::string();
+    if (!bytes.empty()) d.tela.imagem(d.naPagina(caixa), bytes);
 }
 
-void Regiao::desenha(const Pintor& pintor) const {
-    desenhaTodos(elementos, pintor);
+void Regiao::desenha(const Desenho& d) const {
+    desenhaTodos(elementos, d);
 }
 
-Elemento* Relatorio::elemento(const QString& nome) const {
+Elemento* Relatorio::elemento(const std::string& nome) const {
     return procura(cabecalho.elementos.elementos, nome);
 }
 
-void Relatorio::configura(QPrinter& impressora, int copias) const {
-    impressora.setDocName(nomeTrabalho);
-    // Drawing starts at the paper's corner and places the margins itself, so the layout
-    // keeps its measures whatever the printer's own unprintable edges are.
-    impressora.setFullPage(true);
-    if (!impressora.setPageSize(
-            QPageSize(QSizeF(pagina.largura, pagina.altura), QPageSize::Millimeter)) ||
-        !impressora.setPageOrientation(QPageLayout::Portrait))
-        throw Erro("the printer does not take the report's page size");
-    impressora.setCopyCount(copias);
-}
-
-void Relatorio::imprimeEm(QPrinter& impressora) {
-    if (impressora.outputFormat() == QPrinter::PdfFormat) {
-        // The PDF writer does not say why a file cannot be written; the file system does.
-        QFile f(impressora.outputFileName());
-        if (!f.open(QIODevice::WriteOnly))
-            throw Erro(QStringLiteral("Não foi possível criar o arquivo \"%1\": %2")
-                           .arg(impressora.outputFileName(), f.errorString())
-                           .toStdString());
-    }
-    const int vezes = impressora.supportsMultipleCopies() ? 1 : impressora.copyCount();
-    QPainter p;
-    if (!p.begin(&impressora))
-        throw Erro(QStringLiteral("Não foi possível iniciar a impressão em \"%1\".")
-                       .arg(impressora.outputFileName().isEmpty() ? impressora.printerName()
-                                                                  : impressora.outputFileName())
-                       .toStdString());
+void Relatorio::desenha(Tela& tela, int vezes) {
     for (int i = 0; i < vezes; ++i) {
-        if (i > 0 && !impressora.newPage()) throw Erro("the printer refused a new page");
-        const double porMm = impressora.logicalDpiX() / 25.4;
-        p.save();
-        p.translate(pagina.margemEsquerda * porMm, pagina.margemSuperior * porMm);
-        desenha(p, impressora);
-        p.restore();
+        if (i > 0) tela.novaPagina();
+        if (cabecalho.antesDeImprimir) cabecalho.antesDeImprimir();
+        cabecalho.elementos.desenha({tela, pagina.margemEsquerda, pagina.margemSuperior});
     }
-    if (!p.end() || impressora.printerState() == QPrinter::Error)
-        throw Erro("the printer reported an error while printing");
-}
-
-void Relatorio::desenha(QPainter& p, QPaintDevice& dispositivo) {
-    if (cabecalho.antesDeImprimir) cabecalho.antesDeImprimir();
-    const Pintor pintor{p, dispositivo, dispositivo.logicalDpiX() / 25.4};
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBackgroundMode(Qt::TransparentMode);
-    cabecalho.elementos.desenha(pintor);
-}
-
-bool Relatorio::imprime(QWidget* pai) {
-    DialogoImpressao dialogo(pai);
-    if (dialogo.exec() != QDialog::Accepted) return false;
-    QPrinter impressora(QPrinter::HighResolution);
-    dialogo.aplicaEm(impressora);
-    configura(impressora, dialogo.copias());
-    imprimeEm(impressora);
-    return true;
 }
 
 } // namespace report

@@ -1,22 +1,16 @@
 #pragma once
-// A small banded report renderer: one header band drawn once at the top of a single page,
-// with the element kinds a printed notice needs. Positions and sizes are millimetres from
-// the top-left corner of the area inside the page margins; drawing converts them to device
-// units without rounding.
+// A small banded report: one header band drawn once at the top of each page, with the
+// element kinds a printed notice needs. Positions and sizes are millimetres from the top-left
+// corner of the area inside the page margins; texts are UTF-8. Drawing goes through a
+// canvas (Tela.h), which measures texts on its device.
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
+#include "notera/report/Tela.h"
 
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
-
-class QPainter;
-class QPaintDevice;
-class QPrinter;
-class QWidget;
 
 namespace report {
 
@@ -26,62 +20,60 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct Caixa {
-    double esquerda = 0, topo = 0, largura = 0, altura = 0; // mm
-};
-
-enum class Alinhamento { Esquerda, Centro, Direita };
-
-// What drawing needs besides the painter: millimetres to device units, fonts measured on
-// the device.
-struct Pintor {
-    QPainter& p;
-    QPaintDevice& dispositivo;
-    double pontosPorMm = 0;
-    double x(double mm) const { return mm * pontosPorMm; }
+// A canvas and where the band's origin lies on its paper.
+struct Desenho {
+    Tela& tela;
+    double x = 0, y = 0; // mm
+    Caixa naPagina(const Caixa& c) const {
+        return {x + c.esquerda, y + c.topo, c.largura, c.altura};
+    }
 };
 
 class Elemento {
 public:
-    Elemento(QString nome, Caixa caixa) : nome(std::move(nome)), caixa(caixa) {}
+    Elemento(std::string nome, Caixa caixa) : nome(std::move(nome)), caixa(caixa) {}
     virtual ~Elemento() = default;
-    virtual void desenha(const Pintor& pintor) const = 0;
+    virtual void desenha(const Desenho& d) const = 0;
 
-    QString nome;
+    std::string nome;
     Caixa caixa;
     bool visivel = true;
 };
 
-// Rectangle outline, 0.75 pt, inside its box.
+// Width of the report's lines and outlines: 0.75 pt.
+inline constexpr double EspessuraLinha = 0.75 * 25.4 / 72.0; // mm
+
+// Rectangle outline inside its box.
 class Forma : public Elemento {
 public:
     using Elemento::Elemento;
-    void desenha(const Pintor& pintor) const override;
+    void desenha(const Desenho& d) const override;
 };
 
-// A 0.75 pt line: a horizontal one along the bottom edge of its box, a vertical one along
-// the left edge.
+// A line: a horizontal one along the bottom edge of its box, a vertical one along the left
+// edge.
 class Linha : public Elemento {
 public:
     enum class Direcao { Horizontal, Vertical };
-    Linha(QString nome, Caixa caixa, Direcao direcao)
+    Linha(std::string nome, Caixa caixa, Direcao direcao)
         : Elemento(std::move(nome), caixa), direcao(direcao) {}
-    void desenha(const Pintor& pintor) const override;
+    void desenha(const Desenho& d) const override;
 
     Direcao direcao;
 };
 
-// One line of text, transparent background, black. A fixed text is clipped to its box;
+// One line of text. A fixed text is clipped to its box, cut with an ellipsis when wider;
 // otherwise the box takes the width of the text, anchored by the alignment (left edge,
 // centre or right edge stays where the design put it).
 class Rotulo : public Elemento {
 public:
     using Elemento::Elemento;
-    void desenha(const Pintor& pintor) const override;
+    void desenha(const Desenho& d) const override;
     // The text as printed; a value element formats its number here.
-    virtual QString textoImpresso() const { return texto; }
+    virtual std::string textoImpresso() const { return texto; }
+    Fonte fonte() const;
 
-    QString texto;
+    std::string texto;
     bool fixo = false;
     bool negrito = false;
     double tamanhoPt = 10;
@@ -92,39 +84,42 @@ public:
 class Valor : public Rotulo {
 public:
     using Rotulo::Rotulo;
-    QString textoImpresso() const override { return formataNumero(valor, formato); }
-    static QString formataNumero(double valor, const QString& formato);
+    std::string textoImpresso() const override { return formataNumero(valor, formato); }
+    // Sections "positive;negative" of literal text, "0" and "#" digits, "," for grouping
+    // and "." for the decimals, printed in the Brazilian format. Throws Erro when the value
+    // does not fit.
+    static std::string formataNumero(double valor, const std::string& formato);
 
     double valor = 0;
-    QString formato; // empty: the whole number without grouping
+    std::string formato; // empty: the whole number without grouping
 };
 
-// Several lines, word-wrapped inside the box and clipped to it.
+// Several lines, word-wrapped at the box's width and clipped to the box.
 class Memo : public Elemento {
 public:
     using Elemento::Elemento;
-    void desenha(const Pintor& pintor) const override;
+    void desenha(const Desenho& d) const override;
 
-    QStringList linhas;
+    std::vector<std::string> linhas;
     double tamanhoPt = 10;
 };
 
 // A picture read from its source when drawn (a database field), stretched to the box
-// without keeping its proportions. No picture, or bytes no image reader understands,
-// leave the box empty.
+// without keeping its proportions. No picture, or bytes the canvas cannot decode, leave the
+// box empty.
 class Imagem : public Elemento {
 public:
     using Elemento::Elemento;
-    void desenha(const Pintor& pintor) const override;
+    void desenha(const Desenho& d) const override;
 
-    std::function<QByteArray()> fonte;
+    std::function<std::string()> fonte; // encoded bytes
 };
 
 // A group of elements hidden or shown as a whole. Its children keep band coordinates.
 class Regiao : public Elemento {
 public:
     using Elemento::Elemento;
-    void desenha(const Pintor& pintor) const override;
+    void desenha(const Desenho& d) const override;
     template <class T, class... A> T& adiciona(A&&... args) {
         auto e = std::make_unique<T>(std::forward<A>(args)...);
         T& r = *e;
@@ -144,7 +139,7 @@ struct Pagina {
 
 struct Banda {
     double altura = 0;
-    Regiao elementos{QStringLiteral("banda"), {}};
+    Regiao elementos{"banda", {}};
     // Runs just before the band is drawn.
     std::function<void()> antesDeImprimir;
 };
@@ -153,30 +148,26 @@ class Relatorio {
 public:
     Pagina pagina;
     Banda cabecalho;
-    QString nomeTrabalho = QStringLiteral("Report");
+    std::string nomeTrabalho = "Report";
 
     // The element of that name anywhere in the header band; null when there is none.
-    Elemento* elemento(const QString& nome) const;
-    template <class T> T& em(const QString& nome) const {
+    Elemento* elemento(const std::string& nome) const;
+    template <class T> T& em(const std::string& nome) const {
         auto* e = dynamic_cast<T*>(elemento(nome));
-        if (!e) throw Erro("report element " + nome.toStdString() + " missing or of another kind");
+        if (!e) throw Erro("report element " + nome + " missing or of another kind");
         return *e;
     }
 
-    // Sets up the printer's page, job name and copies. Copies that the device cannot make
-    // itself are drawn as separate pages by imprimeEm.
-    void configura(QPrinter& impressora, int copias) const;
-    // Draws the page onto a printer configured by configura(); throws Erro.
-    void imprimeEm(QPrinter& impressora);
-    // Draws the header band on a painter that is active on the device, origin at the
-    // top-left corner inside the margins.
-    void desenha(QPainter& p, QPaintDevice& dispositivo);
-
-    // Shows the print dialog and prints: false when the user cancels. Throws Erro.
-    bool imprime(QWidget* pai = nullptr);
+    // Draws |vezes| pages, one copy each, on a canvas whose first page is started.
+    void desenha(Tela& tela, int vezes = 1);
 };
 
-// "Times New Roman" where installed, else a serif with the same metrics.
-QString familiaSerifada();
+// Lines of |paragrafo| at most |largura| mm wide, broken at blanks; a word wider than the
+// line stands alone on its line.
+std::vector<std::string> quebraLinhas(Tela& tela, const std::string& paragrafo, const Fonte& fonte,
+                                      double largura);
+// The text cut with an ellipsis so that it fits |largura| mm; the whole text when it fits.
+std::string cortaComReticencias(Tela& tela, const std::string& texto, const Fonte& fonte,
+                                double largura);
 
 } // namespace report

@@ -1,6 +1,6 @@
 #include "Respostas.h"
 
-#include "notera/report/DialogoImpressao.h"
+#include "notera/report/qt/DialogoImpressao.h"
 
 #include <QApplication>
 

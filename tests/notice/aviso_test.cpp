@@ -10,6 +10,7 @@
 #include "notera/core/Transferencia.h"
 #include "notera/form/Operacoes.h"
 #include "notera/notice/AvisoAL.h"
+#include "notera/report/qt/ImpressaoQt.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -106,7 +107,8 @@ Saida imprime(const Dados& d, const Pedido& p, const QString& arquivo) {
     for (const auto& i : p.impressoes)
         impressoes.push_back(i == QLatin1String("@") ? arquivo : i);
     apoio::RespondeImpressao responde(impressoes);
-    notera::ImprimeAviso(ex, t, 42);
+    report::ImpressaoQt impressao;
+    notera::ImprimeAviso(ex, t, 42, impressao);
     s.dialogos = responde.dialogos();
     s.pdf = QFile::exists(arquivo);
     return s;

@@ -4,8 +4,9 @@
 #include "Apoio.h"
 #include "Pdf.h"
 
-#include "notera/report/DialogoImpressao.h"
 #include "notera/report/Relatorio.h"
+#include "notera/report/qt/DialogoImpressao.h"
+#include "notera/report/qt/ImpressaoQt.h"
 
 #include <QPrinter>
 
@@ -25,8 +26,7 @@ class Formato : public ::testing::TestWithParam<CasoFormato> {};
 
 TEST_P(Formato, FormataNumero) {
     const auto& c = GetParam();
-    EXPECT_EQ(report::Valor::formataNumero(c.valor, QString::fromUtf8(c.formato)),
-              QString::fromUtf8(c.texto));
+    EXPECT_EQ(report::Valor::formataNumero(c.valor, c.formato), c.texto);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,24 +50,23 @@ struct Fixture {
         auto& banda = r.cabecalho.elementos;
         auto texto = [&](report::Regiao& onde, const char* nome, const char* t, report::Caixa c,
                          report::Alinhamento a) -> report::Rotulo& {
-            auto& e = onde.adiciona<report::Rotulo>(QString::fromUtf8(nome), c);
-            e.texto = QString::fromUtf8(t);
+            auto& e = onde.adiciona<report::Rotulo>(nome, c);
+            e.texto = t;
             e.alinhamento = a;
             return e;
         };
         texto(banda, "esq", "ESQUERDA", {10, 10, 5, 4}, report::Alinhamento::Esquerda);
         texto(banda, "dir", "DIREITA", {10, 20, 5, 4}, report::Alinhamento::Direita);
         texto(banda, "cen", "CENTRO", {10, 30, 5, 4}, report::Alinhamento::Centro);
-        auto& grupo =
-            banda.adiciona<report::Regiao>(QStringLiteral("grupo"), report::Caixa{0, 50, 100, 20});
+        auto& grupo = banda.adiciona<report::Regiao>("grupo", report::Caixa{0, 50, 100, 20});
         texto(grupo, "oculto", "OCULTO", {10, 60, 50, 4}, report::Alinhamento::Esquerda);
     }
     pdf::Documento imprime(int copias) {
         QPrinter p(QPrinter::HighResolution);
         p.setOutputFormat(QPrinter::PdfFormat);
         p.setOutputFileName(arquivo);
-        r.configura(p, copias);
-        r.imprimeEm(p);
+        report::configura(r, p, copias);
+        report::imprimeEm(r, p);
         return pdf::le(arquivo);
     }
 };
@@ -97,15 +96,15 @@ TEST(Relatorio, TextoFixoLongoCortadoNaCaixa) {
     apoio::DirTemp dir;
     const QString arquivo = QString::fromStdString(dir / "r.pdf");
     report::Relatorio r;
-    auto& e = r.cabecalho.elementos.adiciona<report::Rotulo>(QStringLiteral("ppLb_Emp11"),
-                                                             report::Caixa{10, 10, 60, 4});
-    e.texto = nome;
+    auto& e =
+        r.cabecalho.elementos.adiciona<report::Rotulo>("ppLb_Emp11", report::Caixa{10, 10, 60, 4});
+    e.texto = nome.toStdString();
     e.fixo = true;
     QPrinter p(QPrinter::HighResolution);
     p.setOutputFormat(QPrinter::PdfFormat);
     p.setOutputFileName(arquivo);
-    r.configura(p, 1);
-    r.imprimeEm(p);
+    report::configura(r, p, 1);
+    report::imprimeEm(r, p);
     const auto doc = pdf::le(arquivo);
     const double m = 6.35;
     ASSERT_FALSE(doc.palavras.empty());
@@ -122,7 +121,7 @@ TEST(Relatorio, TextoFixoLongoCortadoNaCaixa) {
 
 TEST(Relatorio, RegiaoOcultaNaoImprime) {
     Fixture f;
-    f.r.em<report::Regiao>(QStringLiteral("grupo")).visivel = false;
+    f.r.em<report::Regiao>("grupo").visivel = false;
     const auto doc = f.imprime(1);
     EXPECT_EQ(pdf::procura(doc, QStringLiteral("OCULTO")).size(), 0u);
     EXPECT_EQ(pdf::procura(doc, QStringLiteral("ESQUERDA")).size(), 1u);
@@ -133,7 +132,7 @@ TEST(Relatorio, GanchoAntesDaBandaECopias) {
     int vezes = 0;
     f.r.cabecalho.antesDeImprimir = [&] {
         ++vezes;
-        f.r.em<report::Rotulo>(QStringLiteral("esq")).texto = QStringLiteral("COPIA%1").arg(vezes);
+        f.r.em<report::Rotulo>("esq").texto = QStringLiteral("COPIA%1").arg(vezes).toStdString();
     };
     const auto doc = f.imprime(2);
     EXPECT_EQ(doc.paginas, 2);
@@ -144,8 +143,8 @@ TEST(Relatorio, GanchoAntesDaBandaECopias) {
 
 TEST(Relatorio, ElementoDesconhecidoEhErro) {
     Fixture f;
-    EXPECT_THROW(f.r.em<report::Rotulo>(QStringLiteral("nada")), report::Erro);
-    EXPECT_THROW(f.r.em<report::Memo>(QStringLiteral("esq")), report::Erro);
+    EXPECT_THROW(f.r.em<report::Rotulo>("nada"), report::Erro);
+    EXPECT_THROW(f.r.em<report::Memo>("esq"), report::Erro);
 }
 
 TEST(DialogoImpressao, PropriedadesDeQuemResponde) {

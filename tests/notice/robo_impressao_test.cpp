@@ -6,7 +6,7 @@
 #include "Log.h"
 #include "Robot.h"
 #include "Script.h"
-#include "notera/report/DialogoImpressao.h"
+#include "notera/report/qt/DialogoImpressao.h"
 
 #include <QApplication>
 #include <QJsonDocument>

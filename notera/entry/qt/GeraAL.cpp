@@ -5,6 +5,7 @@
 #include "notera/entry/ExecutaAL.h"
 #include "notera/form/qt/FormAL.h"
 #include "notera/notice/AvisoAL.h"
+#include "notera/report/qt/ImpressaoQt.h"
 #include "platform/Dialogs.h"
 
 namespace notera {
@@ -41,7 +42,10 @@ GeraAL(const unsigned char* DirDados, int32_t CodEmpDestino, uint8_t Contabil, d
         const bool postada = notera::ExecutaGeraAL(
             chamada, [] { return std::make_unique<notera::JanelaQt>(); },
             [](notera::Execucao& ex, const notera::DadosTransferencia& dados,
-               std::int32_t NumeroAL) { notera::ImprimeAviso(ex, dados, NumeroAL); });
+               std::int32_t NumeroAL) {
+                report::ImpressaoQt impressao;
+                notera::ImprimeAviso(ex, dados, NumeroAL, impressao);
+            });
         return postada ? 1 : 0;
     } catch (const std::exception& e) {
         platform::mostraErro(e.what());
