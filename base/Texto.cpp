@@ -15,35 +15,34 @@ int comprimento(unsigned char b) {
     return 0;
 }
 
-// Reads one character at |i| and advances past it; an invalid sequence takes one byte.
-char32_t le(std::string_view s, std::size_t& i) {
+// Reads one character at |i| into |c| and advances past it; false, with one byte taken, for
+// a sequence that is no character.
+bool leValido(std::string_view s, std::size_t& i, char32_t& c) {
     const auto b = static_cast<unsigned char>(s[i]);
     const int n = comprimento(b);
+    ++i;
     if (n == 1) {
-        ++i;
-        return b;
+        c = b;
+        return true;
     }
-    if (n == 0 || i + static_cast<std::size_t>(n) > s.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    char32_t c = b & (0x7F >> n);
+    if (n == 0 || i - 1 + static_cast<std::size_t>(n) > s.size()) return false;
+    c = b & (0x7F >> n);
     for (int k = 1; k < n; ++k) {
-        const auto t = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-        if ((t & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
+        const auto t = static_cast<unsigned char>(s[i - 1 + static_cast<std::size_t>(k)]);
+        if ((t & 0xC0) != 0x80) return false;
         c = (c << 6) | (t & 0x3F);
     }
     // Overlong forms, surrogates and values past U+10FFFF are not characters.
     const bool curta = (n == 3 && c < 0x800) || (n == 4 && c < 0x10000);
-    if (curta || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += static_cast<std::size_t>(n);
-    return c;
+    if (curta || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
+    i += static_cast<std::size_t>(n - 1);
+    return true;
+}
+
+// An invalid sequence reads as U+FFFD.
+char32_t le(std::string_view s, std::size_t& i) {
+    char32_t c = 0;
+    return leValido(s, i, c) ? c : 0xFFFD;
 }
 
 char32_t paraMaiuscula(char32_t c) {
@@ -122,6 +121,13 @@ std::string codifica(std::u32string_view t) {
     for (char32_t c : t)
         anexa(out, c);
     return out;
+}
+
+bool utf8Valido(std::string_view s) {
+    char32_t c = 0;
+    for (std::size_t i = 0; i < s.size();)
+        if (!leValido(s, i, c)) return false;
+    return true;
 }
 
 std::size_t caracteres(std::string_view s) {

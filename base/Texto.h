@@ -15,6 +15,8 @@ namespace base {
 std::u32string decodifica(std::string_view utf8);
 std::string codifica(std::u32string_view texto);
 void anexa(std::string& utf8, char32_t c);
+// Shortest forms only, no surrogates, nothing past U+10FFFF.
+bool utf8Valido(std::string_view texto);
 
 // Length in characters.
 std::size_t caracteres(std::string_view utf8);

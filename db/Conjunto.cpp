@@ -2,6 +2,7 @@
 
 #include "Motor.h"
 #include "Sql.h"
+#include "base/Texto.h"
 
 #include <algorithm>
 #include <map>
@@ -29,56 +30,12 @@ private:
     Comando* s_;
 };
 
-// True when |p| is valid UTF-8 (shortest forms, no surrogates).
-bool utf8Valido(std::string_view p) {
-    std::size_t i = 0;
-    while (i < p.size()) {
-        auto c = static_cast<unsigned char>(p[i]);
-        std::size_t n = c < 0x80         ? 1
-                        : (c >> 5) == 6  ? 2
-                        : (c >> 4) == 14 ? 3
-                        : (c >> 3) == 30 ? 4
-                                         : 0;
-        if (n == 0 || (n == 2 && c < 0xC2) || (n == 4 && c > 0xF4) || i + n > p.size())
-            return false;
-        char32_t cp = n == 1 ? c : c & (0x7F >> n);
-        for (std::size_t k = 1; k < n; ++k) {
-            auto d = static_cast<unsigned char>(p[i + k]);
-            if ((d & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += n;
-    }
-    return true;
-}
-
-void poeUtf8(std::string& s, char32_t cp) {
-    if (cp < 0x80) {
-        s += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        s += static_cast<char>(0xC0 | (cp >> 6));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        s += static_cast<char>(0xE0 | (cp >> 12));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (cp >> 18));
-        s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Smallest text above every text that begins with |p|; empty when none. Byte-wise, except
 // where the engine takes only valid UTF-8 (|estrito|): there the last character that can
 // grow grows by one code point, which in UTF-8's byte order bounds exactly the same texts
 // and stays valid ("\x7F" + 1 and "\xC2\xBF" + 1 byte are not).
 std::optional<std::string> acimaDoPrefixo(std::string p, bool estrito) {
-    if (estrito && utf8Valido(p)) {
+    if (estrito && base::utf8Valido(p)) {
         while (!p.empty()) {
             std::size_t i = p.size() - 1;
             while (i > 0 && (static_cast<unsigned char>(p[i]) & 0xC0) == 0x80)
@@ -91,7 +48,7 @@ std::optional<std::string> acimaDoPrefixo(std::string p, bool estrito) {
                 cp = (cp << 6) | (static_cast<unsigned char>(p[k]) & 0x3F);
             p.resize(i);
             if (cp == 0x10FFFF) continue;
-            poeUtf8(p, cp + 1 == 0xD800 ? 0xE000 : cp + 1);
+            base::anexa(p, cp + 1 == 0xD800 ? 0xE000 : cp + 1);
             return p;
         }
         return std::nullopt;

@@ -139,6 +139,9 @@ TEST(Texto, ContaCortaEAparaPorCaractere) {
     EXPECT_EQ(decodifica("a\xC3"), std::u32string(U"a\uFFFD"));                   // cut sequence
     EXPECT_EQ(decodifica("\xC0\xAF"), std::u32string(U"\uFFFD\uFFFD"));           // overlong
     EXPECT_EQ(decodifica("\xED\xA0\x80"), std::u32string(U"\uFFFD\uFFFD\uFFFD")); // surrogate
+    EXPECT_TRUE(utf8Valido("São €𝄞 \xEF\xBF\xBD"));
+    for (const char* invalido : {"a\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
+        EXPECT_FALSE(utf8Valido(invalido)) << invalido;
 
     EXPECT_EQ(apara(" \t\r\n José \xC2\xA0"), "José");
     EXPECT_EQ(apara("  "), "");
