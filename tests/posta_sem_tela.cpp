@@ -10,27 +10,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
-
 using namespace notera;
-
-// Boxes are printed and answered with their last button (No on a question).
-class Caixas : public Mensagens {
-public:
-    int mostra(platform::Icone, const std::string& texto,
-               const std::vector<std::string>& botoes) override {
-        std::fprintf(stderr, "caixa: %s\n", texto.c_str());
-        return static_cast<int>(botoes.size()) - 1;
-    }
-};
-
-// One process alone on the tree: every reservation is granted.
-uint8_t NOTERA_CALL reserva(const char* const*, int32_t) {
-    return 1;
-}
-void NOTERA_CALL libera(const char* const*, int32_t) {}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -38,7 +18,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        Execucao ex(ServicosHost(nullptr, &reserva, &libera), std::make_unique<Caixas>());
+        Execucao ex(ServicosHost(nullptr, &postagem::reserva, &postagem::libera),
+                    std::make_unique<postagem::SemTela>());
         ex.DataMovimento = base::Data{2026, 12, 10}.emDiasDelphi();
         ex.RefPagamentos = "NF 10";
         ex.TextoControle = "DUAS PLATAFORMAS";

@@ -2,9 +2,22 @@
 
 #include "notera/form/TextosTransferencia.h"
 
+#include <cstdio>
+
 namespace postagem {
 
 using namespace notera;
+
+int SemTela::mostra(platform::Icone, const std::string& texto,
+                    const std::vector<std::string>& botoes) {
+    std::fprintf(stderr, "mensagem: %s\n", texto.c_str());
+    return static_cast<int>(botoes.size()) - 1;
+}
+
+uint8_t NOTERA_CALL reserva(const char* const*, int32_t) {
+    return 1;
+}
+void NOTERA_CALL libera(const char* const*, int32_t) {}
 
 void abreEmpresas(Execucao& ex, const std::string& dados) {
     ex.DirTabelas = (dados + "/Tabelas");

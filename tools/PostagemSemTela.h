@@ -7,8 +7,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace postagem {
+
+// Every question answered No, every notice written to stderr and forgotten.
+class SemTela : public notera::Mensagens {
+public:
+    int mostra(platform::Icone, const std::string& texto,
+               const std::vector<std::string>& botoes) override;
+};
+
+// One process alone on the tree: every reservation is granted.
+uint8_t NOTERA_CALL reserva(const char* const* tabelas, int32_t ultimo);
+void NOTERA_CALL libera(const char* const* tabelas, int32_t ultimo);
 
 // Opens what the entry point and the origin switch open in the data tree |dados|:
 // destination company 1, origin company 2.

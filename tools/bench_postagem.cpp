@@ -31,20 +31,9 @@ namespace {
 
 using namespace notera;
 
-// Every question answered No, every notice noted and forgotten.
-class SemTela : public Mensagens {
-public:
-    int mostra(platform::Icone, const std::string& texto,
-               const std::vector<std::string>& botoes) override {
-        std::fprintf(stderr, "mensagem: %s\n", texto.c_str());
-        return static_cast<int>(botoes.size()) - 1;
-    }
-};
-
-uint8_t NOTERA_CALL reserva(const char* const*, int32_t) {
-    return 1;
-}
-void NOTERA_CALL libera(const char* const*, int32_t) {}
+using postagem::libera;
+using postagem::reserva;
+using postagem::SemTela;
 
 // The earlier records are numbered from here, above whatever the first rounds posted.
 constexpr long long Primeiro = 10000000;
