@@ -19,7 +19,8 @@ packages=(
   # tclsh, which makes the SQLite amalgamation, for scripts/terceiros-windows.sh.
   g++-mingw-w64-i686 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   dpkg-dev tcl bzip2 xz-utils
-  wine wine32:i386
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+  wine wine32:i386 wine64
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# terceiros-windows.sh DIR: SQLite and libpq for 32-bit Windows (i686, mingw-w64 posix
-# threads), cross-built from Debian's source packages at pinned versions, into DIR/include and
+# terceiros-windows.sh DIR [i686|x86_64]: SQLite and libpq for Windows (i686 by default: the
+# group's 32-bit host; x86_64 where only 64-bit Wine runs the tests), mingw-w64 posix threads,
+# cross-built from Debian's source packages at pinned versions, into DIR/include and
 # DIR/lib. Each step leaves a stamp, so a second run does nothing. The sources come through
 # apt-get source with a private source list derived from the machine's own (nothing under
 # /etc changes); apt checks them against the archive's signed indexes.
@@ -8,14 +9,16 @@ set -euo pipefail
 
 SQLITE_VERSAO=3.40.1-2+deb12u2
 PG_VERSAO=15.18-0+deb12u1
-HOST=i686-w64-mingw32
+ARQ=${2:-i686}
+case $ARQ in i686 | x86_64) ;; *) echo "unknown architecture $ARQ (i686 or x86_64)" >&2; exit 2 ;; esac
+HOST=$ARQ-w64-mingw32
 CC_WIN=$HOST-gcc-posix
 AR_WIN=$HOST-ar
 JOBS=${JOBS:-2}
 
-if [ $# -ne 1 ] || [ "$1" = --help ]; then
-  echo "usage: $0 DIR   (SQLite $SQLITE_VERSAO and libpq $PG_VERSAO for i686 Windows into DIR)"
-  [ $# -eq 1 ]; exit
+if [ $# -lt 1 ] || [ $# -gt 2 ] || [ "$1" = --help ]; then
+  echo "usage: $0 DIR [i686|x86_64]   (SQLite $SQLITE_VERSAO and libpq $PG_VERSAO for Windows into DIR)"
+  [ $# -ge 1 ]; exit
 fi
 mkdir -p "$1"
 dir=$(cd "$1" && pwd)
@@ -41,7 +44,7 @@ registra() {
   fi
 }
 
-command -v "$CC_WIN" >/dev/null || falha "$CC_WIN not installed (g++-mingw-w64-i686-posix)"
+command -v "$CC_WIN" >/dev/null || falha "$CC_WIN not installed (g++-mingw-w64-${ARQ//_/-}-posix)"
 command -v dpkg-source >/dev/null || falha "dpkg-source not installed (dpkg-dev)"
 
 aptp() {

@@ -6,5 +6,6 @@ if [ -z "$teste" ] || [ ! -f "$pasta/Cheque.dll" ]; then
   echo "SKIPPED: Cheque.dll not built (i686-w64-mingw32-g++ not installed)"
   exit 77
 fi
+programa=$pasta/Cheque.dll
 . "$(dirname "$0")/wine_prefixo.sh"
-CHEQUE_WINE=$(command -v wine) exec "$teste"
+CHEQUE_WINE=$WINE exec "$teste"

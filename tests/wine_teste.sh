@@ -11,4 +11,4 @@ fi
 . "$(dirname "$0")/wine_prefixo.sh"
 # No test server under Wine: a Windows libpq cannot reach the Linux one's Unix socket.
 unset NOTERA_PG_TESTE
-exec wine "$programa" "${@:3}"
+exec "$WINE" "$programa" "${@:3}"
