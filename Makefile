@@ -33,6 +33,7 @@ windows: deps
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	  -DNOTERA_TERCEIROS=$(abspath $(BUILD_WINDOWS))/terceiros
 	cmake --build $(BUILD_WINDOWS) -j$(JOBS)
+	bash scripts/verifica-dll.sh $(BUILD_WINDOWS)/Cheque.dll fCheque_Morvane 56 fCheque_Erro 0
 
 demo: build
 	@bash scripts/demo.sh $(BUILD)

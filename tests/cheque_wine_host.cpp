@@ -15,8 +15,33 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+#pragma pack(push, 1)
+struct Argumentos { // fCheque_Morvane's 56 bytes, first argument lowest
+    char* arquivo;
+    const char* porta;
+    double valor;
+    std::int32_t banco;
+    const char* nomeBanco;
+    std::int32_t numero;
+    double data;
+    const char* portador;
+    const char* cidade;
+    std::uint32_t imprimeCopia; // one byte in a 32-bit slot
+    const char* verso;
+    const unsigned char* empresa;
+};
+#pragma pack(pop)
+#if defined(__i386__)
+static_assert(sizeof(Argumentos) == 56);
+#endif
+
+} // namespace
+
 // Calls fn with n bytes of arguments copied onto the stack and returns how many of them the
 // callee removed: 56 for fCheque_Morvane under __stdcall, 0 under cdecl.
+#if defined(__i386__)
 extern "C" int __cdecl chamaMedindo(const void* fn, const void* args, int n);
 asm(".text\n"
     ".globl _chamaMedindo\n"
@@ -43,26 +68,23 @@ asm(".text\n"
     "  pop %esi\n"
     "  pop %ebp\n"
     "  ret\n");
+#else
+// The 64-bit build (for machines that run only 64-bit Wine) has one calling convention, in
+// registers: nothing to measure, so the call is made plainly and the manifest says so.
+int chamaMedindo(const void* fn, const void* args, int) {
+    const auto& a = *static_cast<const Argumentos*>(args);
+    using Fn = void (*)(char*, const char*, double, std::int32_t, const char*, std::int32_t,
+                        double, const char*, const char*, std::uint8_t, const char*,
+                        const unsigned char*);
+    reinterpret_cast<Fn>(const_cast<void*>(fn))(a.arquivo, a.porta, a.valor, a.banco,
+                                                a.nomeBanco, a.numero, a.data, a.portador,
+                                                a.cidade, static_cast<std::uint8_t>(a.imprimeCopia),
+                                                a.verso, a.empresa);
+    return -1;
+}
+#endif
 
 namespace {
-
-#pragma pack(push, 1)
-struct Argumentos { // fCheque_Morvane's 56 bytes, first argument lowest
-    char* arquivo;
-    const char* porta;
-    double valor;
-    std::int32_t banco;
-    const char* nomeBanco;
-    std::int32_t numero;
-    double data;
-    const char* portador;
-    const char* cidade;
-    std::uint32_t imprimeCopia; // one byte in a 32-bit slot
-    const char* verso;
-    const unsigned char* empresa;
-};
-#pragma pack(pop)
-static_assert(sizeof(Argumentos) == 56);
 
 // A deliberately wrong convention, measured the same way: the check must see it.
 extern "C" void __cdecl morvaneCdecl(char*, const char*, double, std::int32_t, const char*,
@@ -266,6 +288,11 @@ int main(int argc, char** argv) {
     std::string diretorioWindows = windir;
     if (diretorioWindows.back() != '\\') diretorioWindows += '\\';
     registra("windir " + diretorioWindows);
+#if defined(__i386__)
+    registra("arquitetura i386");
+#else
+    registra("arquitetura x86_64");
+#endif
     ::SetEnvironmentVariableA("TMP", temp.c_str());
     ::SetEnvironmentVariableA("TEMP", temp.c_str());
 
