@@ -2,6 +2,8 @@
 
 #include <QJsonDocument>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 namespace apoio {
@@ -27,20 +29,42 @@ QStringList ExecucaoHost::erros() const {
     return l;
 }
 
+bool hostWindows() {
+    const char* exe = std::getenv("NOTERA_HOST_EXE");
+    return exe != nullptr && *exe != '\0';
+}
+
+std::string caminhoNoHost(const std::string& caminho) {
+    return hostWindows() && !caminho.empty() && caminho.front() == '/' ? "Z:" + caminho : caminho;
+}
+
 ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos,
                       const std::string& roteiro, std::map<std::string, std::string> ambiente) {
-    std::vector<std::string> argv = {binario("notera-host")};
-    argv.insert(argv.end(), argumentos.begin(), argumentos.end());
-    argv.insert(argv.end(), {"--script", dir / "roteiro.txt", "--log", dir / "log.jsonl"});
-    gravaArquivo(dir / "roteiro.txt", roteiro);
+    std::vector<std::string> argv;
+    std::string texto = roteiro;
+    if (hostWindows()) {
+        const char* wine = std::getenv("NOTERA_WINE");
+        argv = {wine != nullptr ? wine : "wine", std::getenv("NOTERA_HOST_EXE")};
+        // The script's paths are the test directory's files.
+        const std::string de = dir.caminho(), para = caminhoNoHost(de);
+        for (std::size_t i = 0; (i = texto.find(de, i)) != std::string::npos; i += para.size())
+            texto.replace(i, de.size(), para);
+    } else {
+        argv = {binario("notera-host")};
+    }
+    for (const auto& a : argumentos)
+        argv.push_back(caminhoNoHost(a));
+    argv.insert(argv.end(), {"--script", caminhoNoHost(dir / "roteiro.txt"), "--log",
+                             caminhoNoHost(dir / "log.jsonl")});
+    gravaArquivo(dir / "roteiro.txt", texto);
     ambiente.emplace("QT_QPA_PLATFORM", "offscreen");
     ambiente.emplace("XDG_RUNTIME_DIR", dir.caminho());
     ambiente.emplace("XDG_CONFIG_HOME", dir / "config");
     ambiente.emplace("TMPDIR", dir.caminho());
     ExecucaoHost e;
     e.r = executa(argv, ambiente);
-    const std::string texto = leArquivo(dir / "log.jsonl");
-    for (const auto& linha : QByteArray::fromStdString(texto).split('\n'))
+    const std::string registro = leArquivo(dir / "log.jsonl");
+    for (const auto& linha : QByteArray::fromStdString(registro).split('\n'))
         if (!linha.isEmpty()) e.log << QJsonDocument::fromJson(linha).object();
     return e;
 }

@@ -22,6 +22,12 @@ struct ExecucaoHost {
     QStringList erros() const;
 };
 
+// True when these tests drive the Windows host under Wine (the *HostWine cases):
+// NOTERA_HOST_EXE names notera-host.exe and NOTERA_WINE the Wine loader.
+bool hostWindows();
+// A path of this machine as the host sees it: Wine maps the root to drive Z:.
+std::string caminhoNoHost(const std::string& caminho);
+
 // notera-host with the script's text, in dir (which receives script and log files).
 ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos,
                       const std::string& roteiro, std::map<std::string, std::string> ambiente = {});
