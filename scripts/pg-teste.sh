@@ -6,6 +6,8 @@
 # drops it. The server never runs as root: as root it
 # runs as the postgres user of Debian's package.
 # PG_TESTE_FSYNC=on keeps the server durable (for benchmarks); the tests run without.
+# PG_TESTE_PORTA=N also listens on 127.0.0.1:N (a Windows libpq under Wine cannot use the
+# Unix socket) and writes that URI to DIR/uri-tcp.
 set -euo pipefail
 
 acao=${1:?start ou stop}
@@ -20,6 +22,13 @@ para() {
   if [ -f "$dir/data/postmaster.pid" ]; then
     como "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
   fi
+}
+
+# The port the cluster in $dir listens on (its socket's name carries it).
+porta() {
+  local s
+  s=$(ls -A "$dir/sock" 2>/dev/null | sed -n 's/^\.s\.PGSQL\.\([0-9]*\)$/\1/p' | head -n 1)
+  echo "${s:-5432}"
 }
 
 case "$acao" in
@@ -41,20 +50,23 @@ start)
     echo "pg-teste: initdb falhou:" >&2; cat "$dir/initdb.log" >&2; exit 1
   fi
   if ! como "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-      -o "-c listen_addresses='' -k $dir/sock -c fsync=${PG_TESTE_FSYNC:-off} -c max_connections=200" start \
+      -o "-c listen_addresses='${PG_TESTE_PORTA:+127.0.0.1}' ${PG_TESTE_PORTA:+-p $PG_TESTE_PORTA} -k $dir/sock -c fsync=${PG_TESTE_FSYNC:-off} -c max_connections=200" start \
       >/dev/null; then
     echo "pg-teste: o servidor não subiu:" >&2; cat "$dir/server.log" >&2; exit 1
   fi
-  echo "postgresql:///postgres?host=$dir/sock&user=notera" >"$dir/uri"
+  echo "postgresql:///postgres?host=$dir/sock&user=notera${PG_TESTE_PORTA:+&port=$PG_TESTE_PORTA}" >"$dir/uri"
+  if [ -n "${PG_TESTE_PORTA:-}" ]; then
+    echo "postgresql://notera@127.0.0.1:$PG_TESTE_PORTA/postgres" >"$dir/uri-tcp"
+  fi
   echo "pg-teste: servidor de testes em $dir/sock"
   ;;
 base)
   nome=${3:?nome do banco}
-  "$bin/createdb" -h "$dir/sock" -U notera ${4:+-T "$4"} "$nome"
+  "$bin/createdb" -h "$dir/sock" -p "$(porta)" -U notera ${4:+-T "$4"} "$nome"
   ;;
 apaga)
   nome=${3:?nome do banco}
-  "$bin/dropdb" -h "$dir/sock" -U notera --force "$nome"
+  "$bin/dropdb" -h "$dir/sock" -p "$(porta)" -U notera --force "$nome"
   ;;
 stop)
   if [ -n "$bin" ]; then para; fi
