@@ -228,9 +228,14 @@ TEST_F(Importacao, TodaAArvoreCampoPorCampo) {
     auto r = notera({"importar", origem, destino});
     ASSERT_EQ(r.saida, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_NE(r.out.find("Tabelas/TbEmp: 2 registros\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Tabelas/001/TbTudo: 3 registros\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Tabelas/002/TbCli: 1 registro\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Tabelas/TbEmp: 2 registros (página de código 1252)\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Tabelas/001/TbTudo: 3 registros (página de código 1252)\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Tabelas/002/TbDos: 1 registro (página de código 850)\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("importação: 13 tabelas, 22 registros, 0 tabelas ignoradas\n"),
               std::string::npos)
         << r.out;
@@ -341,7 +346,7 @@ std::size_t primeiroBloco(const std::string& arquivo) {
 // TbTudo replaced by a one-field table holding a raw value the store cannot hold.
 std::function<void(const std::string&)> soComValor(int tipo, fixtura::Valor v) {
     return [tipo, v](const std::string& t) {
-        fixtura::escreve(t, {{"quando", tipo, tipo == pxfDate ? 4 : 8}}, {{v}});
+        fixtura::escreve(t, {{"quando", tipo, tipo == pxfTimestamp ? 8 : 4}}, {{v}});
     };
 }
 
@@ -383,17 +388,11 @@ TEST_F(Importacao, TabelasDanificadasSaoIgnoradas) {
              remendo(t + ".DB", 0x5C, bytes({0x78, 0x56, 0x34, 0x12}));
          },
          "tabela criptografada"},
-        // Days the store cannot hold became texts that are no date (fuzz_paradox found the
-        // year 2936935); a huge timestamp's day also overflowed its conversion to an integer.
-        {"data no ano 2936935", soComValor(pxfDate, 1072693248L),
-         "registro 1, campo quando: data fora do alcance"},
-        {"data antes do ano 1", soComValor(pxfDate, -5L),
-         "registro 1, campo quando: data fora do alcance"},
-        {"carimbo enorme", soComValor(pxfTimestamp, 1e300),
-         "registro 1, campo quando: data fora do alcance"},
-        {"carimbo que arredonda para o ano 10000",
-         soComValor(pxfTimestamp, carimbo(9999, 12, 31, 23, 59, 59, 900)),
-         "registro 1, campo quando: data fora do alcance"},
+        {"blob mais estreito que seu ponteiro",
+         [](const std::string& t) {
+             fixtura::escreve(t, {{"Id", pxfLong, 4}, {"Foto", pxfGraphic, 9}}, {});
+         },
+         "cabeçalho danificado: campo Foto (gráfico) com largura 9 (o formato pede ao menos 10)"},
     };
     for (auto& c : casos) {
         SCOPED_TRACE(c.nome);
@@ -451,8 +450,8 @@ TEST_F(Importacao, BlobTruncadoNaSegundaLinhaNaoDeixaNadaDaTabela) {
     auto r = notera({"importar", origem, destino});
     EXPECT_EQ(r.saida, 3) << r.err;
     EXPECT_NE(r.err.find("ignorada Tabelas/TbEmp: " + origem +
-                         "/Tabelas/TBEMP.DB: registro 2, campo imag_emp: arquivo de blobs "
-                         "truncado"),
+                         "/Tabelas/TBEMP.DB: registro 2, campo imag_emp (gráfico): arquivo de "
+                         "blobs truncado"),
               std::string::npos)
         << r.err;
     // The first row was read and written, then taken back with the rest of the table.
@@ -488,9 +487,14 @@ TEST_F(Importacao, IdaEVoltaDaOsMesmosRegistros) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(fs::file_size(px + "/Tabelas/TbEmp.MB") % 4096, 0u);
     EXPECT_NE(r.out.find("Tabelas/TbEmp: 2 registros\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("exportação: 35 tabelas, 22 registros, 0 tabelas ignoradas\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_TRUE(apoio::existe(px + "/Tabelas/TbEmp.DB"));
     EXPECT_TRUE(apoio::existe(px + "/Tabelas/TbEmp.MB"));
     EXPECT_TRUE(apoio::existe(px + "/Tabelas/002/TbDos.DB"));
+    // Back in the code page it came in (850 = 0x0352 in the header's code page field).
+    EXPECT_EQ(apoio::leArquivo(px + "/Tabelas/002/TbDos.DB").substr(0x6A, 2), bytes({0x52, 0x03}));
     r = notera({"importar", px, volta});
     ASSERT_EQ(r.saida, 0) << r.err;
     auto a = tudo(destino), b = tudo(volta);
@@ -509,6 +513,258 @@ TEST_F(Importacao, IdaEVoltaDaOsMesmosRegistros) {
     EXPECT_EQ(conteudo(px), antes);
     r = notera({"exportar", destino, px, "--substituir"});
     EXPECT_EQ(r.saida, 0) << r.err;
+}
+
+TEST_F(Importacao, ValoresQueOArmazemNaoGuardaVemVaziosEListados) {
+    // Days the store cannot hold became texts that are no date (fuzz_paradox found the year
+    // 2936935); a huge timestamp's day also overflowed its conversion to an integer. Each
+    // comes in empty, named with what the file held; the table's other rows are kept.
+    struct Caso {
+        const char* nome;
+        int tipo;
+        fixtura::Valor valor;
+        const char* listado;
+    };
+    const std::vector<Caso> casos = {
+        {"data no ano 2936935", pxfDate, 1072693248L,
+         "descartado: registro 2, campo quando: data fora dos anos 1 a 9999 (dia 1072693248)"},
+        {"data antes do ano 1", pxfDate, -5L,
+         "descartado: registro 2, campo quando: data fora dos anos 1 a 9999 (dia -5)"},
+        {"carimbo enorme", pxfTimestamp, 1e300,
+         "descartado: registro 2, campo quando: data fora dos anos 1 a 9999 (1000000000000"},
+        {"carimbo que arredonda para o ano 10000", pxfTimestamp,
+         carimbo(9999, 12, 31, 23, 59, 59, 900),
+         "descartado: registro 2, campo quando: data fora dos anos 1 a 9999 (315537983999900 ms)"},
+        {"hora além de um dia", pxfTime, 90000000L,
+         "descartado: registro 2, campo quando: hora fora de um dia (90000000 ms)"},
+    };
+    for (auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        apoio::DirTemp d;
+        std::string o = d / "paradox", dst = d / "dados";
+        escreveArvore(o);
+        const fixtura::Valor bom = c.tipo == pxfDate ? fixtura::Valor{dia(2026, 12, 11)}
+                                   : c.tipo == pxfTimestamp
+                                       ? fixtura::Valor{carimbo(2026, 12, 11, 8, 0, 0)}
+                                       : fixtura::Valor{hora(8, 0, 0)};
+        fixtura::escreve(o + "/Tabelas/001/TbQuando",
+                         {{"n", pxfLong, 4}, {"quando", c.tipo, c.tipo == pxfTimestamp ? 8 : 4}},
+                         {{1L, bom}, {2L, c.valor}});
+        auto r = notera({"importar", o, dst});
+        EXPECT_EQ(r.saida, 0) << r.err;
+        EXPECT_NE(r.out.find(std::string("Tabelas/001/TbQuando: 2 registros (página de código "
+                                         "1252)\n  ") +
+                             c.listado),
+                  std::string::npos)
+            << r.out;
+        EXPECT_NE(r.out.find("importação: 14 tabelas, 24 registros, 0 tabelas ignoradas, 1 valor "
+                             "descartado\n"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(um(loja(dst, "001"), "SELECT n, quando IS NULL FROM TbQuando ORDER BY n"),
+                  "1|0\n2|1");
+    }
+}
+
+TEST_F(Importacao, BlobsDeLarguraDezSoComOPonteiro) {
+    // Width 10: the pointer into the blob file and nothing of the data in the record.
+    const std::string memo = "memória " + std::string(500, 'm');
+    fixtura::escreve(origem + "/Tabelas/001/TbFotos",
+                     {{"n", pxfLong, 4}, {"Foto", pxfBLOb, 10}, {"Nota", pxfMemoBLOb, 10}},
+                     {{1L, Logo1, cp1252(memo)}, {2L, Logo2, "curta"}, {3L, {}, {}}});
+    auto r = notera({"importar", origem, destino});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    const std::string db = loja(destino, "001");
+    EXPECT_EQ(um(db, "SELECT hex(Foto) FROM TbFotos WHERE n = 1"), hex(Logo1));
+    EXPECT_EQ(um(db, "SELECT hex(Foto) FROM TbFotos WHERE n = 2"), hex(Logo2));
+    EXPECT_EQ(um(db, "SELECT Nota FROM TbFotos WHERE n = 1"), memo);
+    EXPECT_EQ(um(db, "SELECT Nota FROM TbFotos WHERE n = 2"), "curta");
+    EXPECT_EQ(um(db, "SELECT Foto IS NULL, Nota IS NULL FROM TbFotos WHERE n = 3"), "1|1");
+}
+
+TEST_F(Importacao, BcdEmBrancoEVazio) {
+    // A blank BCD keeps its precision byte without the sign bit of a value, digits zero.
+    const std::string t = origem + "/Tabelas/001/TbBcd";
+    fixtura::escreve(
+        t, {{"n", pxfLong, 4}, {"valor", pxfBCD, 17, 2}, {"taxa", pxfBCD, 17, 6}},
+        {{1L, "1.50", "0.000001"}, {2L, "7.00", "7.000000"}, {3L, "0.00", "0.000000"}});
+    const std::string arq = t + ".DB";
+    std::string b = apoio::leArquivo(arq);
+    const std::size_t cabecalho =
+        static_cast<unsigned char>(b[2]) | static_cast<unsigned char>(b[3]) << 8;
+    const std::size_t registro = 4 + 17 + 17, segundo = cabecalho + 6 + registro;
+    b.replace(segundo + 4, 17, std::string(1, '\x02') + std::string(16, '\0'));
+    b.replace(segundo + 4 + 17, 17, std::string(1, '\x06') + std::string(16, '\0'));
+    apoio::gravaArquivo(arq, b);
+    auto r = notera({"importar", origem, destino});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    EXPECT_EQ(um(loja(destino, "001"), "SELECT n, quote(valor), quote(taxa) FROM TbBcd ORDER BY n"),
+              "1|1.5|1.0e-06\n2|NULL|NULL\n3|0.0|0.0");
+}
+
+// A table of the format 3.5, byte by byte (pxlib writes only later versions): its header ends
+// at 0x58, with no code page, and names the sort order. Alpha and long integer fields; long
+// values given in decimal.
+void escreveFormato35(const std::string& arquivo, unsigned ordem, const std::vector<Campo>& campos,
+                      const std::vector<std::vector<std::string>>& linhas) {
+    auto u16 = [](std::string& s, std::size_t pos, unsigned v) {
+        s[pos] = static_cast<char>(v & 0xFF);
+        s[pos + 1] = static_cast<char>(v >> 8);
+    };
+    int tamanho = 0;
+    for (auto& c : campos)
+        tamanho += c.tamanho;
+    std::string h(0x800, '\0');
+    u16(h, 0x00, static_cast<unsigned>(tamanho));
+    u16(h, 0x02, 0x800);
+    h[0x04] = 2; // a table without a key
+    h[0x05] = 1; // 1 kB blocks
+    h[0x06] = static_cast<char>(linhas.size());
+    for (std::size_t o : {0x0A, 0x0C, 0x0E, 0x10, 0x3A})
+        u16(h, o, linhas.empty() ? 0 : 1);
+    u16(h, 0x21, static_cast<unsigned>(campos.size()));
+    h[0x29] = static_cast<char>(ordem);
+    h[0x39] = 4; // version 3.5
+    h[0x3E] = 0x1F;
+    h[0x3F] = 0x0F;
+    std::string resto;
+    for (auto& c : campos) {
+        resto += static_cast<char>(c.tipo);
+        resto += static_cast<char>(c.tamanho);
+    }
+    resto += std::string(4 + 4 * campos.size(), '\0'); // pointers, only in memory
+    std::string nome = fs::path(arquivo).filename().string() + ".DB";
+    nome.resize(79, '\0');
+    resto += nome;
+    for (auto& c : campos)
+        resto += c.nome + '\0';
+    for (std::size_t i = 0; i < campos.size(); ++i)
+        resto += std::string{static_cast<char>(i + 1), '\0'};
+    resto += std::string("intl") + '\0';
+    h.replace(0x58, resto.size(), resto);
+
+    std::string bloco(1024, '\0');
+    if (!linhas.empty()) {
+        const auto usados =
+            static_cast<unsigned>((linhas.size() - 1) * static_cast<std::size_t>(tamanho));
+        u16(bloco, 4, usados);
+        std::size_t p = 6;
+        for (auto& l : linhas) {
+            for (std::size_t i = 0; i < campos.size(); ++i) {
+                if (campos[i].tipo == pxfLong) {
+                    const auto v = static_cast<std::uint32_t>(std::stol(l[i])) ^ 0x80000000u;
+                    for (int k = 0; k < 4; ++k)
+                        bloco[p + static_cast<std::size_t>(k)] =
+                            static_cast<char>(v >> (24 - 8 * k));
+                } else {
+                    bloco.replace(p, l[i].size(), l[i]);
+                }
+                p += static_cast<std::size_t>(campos[i].tamanho);
+            }
+        }
+    }
+    apoio::gravaArquivo(arquivo + ".DB", h + (linhas.empty() ? std::string() : bloco));
+}
+
+// "Имя" and "Город" (name, city) and the texts "Москва", "Иван" in code page 866.
+const std::string NomeCp866 = bytes({0x88, 0xAC, 0xEF}),
+                  CidadeCp866 = bytes({0x83, 0xAE, 0xE0, 0xAE, 0xA4}),
+                  MoscouCp866 = bytes({0x8C, 0xAE, 0xE1, 0xAA, 0xA2, 0xA0}),
+                  IvanCp866 = bytes({0x88, 0xA2, 0xA0, 0xAD});
+
+TEST_F(Importacao, FormatoAntigoPelaOrdemDeClassificacao) {
+    // Sort order 0xB7 (international) was made for code page 437, where é is 0x82.
+    escreveFormato35(origem + "/Tabelas/001/TbVelha", 0xB7,
+                     {{"n", pxfLong, 4}, {bytes({'C', 'a', 'f', 0x82}), pxfAlpha, 10}},
+                     {{"1", bytes({'C', 'r', 0x82, 'm', 'e'})}, {"2", "Leite"}});
+    // An order whose code page is not known: refused in words, unless the page is given.
+    escreveFormato35(origem + "/Tabelas/2/TbRussa", 0x4C,
+                     {{"n", pxfLong, 4}, {NomeCp866, pxfAlpha, 10}, {CidadeCp866, pxfAlpha, 10}},
+                     {{"7", IvanCp866, MoscouCp866}});
+    auto r = notera({"importar", origem, destino});
+    EXPECT_EQ(r.saida, 3) << r.err;
+    EXPECT_NE(r.out.find("Tabelas/001/TbVelha: 2 registros (página de código 437, pela ordem de "
+                         "classificação)\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(um(loja(destino, "001"), "SELECT n, \"Café\" FROM TbVelha ORDER BY n"),
+              "1|Créme\n2|Leite");
+    EXPECT_NE(r.err.find("ignorada Tabelas/002/TbRussa: " + origem +
+                         "/Tabelas/2/TbRussa.DB: tabela do formato 3.x sem página de código e "
+                         "com uma ordem de classificação desconhecida (0x4C); diga a página com "
+                         "--pagina-de-codigo N"),
+              std::string::npos)
+        << r.err;
+
+    apoio::DirTemp d;
+    fs::create_directories(d / "p/Tabelas/2");
+    fs::copy(origem + "/Tabelas/TBEMP.DB", d / "p/Tabelas/TBEMP.DB");
+    fs::copy(origem + "/Tabelas/TBEMP.MB", d / "p/Tabelas/TBEMP.MB");
+    fs::copy(origem + "/Tabelas/2/TbRussa.DB", d / "p/Tabelas/2/TbRussa.DB");
+    r = notera({"importar", d / "p", d / "dados", "--pagina-de-codigo", "866"});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    EXPECT_NE(r.out.find("Tabelas/002/TbRussa: 1 registro (página de código 866, dada na linha de "
+                         "comando)\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(um(loja(d / "dados", "002"), "SELECT n, Имя, Город FROM TbRussa"), "7|Иван|Москва");
+}
+
+TEST_F(Importacao, NomesETextosNaPaginaDaTabelaIdaEVolta) {
+    fixtura::escreve(origem + "/Tabelas/001/TbCir",
+                     {{"n", pxfLong, 4}, {NomeCp866, pxfAlpha, 10}, {CidadeCp866, pxfAlpha, 10}},
+                     {{1L, IvanCp866, MoscouCp866}}, 866);
+    auto r = notera({"importar", origem, destino});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    EXPECT_NE(r.out.find("Tabelas/001/TbCir: 1 registro (página de código 866)\n"),
+              std::string::npos)
+        << r.out;
+    const std::string db = loja(destino, "001");
+    EXPECT_EQ(um(db, "SELECT group_concat(name, ',') FROM pragma_table_info('TbCir')"),
+              "n,Имя,Город");
+    EXPECT_EQ(um(db, "SELECT Имя, Город FROM TbCir"), "Иван|Москва");
+
+    // Out in the code page it came in: the header says 866 and the names are its bytes.
+    const std::string px = dir / "exportado", volta = dir / "volta";
+    r = notera({"exportar", destino, px});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    const std::string arq = apoio::leArquivo(px + "/Tabelas/001/TbCir.DB");
+    ASSERT_GT(arq.size(), 0x6Cu);
+    EXPECT_EQ(arq.substr(0x6A, 2), bytes({0x62, 0x03}));
+    EXPECT_NE(arq.find(NomeCp866 + '\0' + CidadeCp866 + '\0'), std::string::npos);
+    EXPECT_NE(arq.find(MoscouCp866), std::string::npos);
+    r = notera({"importar", px, volta});
+    ASSERT_EQ(r.saida, 0) << r.err;
+    auto a = tudo(destino), b = tudo(volta);
+    EXPECT_EQ(a["001/TbCir"], b["001/TbCir"]);
+    EXPECT_EQ(a, b);
+
+    // Without the kept code page the texts would go out as 1252, which lacks them: refused,
+    // naming the field and the record, never written with '?'.
+    fs::remove(destino + "/Tabelas/001/paginas-de-codigo.txt");
+    r = notera({"exportar", destino, dir / "sem-pagina"});
+    EXPECT_EQ(r.saida, 1) << r.err;
+    EXPECT_NE(r.err.find("recusada Tabelas/001/TbCir: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nome do campo Имя: \"И\" não existe na página de código 1252"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("1 tabela recusada"), std::string::npos) << r.out;
+    EXPECT_FALSE(apoio::existe(dir / "sem-pagina/Tabelas/001/TbCir.DB"));
+    EXPECT_TRUE(apoio::existe(dir / "sem-pagina/Tabelas/001/TbFor.DB"));
+}
+
+TEST_F(Importacao, TabelaAlheiaComONomeDeUmaDoSistemaERecusada) {
+    fixtura::escreve(origem + "/Tabelas/001/TbLanPag",
+                     {{"Codigo", pxfLong, 4}, {"Nome", pxfAlpha, 20}}, {{1L, "qualquer"}});
+    auto r = notera({"importar", origem, destino});
+    EXPECT_EQ(r.saida, 1) << r.err;
+    EXPECT_NE(r.err.find("a tabela Tabelas/001/TbLanPag (" + origem +
+                         "/Tabelas/001/TbLanPag.DB) não tem o campo num_lan, chave da tabela "
+                         "TbLanPag do sistema\nnada foi gravado\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(apoio::existe(destino + "/Tabelas/tabelas.sqlite"));
+    EXPECT_FALSE(apoio::existe(destino + "/Tabelas/001/tabelas.sqlite"));
 }
 
 // The books of two companies brought in from Paradox, then a transfer with two cheques

@@ -3,7 +3,8 @@
 //   notera-dados demo DIR [--banco URI]           a demo data directory with three companies
 //   notera-dados copiar ORIGEM DESTINO [--substituir]  every table of a data tree into another
 //   notera-dados verificar DIR       lists the inconsistencies of the books, read only
-//   notera-dados importar|exportar SOURCE DEST [--substituir]   Paradox tables in and out
+//   notera-dados importar|exportar SOURCE DEST [--substituir] [--pagina-de-codigo N]
+//                                                              Paradox tables in and out
 
 #include "Dados.h"
 #include "Verificar.h"
@@ -45,7 +46,8 @@ int main(int argc, char** argv) {
                       "     notera-dados demo DIR [--banco URI]\n"
                       "     notera-dados copiar ORIGEM DESTINO [--substituir]\n"
                       "     notera-dados verificar DIR\n"
-                      "     notera-dados importar|exportar ORIGEM DESTINO [--substituir]\n";
+                      "     notera-dados importar ORIGEM DESTINO [--substituir] [--pagina-de-codigo N]\n"
+                      "     notera-dados exportar ORIGEM DESTINO [--substituir]\n";
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::fputs(uso, stdout);
         return 0;

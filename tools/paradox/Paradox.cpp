@@ -161,6 +161,72 @@ private:
     std::size_t pos_ = 0;
 };
 
+// Texts of one code page to and from UTF-8, strictly: a byte or a letter without a
+// counterpart is refused, never turned into another one.
+class Pagina {
+public:
+    explicit Pagina(int numero) : numero_(numero) {
+        if (numero_ == 1252) return; // the project's own tables, both ways
+        const std::string nome = "CP" + std::to_string(numero_);
+        de_ = iconv_open("UTF-8", nome.c_str());
+        para_ = iconv_open(nome.c_str(), "UTF-8");
+        if (de_ == Nenhum || para_ == Nenhum) {
+            fecha();
+            throw Erro("página de código " + std::to_string(numero_) + " não suportada");
+        }
+    }
+    ~Pagina() { fecha(); }
+    Pagina(const Pagina&) = delete;
+    Pagina& operator=(const Pagina&) = delete;
+
+    int numero() const { return numero_; }
+    std::optional<std::string> paraUtf8(std::string_view bytes) const {
+        if (numero_ == 1252) return base::cp1252ParaUtf8(bytes);
+        return converte(de_, bytes);
+    }
+    std::optional<std::string> daUtf8(std::string_view utf8) const {
+        if (numero_ != 1252) return converte(para_, utf8);
+        std::string r = base::utf8ParaCp1252(utf8);
+        // The encoder puts '?' for what the code page lacks: only a round trip tells.
+        if (base::cp1252ParaUtf8(r) != utf8) return std::nullopt;
+        return r;
+    }
+
+private:
+    static inline const iconv_t Nenhum = reinterpret_cast<iconv_t>(-1);
+    static std::optional<std::string> converte(iconv_t c, std::string_view de) {
+        std::string saida(de.size() * 4 + 4, '\0');
+        char* entrada = const_cast<char*>(de.data());
+        std::size_t restante = de.size(), livre = saida.size();
+        char* destino = saida.data();
+        iconv(c, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(c, &entrada, &restante, &destino, &livre) == static_cast<std::size_t>(-1))
+            return std::nullopt;
+        saida.resize(saida.size() - livre);
+        return saida;
+    }
+    void fecha() {
+        if (de_ != Nenhum) iconv_close(de_);
+        if (para_ != Nenhum) iconv_close(para_);
+        de_ = para_ = Nenhum;
+    }
+
+    int numero_;
+    iconv_t de_ = Nenhum, para_ = Nenhum;
+};
+
+// The first letter of |utf8| that |pagina| cannot hold.
+std::string primeiraQueNaoCabe(const Pagina& pagina, std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t n = 1;
+        while (i + n < utf8.size() && (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80)
+            ++n;
+        if (!pagina.daUtf8(utf8.substr(i, n))) return std::string(utf8.substr(i, n));
+        i += n;
+    }
+    return {};
+}
+
 bool ehBlob(Tipo t) {
     return t == Tipo::Memo || t == Tipo::Blob || t == Tipo::MemoFormatado || t == Tipo::Ole ||
            t == Tipo::Grafico;
@@ -374,6 +440,60 @@ db::Tipo tipoNoArmazem(const Campo& c) {
     return db::Tipo::Outro;
 }
 
+const char* nomeDoTipo(Tipo t) {
+    switch (t) {
+    case Tipo::Alfa:
+        return "alfanumérico";
+    case Tipo::Data:
+        return "data";
+    case Tipo::Curto:
+        return "inteiro curto";
+    case Tipo::Longo:
+        return "inteiro longo";
+    case Tipo::Moeda:
+        return "moeda";
+    case Tipo::Numero:
+        return "número";
+    case Tipo::Logico:
+        return "lógico";
+    case Tipo::Memo:
+        return "memo";
+    case Tipo::Blob:
+        return "blob";
+    case Tipo::MemoFormatado:
+        return "memo formatado";
+    case Tipo::Ole:
+        return "OLE";
+    case Tipo::Grafico:
+        return "gráfico";
+    case Tipo::Hora:
+        return "hora";
+    case Tipo::DataHora:
+        return "data e hora";
+    case Tipo::AutoIncremento:
+        return "autoincremento";
+    case Tipo::Bcd:
+        return "BCD";
+    case Tipo::Bytes:
+        return "bytes";
+    }
+    return "desconhecido";
+}
+
+int paginaDaOrdem(unsigned ordem) {
+    switch (ordem) {
+    case 0x00: // ASCII
+    case 0xB7: // international
+    case 0xF0: // Swedish/Finnish
+        return 437;
+    case 0x82: // Norwegian/Danish
+    case 0xE6: // Norwegian/Danish, 4.0
+        return 865;
+    default:
+        return 0;
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 
 struct Leitor::Impl {
@@ -382,32 +502,22 @@ struct Leitor::Impl {
     Documento px;
     Arquivo fp;
     std::vector<char> registro;
-    iconv_t conversor = reinterpret_cast<iconv_t>(-1);
-
-    ~Impl() {
-        if (conversor != reinterpret_cast<iconv_t>(-1)) iconv_close(conversor);
-    }
+    std::unique_ptr<Pagina> pagina;
 
     [[noreturn]] void falha(const std::string& porque) const {
         throw Erro(arquivo + ": " + porque);
     }
 
     std::string texto(const char* p, std::size_t n) {
-        if (conversor == reinterpret_cast<iconv_t>(-1)) return base::cp1252ParaUtf8({p, n});
-        std::string saida(n * 4 + 4, '\0');
-        char* entrada = const_cast<char*>(p);
-        std::size_t restante = n, livre = saida.size();
-        char* destino = saida.data();
-        iconv(conversor, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(conversor, &entrada, &restante, &destino, &livre) == static_cast<std::size_t>(-1))
-            falha(std::string("texto inválido na página de código da tabela: ") +
-                  std::strerror(errno));
-        saida.resize(saida.size() - livre);
-        return saida;
+        auto t = pagina->paraUtf8({p, n});
+        if (!t)
+            falha("texto inválido na página de código " + std::to_string(pagina->numero()) +
+                  " da tabela");
+        return *t;
     }
 };
 
-Leitor::Leitor(const std::string& arquivo) : impl_(std::make_unique<Impl>()) {
+Leitor::Leitor(const std::string& arquivo, int paginaForcada) : impl_(std::make_unique<Impl>()) {
     auto& i = *impl_;
     i.arquivo = arquivo;
     // Opened by us, read-only: the source is never written.
@@ -417,6 +527,12 @@ Leitor::Leitor(const std::string& arquivo) : impl_(std::make_unique<Impl>()) {
     const auto tamanho = fs::file_size(arquivo, ec);
     if (ec) i.falha(ec.message());
     if (auto defeito = defeitoDosBlocos(i.fp.get(), tamanho); !defeito.empty()) i.falha(defeito);
+    // The format's version and sort order, from the header itself (checked just above).
+    unsigned char cab[0x3A] = {};
+    if (std::fseek(i.fp.get(), 0, SEEK_SET) != 0 ||
+        std::fread(cab, 1, sizeof cab, i.fp.get()) != sizeof cab)
+        i.falha("cabeçalho ilegível");
+    const unsigned versao = cab[0x39], ordem = cab[0x29];
     pxdoc_t* d = i.px.doc;
     if (PX_open_fp(d, i.fp.get()) < 0) i.falha("cabeçalho danificado (" + i.px.motivo() + ")");
     const pxhead_t* h = d->px_head;
@@ -426,12 +542,39 @@ Leitor::Leitor(const std::string& arquivo) : impl_(std::make_unique<Impl>()) {
         h->px_numrecords < 0)
         i.falha("cabeçalho danificado");
 
+    // Format 4.0 and later keep the code page in the header; older tables only their sort
+    // order, which was made for one code page.
+    if (paginaForcada != 0) {
+        paginaDeCodigo_ = paginaForcada;
+    } else if (versao >= 5) {
+        paginaDeCodigo_ = h->px_doscodepage == 0 ? 1252 : h->px_doscodepage;
+    } else {
+        paginaDeCodigo_ = paginaDaOrdem(ordem);
+        paginaInferida_ = true;
+        if (paginaDeCodigo_ == 0) {
+            char b[8];
+            std::snprintf(b, sizeof b, "0x%02X", ordem);
+            i.falha(std::string("tabela do formato 3.x sem página de código e com uma ordem de "
+                                "classificação desconhecida (") +
+                    b + "); diga a página com --pagina-de-codigo N");
+        }
+    }
+    try {
+        i.pagina = std::make_unique<Pagina>(paginaDeCodigo_);
+    } catch (const Erro& e) {
+        i.falha(e.what());
+    }
+
     int soma = 0;
     for (int k = 0; k < h->px_numfields; ++k) {
         const pxfield_t* f = PX_get_field(d, k);
         if (!f) i.falha("cabeçalho danificado (" + i.px.motivo() + ")");
         int tipo = static_cast<unsigned char>(f->px_ftype);
-        std::string nome = f->px_fname ? base::cp1252ParaUtf8(f->px_fname) : "";
+        // Names are in the table's code page too.
+        std::string nome =
+            f->px_fname ? i.texto(f->px_fname, std::strlen(f->px_fname)) : std::string();
+        if (nome.empty())
+            i.falha("cabeçalho danificado (campo " + std::to_string(k + 1) + " sem nome)");
         if (!tipoConhecido(tipo))
             i.falha("o campo " + nome + " é de um tipo desconhecido (0x" + [&] {
                 char b[8];
@@ -439,23 +582,24 @@ Leitor::Leitor(const std::string& arquivo) : impl_(std::make_unique<Impl>()) {
                 return std::string(b);
             }() + ")");
         Campo c{nome, static_cast<Tipo>(tipo), f->px_flen, f->px_fdc};
-        int fixo = tamanhoFixo(c.tipo);
-        if (nome.empty() || c.tamanho <= 0 || (fixo && c.tamanho != fixo) ||
-            (ehBlob(c.tipo) && c.tamanho <= 10))
-            i.falha("cabeçalho danificado (campo " + std::to_string(k + 1) + ")");
+        const int fixo = tamanhoFixo(c.tipo);
+        // A blob field holds a 10-byte pointer into the blob file after the first bytes of its
+        // data, of any length, none included.
+        std::string largura;
+        if (fixo && c.tamanho != fixo)
+            largura = "o formato pede " + std::to_string(fixo);
+        else if (ehBlob(c.tipo) && c.tamanho < 10)
+            largura = "o formato pede ao menos 10";
+        else if (c.tamanho <= 0)
+            largura = "o formato pede ao menos 1";
+        if (!largura.empty())
+            i.falha("cabeçalho danificado: campo " + nome + " (" + nomeDoTipo(c.tipo) +
+                    ") com largura " + std::to_string(c.tamanho) + " (" + largura + ")");
         soma += c.tamanho;
         campos_.push_back(std::move(c));
     }
     if (soma != h->px_recordsize) i.falha("cabeçalho danificado (tamanho do registro)");
-
     registros_ = h->px_numrecords;
-    paginaDeCodigo_ = h->px_doscodepage;
-    if (paginaDeCodigo_ != 0 && paginaDeCodigo_ != 1252) {
-        std::string de = "CP" + std::to_string(paginaDeCodigo_);
-        i.conversor = iconv_open("UTF-8", de.c_str());
-        if (i.conversor == reinterpret_cast<iconv_t>(-1))
-            i.falha("página de código " + std::to_string(paginaDeCodigo_) + " não suportada");
-    }
 
     bool precisaBlob = false;
     for (auto& c : campos_)
@@ -506,8 +650,21 @@ std::vector<db::Valor> Leitor::le(long n) {
             p += c.tamanho;
             continue;
         }
+        // A blank BCD keeps its precision byte, without the sign bit a value always has.
+        if (c.tipo == Tipo::Bcd && (static_cast<unsigned char>(p[0]) & 0x80) == 0 &&
+            std::all_of(p + 1, p + c.tamanho, [](char b) { return b == 0; })) {
+            r.emplace_back();
+            p += c.tamanho;
+            continue;
+        }
         auto erroCampo = [&](const std::string& porque) {
-            i.falha("registro " + std::to_string(n + 1) + ", campo " + c.nome + ": " + porque);
+            i.falha("registro " + std::to_string(n + 1) + ", campo " + c.nome + " (" +
+                    nomeDoTipo(c.tipo) + "): " + porque);
+        };
+        // What the store cannot hold comes in empty, and is told.
+        auto descarta = [&](const std::string& porque, const std::string& bruto) {
+            descartados_.push_back({n + 1, c.nome, porque, bruto});
+            r.emplace_back();
         };
         switch (c.tipo) {
         case Tipo::Alfa: {
@@ -539,11 +696,15 @@ std::vector<db::Valor> Leitor::le(long n) {
             if (PX_get_data_long(d, p, c.tamanho, &v) == 0) {
                 r.emplace_back();
             } else if (c.tipo == Tipo::Data) {
-                if (!diaNoAlcance(static_cast<double>(v))) erroCampo("data fora do alcance");
-                r.push_back(db::Valor::dataHora(diasDoArmazem(v, 0)));
+                if (!diaNoAlcance(static_cast<double>(v)))
+                    descarta("data fora dos anos 1 a 9999", "dia " + std::to_string(v));
+                else
+                    r.push_back(db::Valor::dataHora(diasDoArmazem(v, 0)));
             } else if (c.tipo == Tipo::Hora) {
-                if (v < 0 || v >= 86400000L) erroCampo("hora inválida");
-                r.push_back(db::Valor::dataHora(static_cast<double>(v) / MsPorDia));
+                if (v < 0 || v >= 86400000L)
+                    descarta("hora fora de um dia", std::to_string(v) + " ms");
+                else
+                    r.push_back(db::Valor::dataHora(static_cast<double>(v) / MsPorDia));
             } else {
                 r.emplace_back(static_cast<std::int64_t>(v));
             }
@@ -563,12 +724,19 @@ std::vector<db::Valor> Leitor::le(long n) {
                 r.emplace_back(*m);
             } else if (c.tipo == Tipo::DataHora) {
                 double dia = std::floor(v / MsPorDia);
-                if (!diaNoAlcance(dia)) erroCampo("data fora do alcance");
-                auto valor =
-                    db::Valor::dataHora(diasDoArmazem(static_cast<long>(dia), v - dia * MsPorDia));
-                // The last second of 9999-12-31 can round up past it.
-                if (!db::dataHoraDeTexto(valor.comoTexto())) erroCampo("data fora do alcance");
-                r.push_back(std::move(valor));
+                char bruto[40];
+                std::snprintf(bruto, sizeof bruto, "%.0f ms", v);
+                if (!diaNoAlcance(dia)) {
+                    descarta("data fora dos anos 1 a 9999", bruto);
+                } else {
+                    auto valor = db::Valor::dataHora(
+                        diasDoArmazem(static_cast<long>(dia), v - dia * MsPorDia));
+                    // The last second of 9999-12-31 can round up past it.
+                    if (!db::dataHoraDeTexto(valor.comoTexto()))
+                        descarta("data fora dos anos 1 a 9999", bruto);
+                    else
+                        r.push_back(std::move(valor));
+                }
             } else {
                 r.emplace_back(v);
             }
@@ -659,7 +827,17 @@ struct Gravador::Impl {
         std::make_unique<Documento>(); // outlives the document that writes into it
     std::vector<Campo> campos;
     std::vector<char> registro;
+    std::unique_ptr<Pagina> pagina;
+    long registros = 0;
     bool fechado = false;
+
+    // |utf8| in the table's code page, or an error naming the field, the record and the
+    // first letter the code page lacks.
+    std::string codifica(std::string_view utf8, const std::string& onde) const {
+        if (auto r = pagina->daUtf8(utf8)) return *r;
+        throw ErroDePagina(arquivo + ": " + onde + ": \"" + primeiraQueNaoCabe(*pagina, utf8) +
+                           "\" não existe na página de código " + std::to_string(pagina->numero()));
+    }
 
     [[noreturn]] void falha(const std::string& porque) const {
         throw Erro(arquivo + ": " + porque);
@@ -680,13 +858,21 @@ struct Gravador::Impl {
     }
 };
 
-Gravador::Gravador(const std::string& arquivo, const std::vector<Campo>& campos)
+Gravador::Gravador(const std::string& arquivo, const std::vector<Campo>& campos, int paginaDeCodigo)
     : impl_(std::make_unique<Impl>()) {
     auto& i = *impl_;
     i.arquivo = arquivo;
     i.campos = campos;
     pxdoc_t* d = i.px->doc;
     if (campos.empty()) i.falha("tabela sem campos");
+    try {
+        i.pagina = std::make_unique<Pagina>(paginaDeCodigo);
+    } catch (const Erro& e) {
+        i.falha(e.what());
+    }
+    std::vector<std::string> nomes;
+    for (auto& c : campos)
+        nomes.push_back(i.codifica(c.nome, std::string("nome do campo ") + c.nome));
     // pxlib owns the field array and frees it with the document.
     auto* f = static_cast<pxfield_t*>(d->malloc(d, campos.size() * sizeof(pxfield_t), "campos"));
     if (!f) i.falha("sem memória");
@@ -694,8 +880,7 @@ Gravador::Gravador(const std::string& arquivo, const std::vector<Campo>& campos)
     bool temBlob = false;
     int tamanho = 0;
     for (std::size_t k = 0; k < campos.size(); ++k) {
-        std::string nome = base::utf8ParaCp1252(campos[k].nome);
-        f[k].px_fname = PX_strdup(d, nome.c_str());
+        f[k].px_fname = PX_strdup(d, nomes[k].c_str());
         f[k].px_ftype = static_cast<char>(campos[k].tipo);
         f[k].px_flen = campos[k].tamanho;
         f[k].px_fdc = campos[k].decimais;
@@ -711,7 +896,8 @@ Gravador::Gravador(const std::string& arquivo, const std::vector<Campo>& campos)
     if (PX_create_fp(d, f, static_cast<int>(campos.size()), i.memoria.arquivo(),
                      pxfFileTypNonIndexDB) < 0)
         i.falha("não foi possível criar a tabela (" + i.px->motivo() + ")");
-    std::string nomeTabela = base::utf8ParaCp1252(fs::path(arquivo).filename().string());
+    d->px_head->px_doscodepage = paginaDeCodigo;
+    std::string nomeTabela = i.codifica(fs::path(arquivo).filename().string(), "nome da tabela");
     if (PX_set_parameter(d, "tablename", nomeTabela.c_str()) < 0)
         i.falha("não foi possível criar a tabela (" + i.px->motivo() + ")");
     if (temBlob) {
@@ -739,10 +925,15 @@ void Gravador::acrescenta(const std::vector<db::Valor>& valores) {
     pxdoc_t* d = i.px->doc;
     if (valores.size() != i.campos.size()) i.falha("número de valores diferente do de campos");
     std::memset(i.registro.data(), 0, i.registro.size());
+    ++i.registros;
     char* p = i.registro.data();
     for (std::size_t k = 0; k < valores.size(); ++k) {
         const Campo& c = i.campos[k];
         const db::Valor& v = valores[k];
+        const auto onde = [&] {
+            return "registro " + std::to_string(i.registros) + ", campo " + c.nome + " (" +
+                   nomeDoTipo(c.tipo) + ")";
+        };
         auto vazio = [&] {
             if (v.ehNulo()) return true;
             if (auto* s = std::get_if<std::string>(&v.dado())) return s->empty();
@@ -752,7 +943,7 @@ void Gravador::acrescenta(const std::vector<db::Valor>& valores) {
         if (!vazio) {
             switch (c.tipo) {
             case Tipo::Alfa: {
-                std::string t = base::utf8ParaCp1252(v.comoTexto());
+                std::string t = i.codifica(v.comoTexto(), onde());
                 if (t.size() > static_cast<std::size_t>(c.tamanho))
                     t.resize(static_cast<std::size_t>(c.tamanho));
                 PX_put_data_alpha(d, p, c.tamanho, t.data());
@@ -803,7 +994,7 @@ void Gravador::acrescenta(const std::vector<db::Valor>& valores) {
             case Tipo::Grafico: {
                 std::string dados;
                 if (c.tipo == Tipo::Memo || c.tipo == Tipo::MemoFormatado) {
-                    dados = base::utf8ParaCp1252(v.comoTexto());
+                    dados = i.codifica(v.comoTexto(), onde());
                 } else {
                     db::Bytes b = v.comoBytes();
                     if (c.tipo == Tipo::Grafico) {

@@ -14,7 +14,9 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <map>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -116,7 +118,41 @@ struct Entrada {
     const Diretorio* dir;
     fs::path arquivo;
     std::string tabela; // name in the store
+    int pagina = 0;     // the code page it is read in (0: the table's own)
 };
+
+// The code pages kept beside a directory's tables: "TABLE PAGE" a line.
+std::map<std::string, int> lePaginas(const fs::path& dir) {
+    std::map<std::string, int> r;
+    std::ifstream f(dir / ArquivoDePaginas);
+    std::string tabela;
+    int pagina = 0;
+    while (f >> tabela >> pagina)
+        r[tabela] = pagina;
+    return r;
+}
+
+void gravaPaginas(const fs::path& dir, const std::map<std::string, int>& paginas) {
+    std::error_code ec;
+    if (paginas.empty()) {
+        fs::remove(dir / ArquivoDePaginas, ec);
+        return;
+    }
+    const fs::path temp = dir / (std::string(ArquivoDePaginas) + ".novo");
+    {
+        std::ofstream f(temp, std::ios::trunc);
+        for (auto& [t, p] : paginas)
+            f << t << ' ' << p << '\n';
+        if (!f.flush()) throw Erro(temp.string() + ": não foi possível gravar");
+    }
+    fs::rename(temp, dir / ArquivoDePaginas);
+}
+
+int paginaGuardada(const std::map<std::string, int>& paginas, const std::string& tabela) {
+    for (auto& [t, p] : paginas)
+        if (mesmoNome(t, tabela)) return p;
+    return 1252;
+}
 
 std::string nomeNoArmazem(const Diretorio& d, const std::string& base,
                           const std::vector<std::string>& existentes) {
@@ -128,8 +164,11 @@ std::string nomeNoArmazem(const Diretorio& d, const std::string& base,
 }
 
 // Writes one table; returns its row count. Everything or nothing of it is stored.
-long long importaTabela(const Entrada& e, bool substituir) {
-    Leitor leitor(e.arquivo.string());
+long long importaTabela(const Entrada& e, bool substituir, std::vector<Descartado>& descartados,
+                        int& pagina, bool& inferida) {
+    Leitor leitor(e.arquivo.string(), e.pagina);
+    pagina = leitor.paginaDeCodigo();
+    inferida = leitor.paginaInferida();
     std::string dir = e.dir->destino.string();
     auto existentes = db::tabelas(dir);
     bool existe = std::any_of(existentes.begin(), existentes.end(),
@@ -168,6 +207,7 @@ long long importaTabela(const Entrada& e, bool substituir) {
     for (long n = 0; n < leitor.registros(); ++n)
         carga.insere(leitor.le(n));
     carga.confirma();
+    descartados = leitor.descartados();
     return leitor.registros();
 }
 
@@ -277,7 +317,7 @@ std::vector<fs::path> arquivosDaTabela(const fs::path& dir, const std::string& b
     return r;
 }
 
-long long exportaTabela(const Diretorio& d, const std::string& guardada) {
+long long exportaTabela(const Diretorio& d, const std::string& guardada, int pagina) {
     db::Tabela t(d.origem.string(), guardada);
     t.abre();
     auto campos = camposParaExportar(t);
@@ -294,7 +334,7 @@ long long exportaTabela(const Diretorio& d, const std::string& guardada) {
     fs::path arquivo = d.destino / (tabela + ".DB");
     long long n = 0;
     try {
-        Gravador g(arquivo.string(), campos);
+        Gravador g(arquivo.string(), campos, pagina);
         percorre(t, [&](const db::Registro& r) {
             std::vector<db::Valor> v(r.tamanho());
             for (std::size_t k = 0; k < r.tamanho(); ++k)
@@ -316,13 +356,33 @@ long long exportaTabela(const Diretorio& d, const std::string& guardada) {
 void resumo(std::ostream& saida, const char* acao, const Resumo& r) {
     saida << acao << ": " << r.tabelas << (r.tabelas == 1 ? " tabela, " : " tabelas, ")
           << r.registros << (r.registros == 1 ? " registro, " : " registros, ") << r.ignoradas
-          << (r.ignoradas == 1 ? " tabela ignorada" : " tabelas ignoradas") << "\n";
+          << (r.ignoradas == 1 ? " tabela ignorada" : " tabelas ignoradas");
+    if (r.recusadas > 0)
+        saida << ", " << r.recusadas
+              << (r.recusadas == 1 ? " tabela recusada" : " tabelas recusadas");
+    if (r.descartados > 0)
+        saida << ", " << r.descartados
+              << (r.descartados == 1 ? " valor descartado" : " valores descartados");
+    saida << "\n";
+}
+
+// A table named like a system table must have that table's key: a foreign table under the
+// name would come in with every system field empty.
+std::string chaveAusente(const Diretorio& d, const std::string& tabela, const Leitor& l) {
+    for (auto& t : db::esquema(d.nivel)) {
+        if (!mesmoNome(t.nome, tabela) || t.unicos.empty()) continue;
+        const auto& chave = t.unicos.front();
+        for (auto& c : l.campos())
+            if (mesmoNome(c.nome, chave)) return {};
+        return chave;
+    }
+    return {};
 }
 
 } // namespace
 
 Resumo importar(const std::string& origem, const std::string& destino, bool substituir,
-                std::ostream& saida, std::ostream& erros) {
+                std::ostream& saida, std::ostream& erros, int pagina) {
     Resumo r;
     auto dirs = arvore(origem, destino, [](const fs::path&) { return true; });
 
@@ -341,7 +401,13 @@ Resumo importar(const std::string& origem, const std::string& destino, bool subs
             std::string base = a.stem().string();
             std::string tabela = nomeNoArmazem(d, base, existentes);
             try {
-                Leitor l(a.string()); // header, fields, size and blob file checked here
+                Leitor l(a.string(), pagina); // header, fields, size and blob file checked here
+                if (auto chave = chaveAusente(d, tabela, l); !chave.empty()) {
+                    recusas.push_back("a tabela " + d.rotulo + "/" + tabela + " (" + a.string() +
+                                      ") não tem o campo " + chave + ", chave da tabela " + tabela +
+                                      " do sistema");
+                    continue;
+                }
             } catch (const Erro& e) {
                 erros << "ignorada " << d.rotulo << "/" << tabela << ": " << e.what() << "\n";
                 ++r.ignoradas;
@@ -359,15 +425,21 @@ Resumo importar(const std::string& origem, const std::string& destino, bool subs
                                            [&](auto& t) { return mesmoNome(t, tabela); })) {
                 db::Tabela t(d.destino.string(), tabela);
                 t.abre();
-                if (t.conta() > 0) recusas.push_back(d.rotulo + "/" + tabela);
+                if (t.conta() > 0)
+                    recusas.push_back("a tabela " + d.rotulo + "/" + tabela +
+                                      " do destino já tem registros");
             }
-            entradas.push_back({&d, a, tabela});
+            entradas.push_back({&d, a, tabela, pagina});
         }
     }
     if (!recusas.empty()) {
-        for (auto& t : recusas)
-            erros << "a tabela " << t << " do destino já tem registros\n";
-        erros << "nada foi gravado; use --substituir para substituir os registros\n";
+        bool registros = false;
+        for (auto& t : recusas) {
+            erros << t << "\n";
+            registros = registros || t.find(" já tem registros") != std::string::npos;
+        }
+        erros << (registros ? "nada foi gravado; use --substituir para substituir os registros\n"
+                            : "nada foi gravado\n");
         r.recusado = true;
         return r;
     }
@@ -378,20 +450,36 @@ Resumo importar(const std::string& origem, const std::string& destino, bool subs
             fs::create_directories(d.destino);
             db::criaTabelas(dir, d.nivel);
         }
+        auto paginas = lePaginas(d.destino);
         for (auto& e : entradas) {
             if (e.dir != &d) continue;
             try {
-                long long n = importaTabela(e, substituir);
+                std::vector<Descartado> descartados;
+                int lida = 1252;
+                bool inferida = false;
+                long long n = importaTabela(e, substituir, descartados, lida, inferida);
                 saida << d.rotulo << "/" << e.tabela << ": " << n
-                      << (n == 1 ? " registro" : " registros") << "\n"
-                      << std::flush;
+                      << (n == 1 ? " registro" : " registros") << " (página de código " << lida
+                      << (e.pagina != 0 ? ", dada na linha de comando"
+                          : inferida    ? ", pela ordem de classificação"
+                                        : "")
+                      << ")\n";
+                for (auto& v : descartados)
+                    saida << "  descartado: registro " << v.registro << ", campo " << v.campo
+                          << ": " << v.motivo << " (" << v.bruto << ")\n";
+                saida << std::flush;
+                for (auto it = paginas.begin(); it != paginas.end();)
+                    it = mesmoNome(it->first, e.tabela) ? paginas.erase(it) : std::next(it);
+                if (lida != 1252) paginas[e.tabela] = lida;
                 ++r.tabelas;
                 r.registros += n;
+                r.descartados += static_cast<long>(descartados.size());
             } catch (const std::exception& x) {
                 erros << "ignorada " << d.rotulo << "/" << e.tabela << ": " << x.what() << "\n";
                 ++r.ignoradas;
             }
         }
+        gravaPaginas(d.destino, paginas);
     }
     resumo(saida, "importação", r);
     return r;
@@ -423,14 +511,18 @@ Resumo exportar(const std::string& origem, const std::string& destino, bool subs
     for (std::size_t i = 0; i < dirs.size(); ++i) {
         auto& d = dirs[i];
         fs::create_directories(d.destino);
+        const auto paginas = lePaginas(d.origem);
         for (auto& t : tabelas[i]) {
             try {
-                long long n = exportaTabela(d, t);
+                long long n = exportaTabela(d, t, paginaGuardada(paginas, t));
                 saida << d.rotulo << "/" << t << ": " << n << (n == 1 ? " registro" : " registros")
                       << "\n"
                       << std::flush;
                 ++r.tabelas;
                 r.registros += n;
+            } catch (const ErroDePagina& x) {
+                erros << "recusada " << d.rotulo << "/" << t << ": " << x.what() << "\n";
+                ++r.recusadas;
             } catch (const std::exception& x) {
                 erros << "ignorada " << d.rotulo << "/" << t << ": " << x.what() << "\n";
                 ++r.ignoradas;
@@ -443,23 +535,34 @@ Resumo exportar(const std::string& origem, const std::string& destino, bool subs
 
 int comando(const std::vector<std::string>& args) {
     std::vector<std::string> pos;
-    bool substituir = false;
+    bool substituir = false, errado = false;
+    int pagina = 0;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--substituir")
+        if (args[i] == "--substituir") {
             substituir = true;
-        else
+        } else if (args[i] == "--pagina-de-codigo" && i + 1 < args.size()) {
+            const std::string& n = args[++i];
+            errado = errado || n.empty() || n.size() > 5 ||
+                     !std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; });
+            pagina = errado ? 0 : std::stoi(n);
+            errado = errado || pagina == 0;
+        } else {
             pos.push_back(args[i]);
+        }
     }
-    if (args.empty() || pos.size() != 2 || (args[0] != "importar" && args[0] != "exportar")) {
-        std::cerr << "uso: notera-dados importar ORIGEM DESTINO [--substituir]\n"
-                     "     notera-dados exportar ORIGEM DESTINO [--substituir]\n";
+    if (args.empty() || pos.size() != 2 || errado ||
+        (args[0] != "importar" && args[0] != "exportar") ||
+        (pagina != 0 && args[0] != "importar")) {
+        std::cerr
+            << "uso: notera-dados importar ORIGEM DESTINO [--substituir] [--pagina-de-codigo N]\n"
+               "     notera-dados exportar ORIGEM DESTINO [--substituir]\n";
         return 2;
     }
     try {
         Resumo r = args[0] == "importar"
-                       ? importar(pos[0], pos[1], substituir, std::cout, std::cerr)
+                       ? importar(pos[0], pos[1], substituir, std::cout, std::cerr, pagina)
                        : exportar(pos[0], pos[1], substituir, std::cout, std::cerr);
-        if (r.recusado) return 1;
+        if (r.recusado || r.recusadas > 0) return 1;
         return r.ignoradas ? 3 : 0;
     } catch (const std::exception& e) {
         std::cerr << "notera-dados: " << e.what() << "\n";
