@@ -6,7 +6,7 @@ FUZZ_S     ?= 30
 BUILD_WINDOWS ?= build-windows
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build build-asan windows demo test test-asan bench fuzz torture format clean
+.PHONY: all deps build build-asan windows demo demo-windows test test-asan bench fuzz torture format clean
 
 all: build
 
@@ -37,6 +37,10 @@ windows: deps
 
 demo: build
 	@bash scripts/demo.sh $(BUILD)
+
+# The same transfer under Wine with the Windows host and Notera.dll (build/windows).
+demo-windows: build
+	@bash scripts/demo-windows.sh $(BUILD)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

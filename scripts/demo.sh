@@ -28,49 +28,7 @@ else
 fi
 
 # --- the transfer: company 2 pays company 1 -------------------------------------------
-cat > "$out/transferencia.script" <<SCRIPT
-# origin company 2, its supplier, cost centre, bank account and expense category
-type 2
-key Enter
-type 1
-key Enter
-type ADM
-key Enter
-type 1
-key Enter
-type 3
-key Enter
-focus Ed_HistVar2
-type "TRANSFERENCIA PARA BOM SABOR"
-# two cheques: 1.000,00 and the 500,00 that the grid proposes
-focus GradeChq
-key Enter Enter
-type 850301
-key Enter Backspace
-type 1000
-key Enter Enter Enter Enter
-key Enter Enter
-type 850302
-key Enter Enter Enter Enter Enter
-# a new row was proposed: erase its date and leave the grid
-key Backspace Enter
-# destination page: client, cost centre, bank, revenue, history
-key Enter
-type 3
-key Enter
-type ADM
-key Enter
-type 1
-key Enter
-type 2
-key Enter Enter
-type "APORTE PARA PAGAMENTOS DE DEZEMBRO"
-# post it, print the notice once into a PDF
-answer Sim
-answer Nao
-print $out/aviso.pdf
-click BtOk
-SCRIPT
+sed "s|AVISO|$out/aviso.pdf|" "$top/scripts/demo-transferencia.roteiro" >"$out/transferencia.script"
 
 args=(transferencia --dados "$dados" --empresa 1 --contabil --valor 1500.00
       --ref "NF 1001 E NF 1002" --controle "DEMO")
