@@ -11,6 +11,10 @@ if [ -z "$dir" ]; then
   echo "usage: aviso_wine.sh NOTERA_DADOS AVISO_EXE PREFIX DIR"
   exit 2
 fi
+if [ -z "$exe" ] || [ ! -f "$exe" ]; then
+  echo "SKIPPED: the Windows build is missing ${exe:-aviso_gdi_test.exe}"
+  exit 77
+fi
 for ferramenta in ps2pdf pdftotext sqlite3; do
   command -v $ferramenta >/dev/null || { echo "$ferramenta missing (scripts/install-deps.sh)"; exit 1; }
 done
