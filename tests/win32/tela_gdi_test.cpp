@@ -145,6 +145,29 @@ TEST(Tela, RetanguloContornoCentradoNasBordas) {
     EXPECT_TRUE(f.escura(120.3, 80.3));
 }
 
+TEST(Tela, PenasGrossasPontasRetasECantosEmEsquadria) {
+    Folha f;
+    {
+        report::TelaGdi t(f.dc());
+        t.linha(20, 20, 80, 20, 4.0);
+        t.retangulo({40, 60, 100, 50}, 4.0);
+    }
+    // Flat ends: nothing past the end points, where a square or round cap would reach 2 mm.
+    EXPECT_TRUE(f.escura(21, 20));
+    EXPECT_TRUE(f.escura(79, 20));
+    EXPECT_FALSE(f.escura(19, 20));
+    EXPECT_FALSE(f.escura(81, 20));
+    EXPECT_TRUE(f.escura(50, 18.3));
+    EXPECT_FALSE(f.escura(50, 22.6));
+    // Mitred corners: the outer corner of the outline is square, where a bevel or a round
+    // join would leave it white.
+    EXPECT_TRUE(f.escura(40 - 1.7, 60 - 1.7));
+    EXPECT_TRUE(f.escura(140 + 1.7, 60 - 1.7));
+    EXPECT_TRUE(f.escura(140 + 1.7, 110 + 1.7));
+    EXPECT_TRUE(f.escura(40 - 1.7, 110 + 1.7));
+    EXPECT_FALSE(f.escura(40 - 2.5, 60 - 2.5));
+}
+
 // --- Texts ----------------------------------------------------------------------------------
 
 struct CasoTexto {
