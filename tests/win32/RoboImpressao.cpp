@@ -110,9 +110,20 @@ void RoboImpressao::executa() {
                                    reinterpret_cast<LPARAM>(r.arquivo.c_str()));
                 }
                 ::SendMessageW(copias, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(r.copias.c_str()));
-                ::PostMessageW(ok, BM_CLICK, 0, 0);
+            }
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof(gui);
+            if (!r.tecla) {
+                ::PostMessageW(r.imprime ? ok : cancela, BM_CLICK, 0, 0);
+            } else if (::GetGUIThreadInfo(thread_, &gui) && gui.hwndFocus) {
+                ::PostMessageW(gui.hwndFocus, WM_KEYDOWN, r.tecla, 1);
+                ::PostMessageW(gui.hwndFocus, WM_KEYUP, r.tecla, 1 | (3u << 30));
             } else {
-                ::PostMessageW(cancela, BM_CLICK, 0, 0);
+                {
+                    std::lock_guard l(m_);
+                    falhas_.push_back("the print dialog has no focus for a key");
+                }
+                ::PostMessageW(dialogo, WM_CLOSE, 0, 0);
             }
         }
         // The next dialog is another window.

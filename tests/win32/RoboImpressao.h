@@ -18,6 +18,8 @@ struct Resposta {
     std::wstring arquivo;       // CkArquivo checked and this path, when not empty
     std::wstring copias = L"1"; // into EdCopias
     std::wstring impressora = L"Notera PostScript";
+    // Ends the dialog with this key posted to its focus instead of a click, when not 0.
+    UINT tecla = 0;
 };
 
 // What the dialog showed before it was answered.

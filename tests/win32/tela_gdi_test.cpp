@@ -457,6 +457,35 @@ INSTANTIATE_TEST_SUITE_P(Impressao, Copias,
                          ::testing::Values(CasoCopias{"Uma", L"1", 1}, CasoCopias{"Tres", L"3", 3}),
                          [](const auto& i) { return std::string(i.param.nome); });
 
+struct CasoTecla {
+    const char* nome;
+    UINT tecla;
+    bool imprime;
+};
+
+class Tecla : public Impressora, public ::testing::WithParamInterface<CasoTecla> {};
+
+// Enter takes the dialog as OK, Escape as Cancelar, from whatever control has the focus.
+TEST_P(Tecla, EnterImprimeEscapeCancela) {
+    const auto& c = GetParam();
+    const std::wstring arquivo = teste::arquivoTemporario(L"notera-tecla.ps");
+    teste::Resposta r{true, arquivo, L"1", L"Notera PostScript", c.tecla};
+    teste::RoboImpressao robo(::GetCurrentThreadId(), {r});
+    auto rel = relatorioSimples();
+    report::ImpressaoWin32 impressao;
+    EXPECT_EQ(impressao.imprime(rel, 1), c.imprime);
+    EXPECT_EQ(robo.vistos().size(), 1u);
+    const std::string ps = teste::lerArquivo(arquivo);
+    EXPECT_EQ(conta(ps, "showpage"), c.imprime ? 1u : 0u);
+    EXPECT_TRUE(robo.falhas().empty()) << robo.falhas().front();
+    ::DeleteFileW(arquivo.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Impressao, Tecla,
+                         ::testing::Values(CasoTecla{"Enter", VK_RETURN, true},
+                                           CasoTecla{"Escape", VK_ESCAPE, false}),
+                         [](const auto& i) { return std::string(i.param.nome); });
+
 TEST_F(Impressora, ArquivoQueNaoPodeSerCriado) {
     const std::wstring arquivo = L"Z:\\nao\\existe\\aviso.ps";
     teste::RoboImpressao robo(::GetCurrentThreadId(), {{true, arquivo, L"1"}});
