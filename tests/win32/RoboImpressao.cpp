@@ -15,11 +15,24 @@ using platform::win32::nomeDe;
 
 struct Busca {
     HWND achada = nullptr;
+    HWND dono = nullptr; // for a message box: the dialog that owns it
 };
 
 BOOL CALLBACK visita(HWND janela, LPARAM param) {
     if (nomeDe(janela) == "DialogoImpressao") {
         reinterpret_cast<Busca*>(param)->achada = janela;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK visitaCaixa(HWND janela, LPARAM param) {
+    auto* b = reinterpret_cast<Busca*>(param);
+    wchar_t classe[16] = {};
+    ::GetClassNameW(janela, classe, 16);
+    if (std::wstring_view(classe) == L"#32770" && ::GetWindow(janela, GW_OWNER) == b->dono &&
+        ::IsWindowVisible(janela)) {
+        b->achada = janela;
         return FALSE;
     }
     return TRUE;
@@ -52,6 +65,11 @@ RoboImpressao::~RoboImpressao() {
 std::vector<Visto> RoboImpressao::vistos() {
     std::lock_guard l(m_);
     return vistos_;
+}
+
+std::vector<std::wstring> RoboImpressao::avisos() {
+    std::lock_guard l(m_);
+    return avisos_;
 }
 
 std::vector<std::string> RoboImpressao::falhas() {
@@ -125,11 +143,38 @@ void RoboImpressao::executa() {
                 }
                 ::PostMessageW(dialogo, WM_CLOSE, 0, 0);
             }
+            if (!r.copiasDepois.empty()) corrigeCopias(dialogo, copias, ok, r.copiasDepois);
         }
         // The next dialog is another window.
         while (!para_ && ::IsWindow(dialogo))
             std::this_thread::sleep_for(20ms);
     }
+}
+
+void RoboImpressao::corrigeCopias(HWND dialogo, HWND copias, HWND ok, const std::wstring& novas) {
+    using namespace std::chrono_literals;
+    Busca b;
+    b.dono = dialogo;
+    const auto limite = std::chrono::steady_clock::now() + 20s;
+    while (!para_ && !b.achada && std::chrono::steady_clock::now() < limite) {
+        ::EnumThreadWindows(thread_, visitaCaixa, reinterpret_cast<LPARAM>(&b));
+        if (!b.achada) std::this_thread::sleep_for(20ms);
+    }
+    if (!b.achada) {
+        std::lock_guard l(m_);
+        falhas_.push_back("no warning box for the refused copies");
+        ::PostMessageW(dialogo, WM_CLOSE, 0, 0);
+        return;
+    }
+    {
+        std::lock_guard l(m_);
+        avisos_.push_back(texto(::GetDlgItem(b.achada, 0xFFFF)));
+    }
+    ::PostMessageW(::GetDlgItem(b.achada, IDOK), BM_CLICK, 0, 0);
+    while (!para_ && ::IsWindow(b.achada))
+        std::this_thread::sleep_for(20ms);
+    ::SendMessageW(copias, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(novas.c_str()));
+    ::PostMessageW(ok, BM_CLICK, 0, 0);
 }
 
 std::wstring arquivoTemporario(const wchar_t* nome) {

@@ -20,7 +20,23 @@ struct Resposta {
     std::wstring impressora = L"Notera PostScript";
     // Ends the dialog with this key posted to its focus instead of a click, when not 0.
     UINT tecla = 0;
+    // When not empty: the copies first given are refused with a warning box, which is
+    // answered with OK before these copies are given and OK clicked again.
+    std::wstring copiasDepois;
 };
+
+// Prints into |arquivo| with |copias|, or cancels.
+inline Resposta imprimeEm(std::wstring arquivo, std::wstring copias = L"1") {
+    Resposta r;
+    r.arquivo = std::move(arquivo);
+    r.copias = std::move(copias);
+    return r;
+}
+inline Resposta cancela() {
+    Resposta r;
+    r.imprime = false;
+    return r;
+}
 
 // What the dialog showed before it was answered.
 struct Visto {
@@ -40,9 +56,12 @@ public:
     std::vector<Visto> vistos();
     // Dialogs that could not be answered (controls missing) and were closed instead.
     std::vector<std::string> falhas();
+    // The texts of the warning boxes the dialog showed.
+    std::vector<std::wstring> avisos();
 
 private:
     void executa();
+    void corrigeCopias(HWND dialogo, HWND copias, HWND ok, const std::wstring& novas);
 
     DWORD thread_;
     std::vector<Resposta> respostas_;
@@ -50,6 +69,7 @@ private:
     std::mutex m_;
     std::vector<Visto> vistos_;
     std::vector<std::string> falhas_;
+    std::vector<std::wstring> avisos_;
     std::thread trabalho_;
 };
 

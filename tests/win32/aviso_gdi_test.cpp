@@ -74,7 +74,7 @@ TEST(AvisoGdi, DuasViasNoArquivoPostScript) {
     t.Valor = base::Dinheiro::deDezMilesimos(15000000); // 1.500,00
     t.HistVar1 = "TRANSFERENCIA MENSAL";
 
-    teste::RoboImpressao robo(::GetCurrentThreadId(), {{true, arquivo, L"1"}});
+    teste::RoboImpressao robo(::GetCurrentThreadId(), {teste::imprimeEm(arquivo)});
     report::ImpressaoWin32 impressao;
     notera::ImprimeAviso(ex, t, 42, impressao);
 

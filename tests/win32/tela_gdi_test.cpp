@@ -406,7 +406,7 @@ std::size_t conta(const std::string& s, const std::string& parte) {
 }
 
 TEST_F(Impressora, DialogoMostraOPropostoECancelaSemImprimir) {
-    teste::RoboImpressao robo(::GetCurrentThreadId(), {{false, L"", L"1", L"Notera PostScript"}});
+    teste::RoboImpressao robo(::GetCurrentThreadId(), {teste::cancela()});
     auto r = relatorioSimples();
     report::ImpressaoWin32 impressao;
     EXPECT_FALSE(impressao.imprime(r, 3));
@@ -440,7 +440,7 @@ class Copias : public Impressora, public ::testing::WithParamInterface<CasoCopia
 TEST_P(Copias, NoArquivoUmaPaginaPorCopia) {
     const auto& c = GetParam();
     const std::wstring arquivo = teste::arquivoTemporario(L"notera-copias.ps");
-    teste::RoboImpressao robo(::GetCurrentThreadId(), {{true, arquivo, c.copias}});
+    teste::RoboImpressao robo(::GetCurrentThreadId(), {teste::imprimeEm(arquivo, c.copias)});
     auto r = relatorioSimples();
     report::ImpressaoWin32 impressao;
     EXPECT_TRUE(impressao.imprime(r, 1));
@@ -469,7 +469,8 @@ class Tecla : public Impressora, public ::testing::WithParamInterface<CasoTecla>
 TEST_P(Tecla, EnterImprimeEscapeCancela) {
     const auto& c = GetParam();
     const std::wstring arquivo = teste::arquivoTemporario(L"notera-tecla.ps");
-    teste::Resposta r{true, arquivo, L"1", L"Notera PostScript", c.tecla};
+    teste::Resposta r = teste::imprimeEm(arquivo);
+    r.tecla = c.tecla;
     teste::RoboImpressao robo(::GetCurrentThreadId(), {r});
     auto rel = relatorioSimples();
     report::ImpressaoWin32 impressao;
@@ -486,9 +487,39 @@ INSTANTIATE_TEST_SUITE_P(Impressao, Tecla,
                                            CasoTecla{"Escape", VK_ESCAPE, false}),
                          [](const auto& i) { return std::string(i.param.nome); });
 
+struct CasoCopiasRecusadas {
+    const char* nome;
+    const wchar_t* copias;
+};
+
+class CopiasRecusadas : public Impressora,
+                        public ::testing::WithParamInterface<CasoCopiasRecusadas> {};
+
+// The dialog stays open with a warning until the copies are a number from 1 to 999.
+TEST_P(CopiasRecusadas, AvisaEEsperaUmNumeroValido) {
+    const std::wstring arquivo = teste::arquivoTemporario(L"notera-recusadas.ps");
+    teste::Resposta r = teste::imprimeEm(arquivo, GetParam().copias);
+    r.copiasDepois = L"2";
+    teste::RoboImpressao robo(::GetCurrentThreadId(), {r});
+    auto rel = relatorioSimples();
+    report::ImpressaoWin32 impressao;
+    EXPECT_TRUE(impressao.imprime(rel, 1));
+    EXPECT_TRUE(robo.falhas().empty()) << robo.falhas().front();
+    ASSERT_EQ(robo.avisos().size(), 1u);
+    EXPECT_EQ(robo.avisos()[0], L"O número de cópias deve estar entre 1 e 999.");
+    EXPECT_EQ(conta(teste::lerArquivo(arquivo), "showpage"), 2u);
+    ::DeleteFileW(arquivo.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Impressao, CopiasRecusadas,
+                         ::testing::Values(CasoCopiasRecusadas{"Zero", L"0"},
+                                           CasoCopiasRecusadas{"Vazio", L""},
+                                           CasoCopiasRecusadas{"Mil", L"1000"}),
+                         [](const auto& i) { return std::string(i.param.nome); });
+
 TEST_F(Impressora, ArquivoQueNaoPodeSerCriado) {
     const std::wstring arquivo = L"Z:\\nao\\existe\\aviso.ps";
-    teste::RoboImpressao robo(::GetCurrentThreadId(), {{true, arquivo, L"1"}});
+    teste::RoboImpressao robo(::GetCurrentThreadId(), {teste::imprimeEm(arquivo)});
     auto r = relatorioSimples();
     report::ImpressaoWin32 impressao;
     try {
