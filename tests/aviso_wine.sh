@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # aviso_wine.sh NOTERA_DADOS AVISO_EXE PREFIX DIR: the posting notice of a fixed transfer
 # printed by the Windows build under Wine, through its print dialog, on the PostScript printer
-# into DIR/aviso.ps; then read back here (ps2pdf, pdftotext) for the texts of both copies and
-# where the title lies on the paper. Exit 77 (skipped) when Wine or the Windows build is
-# missing.
+# into DIR/aviso2.ps (two copies) and DIR/aviso1.ps (one); then read back here (ps2pdf,
+# pdftotext, pdftoppm) for the texts of each copy, where the title lies on the paper and the
+# logo's colours. Exit 77 (skipped) when Wine or the Windows build is missing.
 set -u
 dados=${1:-} exe=${2:-} prefixo=${3:-} dir=${4:-}
 aqui=$(cd "$(dirname "$0")" && pwd)
@@ -32,41 +32,56 @@ sqlite3 "$dir/d/Tabelas/tabelas.sqlite" "INSERT INTO TbEmp (cod_emp, nom_emp, en
   { echo "the register could not be filled"; exit 1; }
 
 # Wine maps the drive Z: to the root of the Unix file system.
-NOTERA_AVISO_TABELAS="Z:$dir/d/Tabelas" NOTERA_AVISO_SAIDA="Z:$dir/aviso.ps" \
+NOTERA_AVISO_TABELAS="Z:$dir/d/Tabelas" NOTERA_AVISO_DIR="Z:$dir" \
   bash "$aqui/wine_teste.sh" "$exe" "$prefixo"
 rc=$?
 [ $rc -eq 77 ] && exit 77
 [ $rc -eq 0 ] || { echo "the notice was not printed under Wine (exit $rc)"; exit 1; }
 
-ps2pdf -sPAPERSIZE=a4 "$dir/aviso.ps" "$dir/aviso.pdf" || { echo "ps2pdf failed"; exit 1; }
-pdftotext -layout "$dir/aviso.pdf" "$dir/aviso.txt" || { echo "pdftotext failed"; exit 1; }
-pdftotext -bbox "$dir/aviso.pdf" "$dir/aviso.html" || exit 1
-# The font's one hyphen glyph reads back as U+00AD through the PDF's WinAnsi encoding.
-sed -i 's/\xC2\xAD/-/g' "$dir/aviso.txt"
-
 falhas=0
-# Each text twice: the upper and the lower copy.
+for vias in 2 1; do
+  base="$dir/aviso$vias"
+  ps2pdf -sPAPERSIZE=a4 "$base.ps" "$base.pdf" || { echo "ps2pdf $base.ps failed"; exit 1; }
+  pdftotext -layout "$base.pdf" "$base.txt" || { echo "pdftotext failed"; exit 1; }
+  pdftotext -bbox "$base.pdf" "$base.html" || exit 1
+  # The font's one hyphen glyph reads back as U+00AD through the PDF's WinAnsi encoding.
+  sed -i 's/\xC2\xAD/-/g' "$base.txt"
+done
+
+# Each text once a copy.
 exige() {
   local n
-  n=$(grep -c -E -- "$1" "$dir/aviso.txt")
-  if [ "$n" -ne 2 ]; then
-    echo "expected twice, found $n times: $1"
+  n=$(grep -c -E -- "$1" "$txt")
+  if [ "$n" -ne "$vias" ]; then
+    echo "$txt: expected $vias times, found $n: $1"
     falhas=1
   fi
 }
-exige 'AVISO DE LANÇAMENTO'
-exige 'Número: +42( |$)'
-exige 'DESTINO COMERCIO LTDA'
-exige 'ORIGEM INDUSTRIA SA'
-exige 'REF\. PAGAMENTOS: PAG 2024/03 - TRANSFERENCIA MENSAL'
-exige '\(UM MIL E QUINHENTOS REAIS\)'
-exige 'VALOR'
-exige '(^| )1\.500,00( |$)'
-exige '15/03/2024'
-exige 'Feito Por +Conferido Por +Assinatura'
+for vias in 2 1; do
+  txt="$dir/aviso$vias.txt"
+  exige 'AVISO DE LANÇAMENTO'
+  exige 'Número: +42( |$)'
+  exige 'DESTINO COMERCIO LTDA'
+  exige 'RUA DAS FLORES 100 FONE: 11 5555-0001 FAX: 11 5555-0002'
+  exige 'CEP: 01000-000 SAO PAULO - SP'
+  exige 'ORIGEM INDUSTRIA SA'
+  exige 'Levamos a seu conhecimento o lançamento abaixo descrito a crédito de sua conta\.'
+  exige 'REF\. PAGAMENTOS: PAG 2024/03 - TRANSFERENCIA MENSAL'
+  exige '\(UM MIL E QUINHENTOS REAIS\)'
+  exige 'VALOR'
+  exige '(^| )1\.500,00( |$)'
+  exige '15/03/2024'
+  exige 'Feito Por +Conferido Por +Assinatura +Data'
+  paginas=$(grep -c '<page ' "$dir/aviso$vias.html")
+  [ "$paginas" -eq 1 ] || { echo "aviso$vias: expected one page, found $paginas"; falhas=1; }
+done
 
-paginas=$(grep -c '<page ' "$dir/aviso.html")
-[ "$paginas" -eq 1 ] || { echo "expected one page, found $paginas"; falhas=1; }
+# One copy: nothing on the lower half (the second copy's region starts 6.35 + 106.892 mm down).
+awk '/<word / {
+    match($0, /yMax="[0-9.]+"/); y = substr($0, RSTART + 6, RLENGTH - 7) * 25.4 / 72
+    if (y > 6.35 + 106.892) { print "aviso1: a word on the lower half: " $0; achou = 1 }
+  }
+  END { exit achou }' "$dir/aviso1.html" || falhas=1
 
 # The title in millimetres from the paper's corner: centred in its box (6.35 + 33.443,
 # 127.424 wide), its line's top at 6.35 + 8.890; the lower copy 0.635 right and 106.680 below.
@@ -90,12 +105,12 @@ awk '
     if (y0[0] < 6.35 + 8.890 - 0.3 || y0[0] > 6.35 + 8.890 + 1.2) { print "title top off"; exit 1 }
     if (x0[1] - x0[0] < 0.435 || x0[1] - x0[0] > 0.835) { print "copy x shift off"; exit 1 }
     if (y0[1] - y0[0] < 106.48 || y0[1] - y0[0] > 106.88) { print "copy y shift off"; exit 1 }
-  }' "$dir/aviso.html" || falhas=1
+  }' "$dir/aviso2.html" || falhas=1
 
 # The logo stretched over its box (3.810, 4.233, 23.918 x 13.123): red on its left quarter,
 # blue on its right one, in both copies. One pixel of the page at 10 pixels a millimetre.
 pixel() {
-  pdftoppm -r 254 -x "$1" -y "$2" -W 1 -H 1 "$dir/aviso.pdf" | tail -c 3 | od -An -tu1 | tr -s ' '
+  pdftoppm -r 254 -x "$1" -y "$2" -W 1 -H 1 "$dir/aviso2.pdf" | tail -c 3 | od -An -tu1 | tr -s ' '
 }
 confere_cor() {
   local viu
@@ -113,8 +128,8 @@ for via in 0 1; do
 done
 
 if [ $falhas -ne 0 ]; then
-  echo "--- text of the printed notice:"
-  cat "$dir/aviso.txt"
+  echo "--- text of the printed notice (two copies):"
+  cat "$dir/aviso2.txt"
   exit 1
 fi
-echo "both copies of the notice hold the title, the number, the amount and its words"
+echo "each copy of the notice holds the title, the number, the amount and its words, in place"

@@ -1,7 +1,8 @@
 // The posting notice of a fixed transfer printed on Windows through the report's print
 // dialog, answered as the host answers it, into a PostScript file. The data tree is made and
-// the file read back on Linux (tests/aviso_wine.sh), which gives NOTERA_AVISO_TABELAS (the
-// register directory) and NOTERA_AVISO_SAIDA (the file to print into).
+// the files read back on Linux (tests/aviso_wine.sh), which gives NOTERA_AVISO_TABELAS (the
+// register directory) and NOTERA_AVISO_DIR, where aviso2.ps gets both copies and aviso1.ps
+// the upper one.
 
 #include "RoboImpressao.h"
 
@@ -49,20 +50,30 @@ std::size_t conta(const std::string& s, const std::string& parte) {
     return n;
 }
 
-TEST(AvisoGdi, DuasViasNoArquivoPostScript) {
+struct CasoVias {
+    const char* nome;
+    bool duas;
+    const char* arquivo; // in NOTERA_AVISO_DIR
+};
+
+class Vias : public ::testing::TestWithParam<CasoVias> {};
+
+TEST_P(Vias, NoArquivoPostScript) {
+    const auto& c = GetParam();
     const std::string tabelas = ambiente("NOTERA_AVISO_TABELAS");
-    const std::string saida = ambiente("NOTERA_AVISO_SAIDA");
+    const std::string dir = ambiente("NOTERA_AVISO_DIR");
     ASSERT_FALSE(tabelas.empty()) << "NOTERA_AVISO_TABELAS not set";
-    ASSERT_FALSE(saida.empty()) << "NOTERA_AVISO_SAIDA not set";
+    ASSERT_FALSE(dir.empty()) << "NOTERA_AVISO_DIR not set";
     std::string erro;
     ASSERT_TRUE(host::garanteImpressoraPostScript(erro)) << erro;
-    const std::wstring arquivo = report::win32::largo(saida);
+    const std::wstring arquivo = report::win32::largo(dir + "\\" + c.arquivo);
     ::DeleteFileW(arquivo.c_str());
 
     std::vector<std::string> perguntas;
-    constexpr int Sim = 0;
-    notera::Execucao ex(notera::ServicosHost(nullptr, nullptr, nullptr),
-                        std::make_unique<Respostas>(std::vector<int>{Sim, Sim}, perguntas));
+    constexpr int Sim = 0, Nao = 1;
+    notera::Execucao ex(
+        notera::ServicosHost(nullptr, nullptr, nullptr),
+        std::make_unique<Respostas>(std::vector<int>{Sim, c.duas ? Sim : Nao}, perguntas));
     ex.DirTabelas = tabelas;
     ex.TabPadroes.QTbEmp.defineDiretorio(tabelas);
     ex.TabPadroes.QTbEmp.abre();
@@ -85,11 +96,16 @@ TEST(AvisoGdi, DuasViasNoArquivoPostScript) {
     EXPECT_EQ(robo.vistos()[0].copias, L"1");
     EXPECT_TRUE(robo.falhas().empty());
     const std::string ps = teste::lerArquivo(arquivo);
-    ASSERT_GE(ps.size(), 4u) << saida;
+    ASSERT_GE(ps.size(), 4u) << c.arquivo;
     EXPECT_EQ(ps.substr(0, 4), "%!PS");
-    // Both copies are on one sheet.
+    // Two copies are two halves of one sheet.
     EXPECT_EQ(conta(ps, "%%Page:"), 1u);
     EXPECT_EQ(conta(ps, "%%Title: Report\n"), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(AvisoGdi, Vias,
+                         ::testing::Values(CasoVias{"DuasVias", true, "aviso2.ps"},
+                                           CasoVias{"UmaVia", false, "aviso1.ps"}),
+                         [](const auto& i) { return std::string(i.param.nome); });
 
 } // namespace
