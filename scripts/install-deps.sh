@@ -11,7 +11,7 @@ packages=(
   libx11-dev libxtst-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-xkb-utils
-  poppler-utils
+  poppler-utils ghostscript
   clang-format
   pxlib-dev
   clang-14 libfuzzer-14-dev libclang-rt-14-dev

@@ -1,8 +1,9 @@
 #pragma once
 // Printing a report on the platform's printer: its print dialog, then its canvas. On Linux
-// the Qt dialog and a QPainter on a QPrinter (report/qt); on Windows the common print dialog
-// (PrintDlg) gives the device context and the copies, on which a GDI canvas draws between
-// StartDoc/StartPage and EndPage/EndDoc.
+// the Qt dialog and a QPainter on a QPrinter (report/qt); on Windows the report's own Win32
+// dialog (a robot must find its controls by name) gives the printer, the copies and the file,
+// and a GDI canvas draws on that printer's device context between StartDoc/StartPage and
+// EndPage/EndDoc (report/win32).
 
 namespace report {
 
