@@ -86,6 +86,14 @@ LRESULT CALLBACK procCbt(int codigo, WPARAM w, LPARAM l) {
     return ::CallNextHookEx(ganchoCbt, codigo, w, l);
 }
 
+BOOL CALLBACK formPronto(HWND h, LPARAM l) {
+    if (nomeDe(h) == "FormAL" && ::IsWindowVisible(h) && ::GetPropW(h, L"NoteraAtivada")) {
+        *reinterpret_cast<HWND*>(l) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The robot: finds the form, posts input to the focused control and waits for it to be taken.
 class Robo {
 public:
@@ -104,17 +112,7 @@ public:
         const auto fim = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (std::chrono::steady_clock::now() < fim) {
             form_ = nullptr;
-            ::EnumThreadWindows(
-                thread_,
-                [](HWND h, LPARAM l) {
-                    if (nomeDe(h) == "FormAL" && ::IsWindowVisible(h) &&
-                        ::GetPropW(h, L"NoteraAtivada")) {
-                        *reinterpret_cast<HWND*>(l) = h;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&form_));
+            ::EnumThreadWindows(thread_, formPronto, reinterpret_cast<LPARAM>(&form_));
             if (form_) return form_;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -383,8 +381,9 @@ TEST(FormularioWin32, OrdemDoFocoPorTeclasECliques) {
 }
 
 TEST(FormularioWin32, ChequeDigitadoNaGrade) {
-    std::vector<std::vector<std::string>> antes, depois;
-    std::string focoNaGrade, empresa;
+    std::vector<std::vector<std::string>> antes, depois, fim;
+    std::string focoNaGrade, focoNaSituacao, situacao, focoNoFim;
+    LRESULT atual = 0, naConta = 0;
     const auto e = roda([&](Robo& r) {
         escolheOrigem(r);
         r.foca("Ed_Banco2");
@@ -399,6 +398,17 @@ TEST(FormularioWin32, ChequeDigitadoNaGrade) {
         r.digita("501");
         r.tecla(VK_RETURN);
         depois = r.linhas();
+        r.tecla(VK_RETURN); // the value
+        r.tecla(VK_RETURN); // the history; the situation selector shows
+        focoNaSituacao = r.foco();
+        situacao = r.linhas()[1][5];
+        r.tecla(VK_DOWN);
+        r.tecla(VK_RETURN); // on to the cheque's fiscal account: company 2 keeps accounts
+        focoNoFim = r.foco();
+        naConta = ::SendMessageW(r.acha("GradeChq"), WM_APP + 3, 0, 0);
+        fim = r.linhas();
+        r.celula(2, 1);
+        atual = ::SendMessageW(r.acha("GradeChq"), WM_APP + 3, 0, 0);
         r.botao("BtSair");
     });
     EXPECT_EQ(e.falha, "");
@@ -416,6 +426,15 @@ TEST(FormularioWin32, ChequeDigitadoNaGrade) {
     EXPECT_NE(depois[1][1], "");
     EXPECT_EQ(depois[1][2], "501");
     EXPECT_EQ(depois[1][3], "10,00"); // what remains of the amount, proposed
+    EXPECT_EQ(focoNaSituacao, "Cb_ChqSit");
+    EXPECT_EQ(situacao, "P - Pré-Datado");
+    EXPECT_EQ(focoNoFim, "GradeChq");
+    EXPECT_EQ(naConta, MAKELONG(8, 1));
+    ASSERT_EQ(fim.size(), 2u);
+    ASSERT_EQ(fim[1].size(), 9u) << "the fiscal account's column shown for the origin";
+    EXPECT_EQ(fim[1][5], "D - Depositado");
+    EXPECT_EQ(fim[1][2], "501");
+    EXPECT_EQ(atual, MAKELONG(2, 1)) << "a click on a cell makes it current";
 }
 
 std::string conteudo(const std::wstring& caminho) {
