@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -300,6 +301,7 @@ void escolheOrigem(Robo& r) {
 
 TEST(FormularioWin32, ControlesPorNomeEEmpresaDeOrigem) {
     std::map<std::string, std::string> visto;
+    std::vector<std::string> foraDoLugar;
     const auto e = roda([&](Robo& r) {
         for (const char* n :
              {"Pagina",       "PagOrigem",     "PagDestino",   "Panel1",        "BtOk",
@@ -312,6 +314,28 @@ TEST(FormularioWin32, ControlesPorNomeEEmpresaDeOrigem) {
               "Ed_Receita",   "Ed_HistPad1",   "Ed_HistVar1",  "Ed_Cred1",      "Ed_CredG1",
               "Label9",       "Label21",       "Lb_CredG1"})
             r.acha(n);
+        // The design's positions at 120 pixels per inch, in the panel that holds each.
+        HDC tela = ::GetDC(nullptr);
+        const double escala = ::GetDeviceCaps(tela, LOGPIXELSY) / 120.0;
+        ::ReleaseDC(nullptr, tela);
+        struct Lugar {
+            const char *controle, *painel;
+            int x, y, largura, altura;
+        };
+        for (const Lugar& l : {Lugar{"Ed_Empresa", "Panel4", 14, 21, 269, 24},
+                               Lugar{"Ed_HistVar2", "Panel4", 14, 249, 556, 24},
+                               Lugar{"Label21", "Panel4", 300, 97, 270, 15},
+                               Lugar{"Ed_Valor", "Panel3", 14, 21, 150, 24},
+                               Lugar{"Ed_Deb2", "Pn_Contabil2", 300, 18, 270, 24},
+                               Lugar{"BtSair", "Panel1", 5, 47, 100, 26}}) {
+            RECT q;
+            ::GetWindowRect(r.acha(l.controle), &q);
+            ::MapWindowPoints(nullptr, r.acha(l.painel), reinterpret_cast<POINT*>(&q), 2);
+            auto px = [&](int m) { return static_cast<long>(std::lround(m * escala)); };
+            if (q.left != px(l.x) || q.top != px(l.y) || q.right - q.left != px(l.largura) ||
+                q.bottom - q.top != px(l.altura))
+                foraDoLugar.push_back(l.controle);
+        }
         wchar_t titulo[128] = {};
         ::GetWindowTextW(r.form(), titulo, 128);
         visto["titulo"] = utf8(titulo);
@@ -331,6 +355,7 @@ TEST(FormularioWin32, ControlesPorNomeEEmpresaDeOrigem) {
     EXPECT_EQ(e.caixas,
               std::vector<std::string>{"Informe a empresa geradora do recurso financeiro!"});
     EXPECT_EQ(visto["apos caixa"], "Ed_Empresa");
+    EXPECT_EQ(foraDoLugar, std::vector<std::string>{});
     EXPECT_EQ(visto["titulo"], "Transferência de Recursos");
     EXPECT_EQ(visto["foco"], "Ed_Empresa");
     EXPECT_EQ(visto["valor"], "10,00");
