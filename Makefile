@@ -34,6 +34,7 @@ windows: deps
 	  -DNOTERA_TERCEIROS=$(abspath $(BUILD_WINDOWS))/terceiros
 	cmake --build $(BUILD_WINDOWS) -j$(JOBS)
 	bash scripts/verifica-dll.sh $(BUILD_WINDOWS)/Cheque.dll fCheque_Morvane 56 fCheque_Erro 0
+	bash scripts/verifica-dll.sh $(BUILD_WINDOWS)/Notera.dll GeraAL 60
 
 demo: build
 	@bash scripts/demo.sh $(BUILD)

@@ -7,10 +7,16 @@ set -euo pipefail
 dll=${1:?usage: verifica-dll.sh DLL EXPORT BYTES ...}
 shift
 od=i686-w64-mingw32-objdump
+if [ ! -f "$dll" ]; then
+  echo "SKIPPED: $dll not built (make windows builds the 32-bit DLLs)"
+  exit 77
+fi
+command -v "$od" >/dev/null || { echo "SKIPPED: $od not installed"; exit 77; }
 cabecalho=$("$od" -p "$dll")
 falhas=0
 falha() { echo "verifica-dll: $(basename "$dll"): $*" >&2; falhas=1; }
 
+grep -q '^architecture:.*i386' <<<"$("$od" -f "$dll")" || falha "not a 32-bit DLL"
 base=$(awk '$1 == "ImageBase" { print $2 }' <<<"$cabecalho")
 # Name index -> export RVA (the name table's order is the address table's for these DLLs:
 # one name per ordinal, none by ordinal alone).
