@@ -46,7 +46,7 @@ while [ $# -ge 2 ]; do
   [ "$ret" = "$esperado" ] || falha "$nome returns with \"$ret\", expected \"$esperado\""
 done
 
-sistema='^(KERNEL32|USER32|GDI32|COMCTL32|COMDLG32|WINSPOOL\.DRV|ADVAPI32|SHELL32|WS2_32|SECUR32|msvcrt|ole32|oleaut32|gdiplus)(\.dll)?$'
+sistema='^(KERNEL32|USER32|GDI32|COMCTL32|COMDLG32|WINSPOOL\.DRV|ADVAPI32|SHELL32|WS2_32|SECUR32|msvcrt|ole32|oleaut32|gdiplus|SHLWAPI)(\.dll)?$'
 while read -r importada; do
   grep -qiE "$sistema" <<<"$importada" || falha "imports $importada, which is not a Windows DLL"
 done < <(awk '/DLL Name:/ { print $3 }' <<<"$cabecalho")
