@@ -31,6 +31,9 @@ constexpr Oid OidBool = 16, OidBytea = 17, OidInt8 = 20, OidInt2 = 21, OidInt4 =
 
 // The tree's write lock (two-key form, apart from the one-key reservation locks).
 constexpr const char* TravaDaArvore = "SELECT pg_advisory_xact_lock(1315925331, 1)";
+// The tree's lock not had within lock_timeout: another workstation is posting.
+constexpr const char* EsperaPelaArvore =
+    "Outra estação está gravando um lançamento; tente novamente.";
 
 struct LimpaResultado {
     void operator()(PGresult* r) const { PQclear(r); }
@@ -256,10 +259,20 @@ public:
             con_ = nullptr;
             throw Erro(msg);
         }
-        PQsetNoticeProcessor(
-            con_, [](void*, const char*) {}, nullptr);
+        // Notices are not shown; the server's farewell when it ends the session (a restart,
+        // an administrator) marks the connection as gone before the next statement is sent.
+        PQsetNoticeReceiver(
+            con_,
+            [](void* eu, const PGresult* r) {
+                const char* g = PQresultErrorField(r, PG_DIAG_SEVERITY_NONLOCALIZED);
+                if (g && (std::strcmp(g, "FATAL") == 0 || std::strcmp(g, "PANIC") == 0))
+                    static_cast<ConexaoPg*>(eu)->encerrada_ = true;
+            },
+            this);
+        // A workstation that froze inside a unit holds the tree's lock: the server ends its
+        // session after a minute idle in it, so the others can post again.
         executa("SET client_encoding TO 'UTF8'; SET datestyle TO ISO, YMD; "
-                "SET lock_timeout TO '15s'");
+                "SET lock_timeout TO '15s'; SET idle_in_transaction_session_timeout TO '60s'");
     }
     ~ConexaoPg() override { PQfinish(con_); }
 
@@ -453,7 +466,10 @@ public:
         ++transacao_;
         roda("BEGIN");
         try {
-            roda(TravaDaArvore);
+            Resultado r(PQexec(con_, TravaDaArvore));
+            if (PQresultStatus(r.get()) != PGRES_TUPLES_OK && estadoDoErro(r.get()) == "55P03")
+                throw Erro(std::string(EsperaPelaArvore) + " " + textoDoErro(r.get(), con_));
+            confere(r.get());
         } catch (...) {
             desfaz();
             throw;
@@ -472,7 +488,13 @@ public:
         descartaPendentes();
     }
 
-    bool viva() const override { return PQstatus(con_) == CONNECTION_OK; }
+    // A server that restarted has closed the socket: reading what waits on it tells at no
+    // round trip, so that the next statement goes to a new connection instead of failing.
+    bool viva() const override {
+        if (PQstatus(con_) == CONNECTION_OK && PQtransactionStatus(con_) == PQTRANS_IDLE)
+            PQconsumeInput(con_);
+        return PQstatus(con_) == CONNECTION_OK && !encerrada_;
+    }
 
     bool temReservas() const override { return true; }
     bool tentaReservar(const std::string& diretorio, const std::string& tabela) override {
@@ -606,6 +628,7 @@ private:
 
     std::string uri_, raiz_;
     PGconn* con_ = nullptr;
+    bool encerrada_ = false; // the server said it ends this session
     int contador_ = 0;
     std::set<std::string> esquemasVistos_;
     std::map<Oid, Tab> tabelas_;

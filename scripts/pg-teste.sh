@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A throw-away PostgreSQL server for the tests: `pg-teste.sh start DIR` makes a cluster in
 # DIR (initdb, Unix socket in DIR/sock, no TCP) and writes its URI to DIR/uri;
-# `pg-teste.sh stop DIR` stops it and removes DIR; `pg-teste.sh base DIR NAME [MODEL]` makes
+# `pg-teste.sh stop DIR` stops it and removes DIR; `pg-teste.sh reinicia DIR` restarts it; `pg-teste.sh base DIR NAME [MODEL]` makes
 # database NAME on it (a copy of database MODEL when given), `pg-teste.sh apaga DIR NAME`
 # drops it. The server never runs as root: as root it
 # runs as the postgres user of Debian's package.
@@ -68,12 +68,16 @@ apaga)
   nome=${3:?nome do banco}
   "$bin/dropdb" -h "$dir/sock" -p "$(porta)" -U notera --force "$nome"
   ;;
+reinicia)
+  # As a server restarted under the workstations: every session ends.
+  como "$bin/pg_ctl" -D "$dir/data" -m fast -w -t 60 restart >/dev/null
+  ;;
 stop)
   if [ -n "$bin" ]; then para; fi
   rm -rf "$dir"
   ;;
 *)
-  echo "uso: pg-teste.sh start|stop DIR | base DIR NOME [MODELO] | apaga DIR NOME" >&2
+  echo "uso: pg-teste.sh start|stop|reinicia DIR | base DIR NOME [MODELO] | apaga DIR NOME" >&2
   exit 2
   ;;
 esac

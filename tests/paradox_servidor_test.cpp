@@ -86,7 +86,9 @@ protected:
 TEST_F(ImportacaoNoServidor, CampoPorCampoNosTiposDoServidor) {
     auto r = notera({"importar", origem, destino});
     ASSERT_EQ(r.saida, 0) << r.err;
-    EXPECT_NE(r.out.find("Tabelas/001/TbTudo: 2 registros\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Tabelas/001/TbTudo: 2 registros (página de código 1252)\n"),
+              std::string::npos)
+        << r.out;
     const std::string& u = banco->uri();
     EXPECT_EQ(um(u, "SELECT cod_emp, nom_emp, encode(imag_emp, 'hex'), ins_emp FROM "
                     "tabelas.tbemp ORDER BY cod_emp"),

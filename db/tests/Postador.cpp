@@ -1,5 +1,7 @@
 // A workstation posting in a loop, for the concurrency and crash tests of the store:
-//   db_postador DADOS RODADAS
+//   db_postador DADOS RODADAS [congela]
+// With "congela" it freezes inside its last unit, after its writes and before the commit,
+// holding the tree's lock (prints "congelado"), as a workstation that hung would.
 // Each round is one unit of work across the register and two companies: the destination's
 // counter in TbEmp, a payable in company 1, a receivable and an AL register record in
 // company 2, all numbered inside the unit. Prints "ok N" after each commit.
@@ -11,13 +13,16 @@
 #include <cstdlib>
 #include <string>
 
+#include <unistd.h>
+
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fputs("uso: db_postador DADOS RODADAS\n", stderr);
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "congela")) {
+        std::fputs("uso: db_postador DADOS RODADAS [congela]\n", stderr);
         return 2;
     }
     const std::string dados = argv[1];
     const int rodadas = std::atoi(argv[2]);
+    const bool congela = argc == 4;
     const std::string registro = dados + "/Tabelas";
     try {
         db::Consulta emp(registro, {"Select *", "From TbEmp"});
@@ -46,6 +51,12 @@ int main(int argc, char** argv) {
             cal.define("num_cal", cal.proximoNumero("num_cal"));
             cal.define("nal_cal", al);
             cal.grava();
+            if (congela && i == rodadas - 1) {
+                std::printf("congelado\n");
+                std::fflush(stdout);
+                for (;;)
+                    pause();
+            }
             u.confirma();
             std::printf("ok %lld\n", static_cast<long long>(al));
             std::fflush(stdout);
