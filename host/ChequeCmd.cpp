@@ -5,7 +5,6 @@
 #include "base/Cp1252.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
@@ -19,46 +18,15 @@ using FnCheque = void (*)(char*, const char*, double, std::int32_t, const char*,
                           const unsigned char*);
 using FnErro = const char* (*)();
 
-bool cabeEm32(const std::optional<long long>& v) {
-    return v && *v >= INT32_MIN && *v <= INT32_MAX;
-}
-
 } // namespace
 
-int comandoCheque(int argc, char** argv) {
-    std::string erro;
-    auto o = leOpcoes(argc, argv, 2,
-                      {"--porta", "--valor", "--banco", "--nome-banco", "--numero", "--data",
-                       "--portador", "--cidade", "--verso", "--verso-arquivo", "--empresa",
-                       "--script", "--log"},
-                      {"--copia"}, erro);
-    if (!o) return uso(erro);
-    if (o->chaves.count("--help")) return ajuda();
-    for (const char* req : {"--porta", "--valor", "--banco", "--nome-banco", "--numero", "--data",
-                            "--portador", "--cidade"})
-        if (!o->valores.count(req)) return uso(std::string("falta ") + req);
-    if (o->valores.count("--verso") && o->valores.count("--verso-arquivo"))
-        return uso("--verso e --verso-arquivo não podem vir juntos");
-
-    auto valor = decimal(o->valor("--valor"));
-    auto banco = inteiro(o->valor("--banco"));
-    auto numero = inteiro(o->valor("--numero"));
-    auto data = dataIso(o->valor("--data"));
-    if (!valor) return uso("--valor inválido");
-    if (!cabeEm32(banco)) return uso("--banco inválido");
-    if (!cabeEm32(numero)) return uso("--numero inválido");
-    if (!data) return uso("--data inválida (AAAA-MM-DD)");
-
-    std::string verso = base::utf8ParaCp1252(o->valor("--verso"));
-    if (o->valores.count("--verso-arquivo")) {
-        bool ok = false;
-        verso = leArquivo(o->valor("--verso-arquivo"),
-                          ok); // bytes unchanged: CR and LF reach the library
-        if (!ok) return uso("não foi possível ler " + o->valor("--verso-arquivo"));
-    }
+int comandoCheque(const std::vector<std::string>& args) {
+    int saida = 0;
+    auto a = leCheque(args, saida);
+    if (!a) return saida;
 
     Sessao s;
-    if (int r = preparaSessao(*o, s); r != 0) return r;
+    if (int r = preparaSessao(a->sessao, s); r != 0) return r;
 
     Biblioteca lib("libCheque.so");
     auto fn = reinterpret_cast<FnCheque>(lib.simbolo("fCheque_Morvane"));
@@ -69,20 +37,11 @@ int comandoCheque(int argc, char** argv) {
     }
 
     std::vector<char> arquivo(1024, '\x7F');
-    auto porta = buffer1024(base::utf8ParaCp1252(o->valor("--porta")));
-    TextoContado nomeBanco(base::utf8ParaCp1252(o->valor("--nome-banco")));
-    auto portador = buffer1024(base::utf8ParaCp1252(o->valor("--portador")));
-    auto cidade = buffer1024(base::utf8ParaCp1252(o->valor("--cidade")));
-    auto versoBuf = buffer1024(verso);
-    auto empresa = textoCurto(base::utf8ParaCp1252(o->valor("--empresa")));
-
-    fn(arquivo.data(), porta.data(), *valor, static_cast<std::int32_t>(*banco), nomeBanco.ptr(),
-       static_cast<std::int32_t>(*numero), *data, portador.data(), cidade.data(),
-       o->chaves.count("--copia") ? 1 : 0, versoBuf.data(), empresa.data());
+    fn(arquivo.data(), a->porta.data(), a->valor, a->banco, a->nomeBanco.ptr(), a->numero, a->data,
+       a->portador.data(), a->cidade.data(), a->copia ? 1 : 0, a->verso.data(), a->empresa.data());
 
     s.robo->conclui();
     const std::string msg = fnErro();
-    int saida = 0;
     if (msg.empty()) {
         std::string caminho(arquivo.data(), ::strnlen(arquivo.data(), arquivo.size()));
         std::printf("%s\n", base::cp1252ParaUtf8(caminho).c_str());

@@ -6,14 +6,14 @@
 #include "Robot.h"
 
 #include <QDialog>
-#include <QJsonObject>
 
 namespace host {
 
 namespace {
 
 void responde(Robo& robo, QDialog* d) {
-    const auto resposta = robo.proximaImpressao();
+    const auto r = robo.proximaImpressao();
+    const auto resposta = r ? std::optional<QString>(QString::fromStdString(*r)) : std::nullopt;
     if (!resposta) {
         robo.registraErro(QStringLiteral("unexpected print dialog \"%1\"").arg(d->windowTitle()));
         d->reject();
@@ -30,8 +30,9 @@ void responde(Robo& robo, QDialog* d) {
         d->reject();
         return;
     }
-    robo.log().escreve(
-        {{"event", "print"}, {"file", *resposta}, {"copies", d->property("copias").toInt()}});
+    robo.log().escreve({{"event", "print"},
+                        {"file", resposta->toStdString()},
+                        {"copies", d->property("copias").toInt()}});
     d->accept();
 }
 

@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <fcntl.h>
 #include <optional>
-#include <sys/file.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -16,7 +13,7 @@ std::string normaliza(std::string t) {
     std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return std::tolower(c); });
     if (t.size() > 3 && t.compare(t.size() - 3, 3, ".db") == 0) t.resize(t.size() - 3);
     for (char& c : t)
-        if (c == '/' || c == '\0') c = '_';
+        if (c == '/' || c == '\\' || c == ':' || c == '\0') c = '_';
     return t;
 }
 
@@ -24,7 +21,8 @@ std::string normaliza(std::string t) {
 
 Reservas::Reservas(std::string diretorio, int esperaMs)
     : diretorio_(std::move(diretorio)), esperaMs_(esperaMs) {
-    if (!diretorio_.empty() && diretorio_.back() != '/') diretorio_ += '/';
+    if (!diretorio_.empty() && diretorio_.back() != '/' && diretorio_.back() != '\\')
+        diretorio_ += '/';
     try {
         servidor_ = db::emServidor(diretorio_);
     } catch (const db::Erro&) {
@@ -32,10 +30,7 @@ Reservas::Reservas(std::string diretorio, int esperaMs)
     }
 }
 
-Reservas::~Reservas() {
-    for (auto& [nome, fd] : travas_)
-        ::close(fd);
-}
+Reservas::~Reservas() = default;
 
 std::string Reservas::arquivoDe(const std::string& tabela) const {
     return diretorio_ + "." + normaliza(tabela) + ".reserva";
@@ -67,20 +62,19 @@ bool Reservas::reserva(const std::vector<std::string>& tabelas) {
             continue;
         }
         if (travas_.count(nome)) continue; // this host holds it already
-        int fd = ::open(arquivoDe(t).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        bool ok = fd >= 0;
-        while (ok && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        auto trava = TravaArquivo::abre(arquivoDe(t));
+        bool ok = trava != nullptr;
+        while (ok && !trava->tenta()) {
             if (std::chrono::steady_clock::now() >= limite)
                 ok = false;
             else
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         if (!ok) {
-            if (fd >= 0) ::close(fd);
             libera(obtidas);
             return false;
         }
-        travas_[nome] = fd;
+        travas_[nome] = std::move(trava);
         obtidas.push_back(t);
     }
     return true;
@@ -91,7 +85,6 @@ void Reservas::libera(const std::vector<std::string>& tabelas) {
         noServidor_.erase(normaliza(t));
         auto it = travas_.find(normaliza(t));
         if (it == travas_.end()) continue;
-        ::close(it->second); // closing drops the lock
-        travas_.erase(it);
+        travas_.erase(it); // closing drops the lock
     }
 }

@@ -3,9 +3,12 @@
 // directory, or, when the data directory is kept on a server (banco.conf), the server's
 // advisory lock per table, which holds between workstations.
 
+#include "Trava.h"
+
 #include "db/Armazem.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +30,7 @@ private:
     std::string arquivoDe(const std::string& tabela) const;
     std::string diretorio_;
     int esperaMs_;
-    std::map<std::string, int> travas_; // normalised table name -> locked descriptor
+    std::map<std::string, std::unique_ptr<TravaArquivo>> travas_; // normalised name -> held
     bool servidor_ = false;
     std::map<std::string, db::Reserva> noServidor_;
     std::string erro_;

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
-#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,36 +19,33 @@
 
 namespace {
 
-QString nomeDoIcone(QMessageBox::Icon i) {
+const char* nomeDoIcone(QMessageBox::Icon i) {
     switch (i) {
     case QMessageBox::Information:
-        return QStringLiteral("information");
+        return "information";
     case QMessageBox::Warning:
-        return QStringLiteral("warning");
+        return "warning";
     case QMessageBox::Critical:
-        return QStringLiteral("error");
+        return "error";
     case QMessageBox::Question:
-        return QStringLiteral("question");
+        return "question";
     default:
-        return QStringLiteral("none");
+        return "none";
     }
 }
 
-// Script answers name the buttons without "&" and accents.
-QString textoDoBotao(const QString& resposta) {
-    if (resposta.compare(QLatin1String("Sim"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("&Sim");
-    if (resposta.compare(QLatin1String("Nao"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("&Não");
-    if (resposta.compare(QLatin1String("OK"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("OK");
-    return resposta;
+std::string u8(const QString& s) {
+    return s.toStdString();
+}
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
 }
 
 } // namespace
 
 Robo::Robo(std::vector<Acao> acoes, Registro& log)
-    : acoes_(acoes.begin(), acoes.end()), log_(log) {}
+    : roteiro_(std::move(acoes), log), acoes_(roteiro_.acoes()) {}
 
 Robo::~Robo() {
     if (qApp) qApp->removeEventFilter(this);
@@ -61,14 +57,6 @@ void Robo::instala() {
 
 void Robo::registraTratador(const QString& nome, Tratador t) {
     tratadores_[nome] = std::move(t);
-}
-
-Robo::Tipo Robo::tipoDe(const Acao& a) {
-    static const QStringList fila = {"answer",       "choose",  "cancel",  "print",
-                                     "print-cancel", "reserve", "capslock"};
-    if (fila.contains(a.verbo)) return Tipo::Fila;
-    if (a.verbo == QLatin1String("dump")) return Tipo::Observacao;
-    return Tipo::Interativa;
 }
 
 bool Robo::eventFilter(QObject* alvo, QEvent* evento) {
@@ -115,23 +103,22 @@ void Robo::trataDialogos() {
 }
 
 void Robo::trataCaixa(QMessageBox* caixa) {
-    QJsonArray botoes;
+    std::vector<std::string> botoes;
     const auto lista = caixa->buttons();
     for (auto* b : lista)
-        botoes.append(b->text());
-    QJsonObject ev{{"event", "message"},
-                   {"icon", nomeDoIcone(caixa->icon())},
-                   {"caption", caixa->windowTitle()},
-                   {"text", caixa->text()},
-                   {"buttons", botoes}};
+        botoes.push_back(u8(b->text()));
+    Evento ev{{"event", "message"},
+              {"icon", nomeDoIcone(caixa->icon())},
+              {"caption", u8(caixa->windowTitle())},
+              {"text", u8(caixa->text())},
+              {"buttons", botoes}};
 
     QAbstractButton* escolhido = nullptr;
     QString erro;
-    if (respostasCaixa_.empty()) {
+    if (auto resposta = roteiro_.proximaCaixa(); !resposta) {
         erro = QStringLiteral("unexpected message box \"%1\"").arg(caixa->text());
     } else {
-        const QString quer = textoDoBotao(respostasCaixa_.front());
-        respostasCaixa_.pop_front();
+        const QString quer = q(*resposta);
         for (auto* b : lista)
             if (b->text() == quer) escolhido = b;
         if (!escolhido)
@@ -145,8 +132,8 @@ void Robo::trataCaixa(QMessageBox* caixa) {
                 escolhido = b;
         if (!escolhido && !lista.isEmpty()) escolhido = lista.front();
     }
-    ev["answer"] = escolhido ? escolhido->text() : QString();
-    log_.escreve(ev);
+    ev.insert_or_assign("answer", escolhido ? u8(escolhido->text()) : std::string());
+    log().escreve(ev);
     if (!erro.isEmpty()) registraErro(erro);
     if (escolhido)
         escolhido->click();
@@ -159,7 +146,7 @@ void Robo::dispensa(QDialog* d) {
 }
 
 void Robo::drenaFila() {
-    while (!acoes_.empty() && tipoDe(acoes_.front()) != Tipo::Interativa) {
+    while (!acoes_.empty() && Roteiro::tipoDe(acoes_.front()) != Roteiro::Tipo::Interativa) {
         Acao a = acoes_.front();
         acoes_.pop_front();
         executa(a);
@@ -198,43 +185,7 @@ void Robo::conclui() {
         acoes_.pop_front();
         executa(a);
     }
-    for (const auto& r : respostasCaixa_)
-        registraErro(QStringLiteral("answer %1 left over for a message box").arg(r));
-    for (const auto& r : respostasSelecao_)
-        registraErro(QStringLiteral("answer %1 left over for a selection dialog").arg(r));
-    for (const auto& r : respostasImpressao_)
-        registraErro(QStringLiteral("answer %1 left over for a print dialog")
-                         .arg(r.isEmpty() ? QStringLiteral("print-cancel") : r));
-    if (recusas_ > 0) registraErro(QStringLiteral("reserve refuse left over"));
-    respostasCaixa_.clear();
-    respostasSelecao_.clear();
-    respostasImpressao_.clear();
-    recusas_ = 0;
-}
-
-void Robo::registraErro(const QString& texto) {
-    falhou_ = true;
-    log_.escreve({{"event", "error"}, {"text", texto}});
-}
-
-std::optional<QString> Robo::proximaSelecao() {
-    if (respostasSelecao_.empty()) return std::nullopt;
-    QString r = respostasSelecao_.front();
-    respostasSelecao_.pop_front();
-    return r;
-}
-
-std::optional<QString> Robo::proximaImpressao() {
-    if (respostasImpressao_.empty()) return std::nullopt;
-    QString r = respostasImpressao_.front();
-    respostasImpressao_.pop_front();
-    return r;
-}
-
-bool Robo::proximaReservaRecusada() {
-    if (recusas_ == 0) return false;
-    --recusas_;
-    return true;
+    roteiro_.confereSobras();
 }
 
 QWidget* Robo::acha(const QString& nome) {
@@ -255,12 +206,13 @@ void Robo::despeja(const QString& nome) {
                (f->objectName().isEmpty() || f->objectName().startsWith(QLatin1String("qt_")) ||
                 qobject_cast<QTabWidget*>(f->parentWidget())))
             f = f->parentWidget();
-        log_.escreve(
-            {{"event", "dump"}, {"name", "focus"}, {"value", f ? f->objectName() : QString()}});
+        log().escreve({{"event", "dump"},
+                       {"name", "focus"},
+                       {"value", f ? u8(f->objectName()) : std::string()}});
         return;
     }
     if (nome == QLatin1String("capslock")) {
-        log_.escreve(
+        log().escreve(
             {{"event", "dump"}, {"name", "capslock"}, {"value", platform::capsLockLigado()}});
         return;
     }
@@ -269,20 +221,20 @@ void Robo::despeja(const QString& nome) {
         registraErro(QStringLiteral("unknown widget %1").arg(nome));
         return;
     }
-    QJsonObject ev{{"event", "dump"}, {"name", nome}};
+    Evento ev{{"event", "dump"}, {"name", u8(nome)}};
     if (auto* t = qobject_cast<QTableWidget*>(w)) {
-        QJsonArray linhas;
+        std::vector<Json> linhas;
         for (int r = 0; r < t->rowCount(); ++r) {
-            QJsonArray linha;
+            std::vector<std::string> linha;
             for (int c = 0; c < t->columnCount(); ++c) {
                 auto* item = t->item(r, c);
-                linha.append(item ? item->text() : QString());
+                linha.push_back(item ? u8(item->text()) : std::string());
             }
-            linhas.append(linha);
+            linhas.emplace_back(linha);
         }
-        ev["rows"] = linhas;
-        ev["col"] = t->currentColumn();
-        ev["row"] = t->currentRow();
+        ev.insert_or_assign("rows", linhas);
+        ev.insert_or_assign("col", t->currentColumn());
+        ev.insert_or_assign("row", t->currentRow());
     } else {
         QString texto;
         if (auto* e = qobject_cast<QLineEdit*>(w))
@@ -297,43 +249,33 @@ void Robo::despeja(const QString& nome) {
             texto = g->title();
         else
             texto = w->windowTitle();
-        ev["text"] = texto;
-        ev["visible"] = w->isVisible();
-        ev["enabled"] = w->isEnabled();
-        ev["focus"] = w->hasFocus();
+        ev.insert_or_assign("text", u8(texto));
+        ev.insert_or_assign("visible", w->isVisible());
+        ev.insert_or_assign("enabled", w->isEnabled());
+        ev.insert_or_assign("focus", w->hasFocus());
         if (w->isWindow()) {
-            ev["x"] = w->pos().x();
-            ev["y"] = w->pos().y();
-            ev["width"] = w->frameGeometry().width();
-            ev["height"] = w->frameGeometry().height();
+            ev.insert_or_assign("x", w->pos().x());
+            ev.insert_or_assign("y", w->pos().y());
+            ev.insert_or_assign("width", w->frameGeometry().width());
+            ev.insert_or_assign("height", w->frameGeometry().height());
         }
     }
-    log_.escreve(ev);
+    log().escreve(ev);
 }
 
 void Robo::executa(const Acao& a) {
     ocupado_ = true;
-    const QString& v = a.verbo;
-    if (v == QLatin1String("answer")) {
-        respostasCaixa_.push_back(a.args[0]);
-    } else if (v == QLatin1String("choose")) {
-        respostasSelecao_.push_back(a.args[0]);
-    } else if (v == QLatin1String("cancel")) {
-        respostasSelecao_.push_back(QStringLiteral("cancel"));
-    } else if (v == QLatin1String("print")) {
-        respostasImpressao_.push_back(a.args[0]);
-    } else if (v == QLatin1String("print-cancel")) {
-        respostasImpressao_.push_back(QString());
-    } else if (v == QLatin1String("reserve")) {
-        if (a.args[0] == QLatin1String("refuse"))
-            ++recusas_;
-        else
-            registraErro(QStringLiteral("line %1: reserve takes \"refuse\"").arg(a.linha));
+    const QString v = q(a.verbo);
+    QStringList args;
+    for (const auto& s : a.args)
+        args << q(s);
+    if (roteiro_.enfileira(a)) {
+        // an answer queued for the next dialog of its kind
     } else if (v == QLatin1String("dump")) {
-        despeja(a.args[0]);
+        despeja(args[0]);
     } else if (v == QLatin1String("capslock")) {
-        if (a.args[0] == QLatin1String("on") || a.args[0] == QLatin1String("off"))
-            platform::defineCapsLock(a.args[0] == QLatin1String("on"));
+        if (args[0] == QLatin1String("on") || args[0] == QLatin1String("off"))
+            platform::defineCapsLock(args[0] == QLatin1String("on"));
         else
             registraErro(QStringLiteral("line %1: capslock takes on or off").arg(a.linha));
     } else if (v == QLatin1String("close")) {
@@ -344,7 +286,7 @@ void Robo::executa(const Acao& a) {
     } else if (v == QLatin1String("type")) {
         // One key at a time, each to the widget that has the focus then: a grid opens a cell
         // editor on the first key and the rest go to it.
-        for (QChar c : a.args[0]) {
+        for (QChar c : args[0]) {
             QWidget* w = alvoDoTeclado();
             if (!w) {
                 registraErro(QStringLiteral("line %1: no widget has the focus").arg(a.linha));
@@ -353,11 +295,11 @@ void Robo::executa(const Acao& a) {
             QTest::keyClick(w, c.toLatin1());
         }
     } else if (v == QLatin1String("key")) {
-        teclas(a.args);
+        teclas(args);
     } else {
-        QWidget* w = acha(a.args[0]);
+        QWidget* w = acha(args[0]);
         if (!w) {
-            registraErro(QStringLiteral("unknown widget %1").arg(a.args[0]));
+            registraErro(QStringLiteral("unknown widget %1").arg(args[0]));
         } else if (v == QLatin1String("click") || v == QLatin1String("focus")) {
             if (auto* t = qobject_cast<QTableWidget*>(w)) {
                 // A click on the current cell, as a user clicking into the grid would.
@@ -369,12 +311,12 @@ void Robo::executa(const Acao& a) {
         } else if (v == QLatin1String("cell")) {
             auto* t = qobject_cast<QTableWidget*>(w);
             bool okc = false, okl = false;
-            int col = a.args[1].toInt(&okc), lin = a.args[2].toInt(&okl);
+            int col = args[1].toInt(&okc), lin = args[2].toInt(&okl);
             if (!t || !okc || !okl || col < 0 || lin < 0 || col >= t->columnCount() ||
                 lin >= t->rowCount()) {
                 registraErro(QStringLiteral("line %1: no cell %2 %3 in %4")
                                  .arg(a.linha)
-                                 .arg(a.args[1], a.args[2], a.args[0]));
+                                 .arg(args[1], args[2], args[0]));
             } else {
                 t->scrollTo(t->model()->index(lin, col));
                 clica(t->viewport(), t->visualRect(t->model()->index(lin, col)).center());
@@ -382,11 +324,10 @@ void Robo::executa(const Acao& a) {
         } else if (v == QLatin1String("tab")) {
             auto* p = qobject_cast<QTabWidget*>(w);
             bool ok = false;
-            int i = a.args[1].toInt(&ok);
+            int i = args[1].toInt(&ok);
             if (!p || !ok || i < 0 || i >= p->count())
-                registraErro(QStringLiteral("line %1: no page %2 in %3")
-                                 .arg(a.linha)
-                                 .arg(a.args[1], a.args[0]));
+                registraErro(
+                    QStringLiteral("line %1: no page %2 in %3").arg(a.linha).arg(args[1], args[0]));
             else
                 clica(p->tabBar(), p->tabBar()->tabRect(i).center());
         }

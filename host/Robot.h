@@ -6,6 +6,7 @@
 // are answered from the queues while the action is still running. A dialog that opens
 // while the robot is idle first lets the script's leading queue actions and dumps run.
 
+#include "Fila.h"
 #include "Log.h"
 #include "Script.h"
 
@@ -33,7 +34,7 @@ public:
     void iniciaPassos();
     // Runs what is left of the script and checks that no answer is left over.
     void conclui();
-    bool falhou() const { return falhou_; }
+    bool falhou() const { return roteiro_.falhou(); }
 
     // A dialog of the host or a library, found by object name, is answered by its handler.
     using Tratador = std::function<void(QDialog*)>;
@@ -43,20 +44,19 @@ public:
     void registraJanelaPrincipal(const QString& nomeDoObjeto) { nomeJanela_ = nomeDoObjeto; }
 
     // Queued answers, taken by the dialogs' handlers.
-    std::optional<QString> proximaSelecao();
-    std::optional<QString> proximaImpressao(); // empty text: cancel
-    bool proximaReservaRecusada();
+    std::optional<std::string> proximaSelecao() { return roteiro_.proximaSelecao(); }
+    // Empty text: cancel.
+    std::optional<std::string> proximaImpressao() { return roteiro_.proximaImpressao(); }
+    bool proximaReservaRecusada() { return roteiro_.proximaReservaRecusada(); }
 
-    void registraErro(const QString& texto);
-    Registro& log() { return log_; }
+    void registraErro(const std::string& texto) { roteiro_.registraErro(texto); }
+    void registraErro(const QString& texto) { roteiro_.registraErro(texto.toStdString()); }
+    Registro& log() { return roteiro_.log(); }
 
 protected:
     bool eventFilter(QObject* alvo, QEvent* evento) override;
 
 private:
-    enum class Tipo { Fila, Observacao, Interativa };
-    static Tipo tipoDe(const Acao& a);
-
     void agendaDialogos();
     void trataDialogos();
     void trataCaixa(QMessageBox* caixa);
@@ -70,15 +70,10 @@ private:
     void teclas(const QStringList& nomes);
     void clica(QWidget* w, QPoint ponto = {});
 
-    std::deque<Acao> acoes_;
-    Registro& log_;
-    std::deque<QString> respostasCaixa_;
-    std::deque<QString> respostasSelecao_;
-    std::deque<QString> respostasImpressao_;
-    int recusas_ = 0;
+    Roteiro roteiro_;
+    std::deque<Acao>& acoes_;
     bool ocupado_ = false;
     bool passando_ = false;
-    bool falhou_ = false;
     bool dialogosAgendados_ = false;
     std::vector<QPointer<QDialog>> dialogos_;
     std::map<QString, Tratador> tratadores_;

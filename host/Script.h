@@ -1,20 +1,19 @@
 #pragma once
-// The robot's script: one action a line, blanks between arguments, "#" comments.
+// The robot's script: one action a line, blanks between arguments, "#" comments. Texts are
+// UTF-8.
 
-#include <QString>
-#include <QStringList>
-
+#include <string>
 #include <vector>
 
 struct Acao {
-    QString verbo;
-    QStringList args;
+    std::string verbo;
+    std::vector<std::string> args;
     int linha = 0;
 };
 
 struct RoteiroLido {
     std::vector<Acao> acoes;
-    QString erro; // empty when the whole script was understood
+    std::string erro; // empty when the whole script was understood
 };
 
-RoteiroLido leRoteiro(const QString& texto);
+RoteiroLido leRoteiro(const std::string& texto);

@@ -1,7 +1,5 @@
 #include "Selecao.h"
 
-#include "base/Cp1252.h"
-
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,121 +10,56 @@
 
 namespace {
 
-constexpr int TamanhoJanela = 40; // rows read at a time: about two screens
-constexpr int MargemAcima = 5;    // rows left above the current one before reading more
+constexpr int TamanhoJanela = JanelaRegistros::Tamanho;
+constexpr int MargemAcima = 5; // rows left above the current one before reading more
 
-QString deCp1252(const std::string& s) {
-    return QString::fromStdString(base::cp1252ParaUtf8(s));
-}
-std::string paraCp1252(const QString& s) {
-    return base::utf8ParaCp1252(s.toStdString());
+std::vector<std::string> lista(const QStringList& l) {
+    std::vector<std::string> v;
+    for (const auto& s : l)
+        v.push_back(s.toStdString());
+    return v;
 }
 
 } // namespace
 
-QString valorDoCampo(NoteraDataSet* ds, int campo) {
-    std::string buf(256, '\0');
-    int32_t n = ds->ops->Value(ds, campo, buf.data(), static_cast<int32_t>(buf.size()));
-    if (n >= static_cast<int32_t>(buf.size())) {
-        buf.assign(static_cast<std::size_t>(n) + 1, '\0');
-        n = ds->ops->Value(ds, campo, buf.data(), static_cast<int32_t>(buf.size()));
-    }
-    buf.resize(static_cast<std::size_t>(std::max(n, 0)));
-    return deCp1252(buf);
-}
-
 ModeloRegistros::ModeloRegistros(NoteraDataSet* ds, std::vector<int> campos, QStringList titulos)
-    : ds_(ds), campos_(std::move(campos)), titulos_(std::move(titulos)) {}
-
-ModeloRegistros::Linha ModeloRegistros::linhaAtual() const {
-    Linha l{ds_->ops->Bookmark(ds_), {}};
-    for (int c : campos_)
-        l.valores << valorDoCampo(ds_, c);
-    return l;
-}
+    : janela_(ds, std::move(campos)), titulos_(std::move(titulos)) {}
 
 int ModeloRegistros::recarrega() {
     beginResetModel();
-    linhas_.clear();
-    inicio_ = fim_ = true;
-    int atual = -1;
-    const int32_t marca = ds_->ops->Bookmark(ds_);
-    if (marca >= 0) {
-        linhas_.push_back(linhaAtual());
-        fim_ = false;
-        for (int i = 0; i < TamanhoJanela && !fim_; ++i) {
-            if (ds_->ops->Next(ds_))
-                linhas_.push_back(linhaAtual());
-            else
-                fim_ = true;
-        }
-        ds_->ops->GotoBookmark(ds_, marca);
-        inicio_ = false;
-        atual = 0;
-        for (int i = 0; i < TamanhoJanela / 2 && !inicio_; ++i) {
-            if (ds_->ops->Prior(ds_)) {
-                linhas_.push_front(linhaAtual());
-                ++atual;
-            } else {
-                inicio_ = true;
-            }
-        }
-        ds_->ops->GotoBookmark(ds_, marca);
-    }
+    const int atual = janela_.recarrega();
     endResetModel();
     return atual;
 }
 
 bool ModeloRegistros::canFetchMore(const QModelIndex& pai) const {
-    return !pai.isValid() && !fim_ && !linhas_.empty();
+    return !pai.isValid() && janela_.temDepois();
 }
 
 void ModeloRegistros::fetchMore(const QModelIndex& pai) {
-    if (!canFetchMore(pai) || !ds_->ops->GotoBookmark(ds_, linhas_.back().marca)) return;
-    std::vector<Linha> novas;
-    while (static_cast<int>(novas.size()) < TamanhoJanela) {
-        if (!ds_->ops->Next(ds_)) {
-            fim_ = true;
-            break;
-        }
-        novas.push_back(linhaAtual());
-    }
+    if (!canFetchMore(pai)) return;
+    auto novas = janela_.leDepois(TamanhoJanela);
     if (novas.empty()) return;
-    const int n = static_cast<int>(linhas_.size());
+    const int n = rowCount();
     beginInsertRows({}, n, n + static_cast<int>(novas.size()) - 1);
-    for (auto& l : novas)
-        linhas_.push_back(std::move(l));
+    janela_.acrescenta(std::move(novas));
     endInsertRows();
 }
 
 int ModeloRegistros::buscaAntes(int n) {
-    if (inicio_ || linhas_.empty() || !ds_->ops->GotoBookmark(ds_, linhas_.front().marca)) return 0;
-    std::vector<Linha> novas; // nearest first
-    while (static_cast<int>(novas.size()) < n) {
-        if (!ds_->ops->Prior(ds_)) {
-            inicio_ = true;
-            break;
-        }
-        novas.push_back(linhaAtual());
-    }
+    auto novas = janela_.leAntes(n);
     if (novas.empty()) return 0;
-    beginInsertRows({}, 0, static_cast<int>(novas.size()) - 1);
-    for (auto& l : novas)
-        linhas_.push_front(std::move(l));
+    const int k = static_cast<int>(novas.size());
+    beginInsertRows({}, 0, k - 1);
+    janela_.antepoe(std::move(novas));
     endInsertRows();
-    return static_cast<int>(novas.size());
-}
-
-bool ModeloRegistros::vaiPara(int linha) const {
-    if (linha < 0 || linha >= static_cast<int>(linhas_.size())) return false;
-    return ds_->ops->GotoBookmark(ds_, linhas_[static_cast<std::size_t>(linha)].marca) != 0;
+    return k;
 }
 
 QVariant ModeloRegistros::data(const QModelIndex& indice, int papel) const {
-    if (papel != Qt::DisplayRole || !indice.isValid() ||
-        indice.row() >= static_cast<int>(linhas_.size()))
-        return {};
-    return linhas_[static_cast<std::size_t>(indice.row())].valores.value(indice.column());
+    if (papel != Qt::DisplayRole || !indice.isValid() || indice.row() >= rowCount()) return {};
+    return QString::fromStdString(janela_.valor(static_cast<std::size_t>(indice.row()),
+                                                static_cast<std::size_t>(indice.column())));
 }
 
 QVariant ModeloRegistros::headerData(int secao, Qt::Orientation o, int papel) const {
@@ -136,19 +69,16 @@ QVariant ModeloRegistros::headerData(int secao, Qt::Orientation o, int papel) co
 
 DialogoSelecao::DialogoSelecao(const QString& titulo, NoteraDataSet* ds, const QStringList& campos,
                                const QStringList& titulos, QWidget* pai)
-    : QDialog(pai), ds_(ds), nomes_(campos), titulos_(titulos) {
+    : QDialog(pai), selecao_(ds, lista(campos), lista(titulos)), nomes_(campos), titulos_(titulos),
+      inicial_(QString::fromStdString(selecao_.valorInicial())) {
     setObjectName(QStringLiteral("SelecionaRegistro"));
     setWindowTitle(titulo);
     setModal(true);
-    for (const auto& c : campos)
-        campos_.push_back(ds->ops->FieldIndex(ds, paraCp1252(c).c_str()));
-    marcaInicial_ = ds->ops->Bookmark(ds);
-    if (marcaInicial_ >= 0 && !campos_.empty()) inicial_ = valorDoCampo(ds, campos_[0]);
 
     busca_ = new QLineEdit(this);
     busca_->setObjectName(QStringLiteral("Pesquisa"));
     busca_->setPlaceholderText(QStringLiteral("Digite para pesquisar"));
-    modelo_ = new ModeloRegistros(ds, campos_, titulos);
+    modelo_ = new ModeloRegistros(ds, selecao_.indices(), titulos);
     modelo_->setParent(this);
     tabela_ = new QTableView(this);
     tabela_->setObjectName(QStringLiteral("Registros"));
@@ -207,7 +137,8 @@ bool DialogoSelecao::eventFilter(QObject* alvo, QEvent* evento) {
         if (k->modifiers() & Qt::ControlModifier &&
             (k->key() == Qt::Key_Home || k->key() == Qt::Key_End)) {
             const bool fim = k->key() == Qt::Key_End;
-            if (fim ? ds_->ops->Last(ds_) : ds_->ops->First(ds_)) mostraAtual();
+            NoteraDataSet* ds = selecao_.dados();
+            if (fim ? ds->ops->Last(ds) : ds->ops->First(ds)) mostraAtual();
             return true;
         }
     }
@@ -222,16 +153,11 @@ void DialogoSelecao::seleciona(int linha) {
 }
 
 void DialogoSelecao::pesquisa(const QString& texto) {
-    if (texto.isEmpty() || campos_.empty()) return;
-    bool numero = false;
-    texto.toLongLong(&numero);
-    const int campo = (numero || campos_.size() < 2) ? campos_[0] : campos_[1];
-    if (ds_->ops->Locate(ds_, campo, paraCp1252(texto).c_str(), 1)) mostraAtual();
+    if (selecao_.pesquisa(texto.toStdString())) mostraAtual();
 }
 
 bool DialogoSelecao::escolhe(const QString& chave) {
-    if (campos_.empty() || !ds_->ops->Locate(ds_, campos_[0], paraCp1252(chave).c_str(), 0))
-        return false;
+    if (!selecao_.localiza(chave.toStdString())) return false;
     mostraAtual();
     accept();
     return true;
@@ -239,16 +165,17 @@ bool DialogoSelecao::escolhe(const QString& chave) {
 
 void DialogoSelecao::accept() {
     const QModelIndex i = tabela_->currentIndex();
-    if (!i.isValid() || campos_.empty() || !modelo_->vaiPara(i.row())) {
+    auto chave = i.isValid() ? selecao_.escolhe(modelo_->janela(), i.row()) : std::nullopt;
+    if (!chave) {
         reject();
         return;
     }
-    escolhido_ = valorDoCampo(ds_, campos_[0]);
+    escolhido_ = QString::fromStdString(*chave);
     QDialog::accept();
 }
 
 void DialogoSelecao::reject() {
-    if (marcaInicial_ >= 0) ds_->ops->GotoBookmark(ds_, marcaInicial_);
+    selecao_.restaura();
     escolhido_.clear();
     QDialog::reject();
 }

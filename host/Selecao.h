@@ -1,30 +1,25 @@
 #pragma once
 // The host's record selection dialog over a library's data set.
 
-#include "notera/notera.h"
+#include "Registros.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QStringList>
 
-#include <deque>
-#include <vector>
-
 class QLineEdit;
 class QTableView;
 
-// A window of the data set's records as rows, read by keys (bookmarks and moves to the
-// next or prior record) as the list scrolls; it never counts the records, so opening and
-// scrolling cost what is shown, whatever the data set's size. The scroll bar spans the
-// rows read so far: it grows at either end as the list reaches it.
+// The rows read so far as a table model; the scroll bar spans them and grows at either end
+// as the list reaches it.
 class ModeloRegistros : public QAbstractTableModel {
 public:
     ModeloRegistros(NoteraDataSet* ds, std::vector<int> campos, QStringList titulos);
     int rowCount(const QModelIndex& pai = {}) const override {
-        return pai.isValid() ? 0 : static_cast<int>(linhas_.size());
+        return pai.isValid() ? 0 : static_cast<int>(janela_.linhas());
     }
     int columnCount(const QModelIndex& = {}) const override {
-        return static_cast<int>(campos_.size());
+        return static_cast<int>(janela_.colunas());
     }
     QVariant data(const QModelIndex& indice, int papel) const override;
     QVariant headerData(int secao, Qt::Orientation o, int papel) const override;
@@ -35,24 +30,13 @@ public:
     int recarrega();
     // Reads up to n rows before the first; answers how many came.
     int buscaAntes(int n);
-    bool temAntes() const { return !inicio_; }
-    // Puts the data set on the record of a row.
-    bool vaiPara(int linha) const;
+    bool temAntes() const { return janela_.temAntes(); }
+    const JanelaRegistros& janela() const { return janela_; }
 
 private:
-    struct Linha {
-        int32_t marca;
-        QStringList valores;
-    };
-    Linha linhaAtual() const;
-    NoteraDataSet* ds_;
-    std::vector<int> campos_;
+    JanelaRegistros janela_;
     QStringList titulos_;
-    std::deque<Linha> linhas_;
-    bool inicio_ = true, fim_ = true; // the rows reach the first / the last record
 };
-
-QString valorDoCampo(NoteraDataSet* ds, int campo);
 
 class DialogoSelecao : public QDialog {
     Q_OBJECT
@@ -82,10 +66,8 @@ private:
     void seleciona(int linha);
     void buscaAcima();
 
-    NoteraDataSet* ds_;
+    SelecaoDeRegistro selecao_;
     QStringList nomes_, titulos_;
-    std::vector<int> campos_;
-    int32_t marcaInicial_ = -1;
     QString inicial_, escolhido_;
     ModeloRegistros* modelo_ = nullptr;
     QTableView* tabela_ = nullptr;

@@ -10,11 +10,8 @@
 #include "notera/notera.h"
 
 #include <QApplication>
-#include <QDate>
-#include <QJsonArray>
 #include <QMessageBox>
 
-#include <climits>
 #include <cstdio>
 #include <dlfcn.h>
 
@@ -35,40 +32,42 @@ QString deCp(const char* s) {
     return QString::fromStdString(base::cp1252ParaUtf8(s ? s : ""));
 }
 
-QStringList lista(const char* const* itens, int32_t ultimo) {
-    QStringList l;
+std::vector<std::string> lista(const char* const* itens, int32_t ultimo) {
+    std::vector<std::string> l;
     for (int32_t i = 0; itens && i <= ultimo; ++i)
-        l << deCp(itens[i]);
+        l.push_back(base::cp1252ParaUtf8(itens[i] ? itens[i] : ""));
     return l;
 }
 
-QJsonArray json(const QStringList& l) {
-    QJsonArray a;
+QStringList qlista(const std::vector<std::string>& l) {
+    QStringList q;
     for (const auto& s : l)
-        a.append(s);
-    return a;
+        q << QString::fromStdString(s);
+    return q;
+}
+
+std::vector<std::string> slista(const QStringList& l) {
+    std::vector<std::string> v;
+    for (const auto& s : l)
+        v.push_back(s.toStdString());
+    return v;
 }
 
 void NOTERA_CALL selecionaRegistro(const char* titulo, NoteraDataSet* ds,
                                    const char* const* colunas, int32_t ultimaColuna,
                                    const char* const* titulos, int32_t ultimoTitulo, int32_t,
                                    NoteraStrings* resultado, NoteraField*) {
-    DialogoSelecao d(deCp(titulo), ds, lista(colunas, ultimaColuna), lista(titulos, ultimoTitulo),
-                     QApplication::activeWindow());
+    DialogoSelecao d(deCp(titulo), ds, qlista(lista(colunas, ultimaColuna)),
+                     qlista(lista(titulos, ultimoTitulo)), QApplication::activeWindow());
     if (d.exec() == QDialog::Accepted)
         resultado->ops->Add(resultado, base::utf8ParaCp1252(d.escolhido().toStdString()).c_str());
 }
 
 uint8_t NOTERA_CALL reservaTabelas(const char* const* tabelas, int32_t ultimo) {
-    const QStringList nomes = lista(tabelas, ultimo);
+    const auto nomes = lista(tabelas, ultimo);
     bool ok = !(contexto->robo && contexto->robo->proximaReservaRecusada());
-    if (ok) {
-        std::vector<std::string> v;
-        for (const auto& n : nomes)
-            v.push_back(n.toStdString());
-        ok = contexto->reservas->reserva(v);
-    }
-    contexto->log->escreve({{"event", "reserve"}, {"tables", json(nomes)}, {"answer", ok}});
+    if (ok) ok = contexto->reservas->reserva(nomes);
+    contexto->log->escreve({{"event", "reserve"}, {"tables", nomes}, {"answer", ok}});
     // A busy table is refused without a word; a server that cannot be asked is not.
     if (!ok && !contexto->reservas->erro().empty())
         QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Reserva de tabelas"),
@@ -77,42 +76,38 @@ uint8_t NOTERA_CALL reservaTabelas(const char* const* tabelas, int32_t ultimo) {
 }
 
 void NOTERA_CALL liberaTabelas(const char* const* tabelas, int32_t ultimo) {
-    const QStringList nomes = lista(tabelas, ultimo);
-    std::vector<std::string> v;
-    for (const auto& n : nomes)
-        v.push_back(n.toStdString());
-    contexto->reservas->libera(v);
-    contexto->log->escreve({{"event", "release"}, {"tables", json(nomes)}});
+    const auto nomes = lista(tabelas, ultimo);
+    contexto->reservas->libera(nomes);
+    contexto->log->escreve({{"event", "release"}, {"tables", nomes}});
 }
 
 // The robot's answer to the selection dialog.
 void respondeSelecao(Robo& robo, QDialog* d) {
     auto* sel = qobject_cast<DialogoSelecao*>(d);
     if (!sel) return;
-    QJsonObject ev{{"event", "select"},
-                   {"caption", sel->windowTitle()},
-                   {"fields", json(sel->campos())},
-                   {"titles", json(sel->titulos())},
-                   {"at", sel->valorInicial()}};
+    const std::string titulo = sel->windowTitle().toStdString();
+    Evento ev{{"event", "select"},
+              {"caption", titulo},
+              {"fields", slista(sel->campos())},
+              {"titles", slista(sel->titulos())},
+              {"at", sel->valorInicial().toStdString()}};
     auto resposta = robo.proximaSelecao();
     if (!resposta) {
-        ev["answer"] = QStringLiteral("cancel");
+        ev.insert_or_assign("answer", "cancel");
         robo.log().escreve(ev);
-        robo.registraErro(
-            QStringLiteral("unexpected selection dialog \"%1\"").arg(sel->windowTitle()));
+        robo.registraErro("unexpected selection dialog \"" + titulo + "\"");
         sel->reject();
-    } else if (*resposta == QLatin1String("cancel")) {
-        ev["answer"] = QStringLiteral("cancel");
+    } else if (*resposta == "cancel") {
+        ev.insert_or_assign("answer", "cancel");
         robo.log().escreve(ev);
         sel->reject();
-    } else if (sel->escolhe(*resposta)) {
-        ev["answer"] = *resposta;
+    } else if (sel->escolhe(QString::fromStdString(*resposta))) {
+        ev.insert_or_assign("answer", *resposta);
         robo.log().escreve(ev);
     } else {
-        ev["answer"] = QStringLiteral("cancel");
+        ev.insert_or_assign("answer", "cancel");
         robo.log().escreve(ev);
-        robo.registraErro(QStringLiteral("selection dialog \"%1\" has no row %2")
-                              .arg(sel->windowTitle(), *resposta));
+        robo.registraErro("selection dialog \"" + titulo + "\" has no row " + *resposta);
         sel->reject();
     }
 }
@@ -121,38 +116,13 @@ using FnGeraAL = decltype(&GeraAL);
 
 } // namespace
 
-int comandoTransferencia(int argc, char** argv) {
-    std::string erro;
-    auto o = leOpcoes(argc, argv, 2,
-                      {"--dados", "--empresa", "--valor", "--lanpag", "--chqpag", "--lanrec",
-                       "--ref", "--controle", "--data", "--script", "--log"},
-                      {"--contabil", "--sem-selecao"}, erro);
-    if (!o) return uso(erro);
-    if (o->chaves.count("--help")) return ajuda();
-    if (!o->valores.count("--dados")) return uso("falta --dados");
-    if (!o->valores.count("--empresa")) return uso("falta --empresa");
-    auto empresa = inteiro(o->valor("--empresa"));
-    if (!empresa || *empresa < INT32_MIN || *empresa > INT32_MAX) return uso("--empresa inválida");
-    auto valor = decimal(o->valor("--valor", "0"));
-    if (!valor) return uso("--valor inválido");
-    std::optional<double> data =
-        o->valores.count("--data")
-            ? dataIso(o->valor("--data"))
-            : dataIso(QDate::currentDate().toString(Qt::ISODate).toStdString());
-    if (!data) return uso("--data inválida (AAAA-MM-DD)");
-    // The library expects the data directory with its closing separator, as the host
-    // application passes it; a directory typed without one is completed here.
-    std::string dirDados = o->valor("--dados");
-    if (!dirDados.empty() && dirDados.back() != '/') dirDados += '/';
-    // Short texts hold 255 characters; a cut directory or table name would open another one.
-    if (base::utf8ParaCp1252(dirDados).size() > 255)
-        return uso("--dados com mais de 255 caracteres");
-    for (const char* curto : {"--lanpag", "--chqpag", "--lanrec"})
-        if (base::utf8ParaCp1252(o->valor(curto)).size() > 255)
-            return uso(std::string(curto) + " com mais de 255 caracteres");
+int comandoTransferencia(const std::vector<std::string>& args) {
+    int saida = 0;
+    auto a = leTransferencia(args, '/', saida);
+    if (!a) return saida;
 
     Sessao s;
-    if (int r = preparaSessao(*o, s); r != 0) return r;
+    if (int r = preparaSessao(a->sessao, s); r != 0) return r;
     s.robo->registraTratador(QStringLiteral("SelecionaRegistro"),
                              [robo = s.robo.get()](QDialog* d) { respondeSelecao(*robo, d); });
     registraImpressao(*s.robo);
@@ -165,22 +135,14 @@ int comandoTransferencia(int argc, char** argv) {
         return 1;
     }
 
-    Reservas reservas(dirDados);
+    Reservas reservas(a->dirDados);
     Contexto ctx{s.robo.get(), &s.log, &reservas};
     contexto = &ctx;
 
-    auto dados = textoCurto(base::utf8ParaCp1252(dirDados));
-    auto lanPag = textoCurto(base::utf8ParaCp1252(o->valor("--lanpag", "TbLanPag.db")));
-    auto chqPag = textoCurto(base::utf8ParaCp1252(o->valor("--chqpag", "TbChqPag.db")));
-    auto lanRec = textoCurto(base::utf8ParaCp1252(o->valor("--lanrec", "TbLanRec.db")));
-    const std::string ref = base::utf8ParaCp1252(o->valor("--ref"));
-    const std::string controle = base::utf8ParaCp1252(o->valor("--controle"));
-
     const bool resultado =
-        geraAL(dados.data(), static_cast<int32_t>(*empresa), o->chaves.count("--contabil") ? 1 : 0,
-               *valor, lanPag.data(), chqPag.data(), lanRec.data(),
-               o->chaves.count("--sem-selecao") ? nullptr : &selecionaRegistro, ref.c_str(),
-               &reservaTabelas, &liberaTabelas, controle.c_str(), *data) != 0;
+        geraAL(a->dados.data(), a->empresa, a->contabil ? 1 : 0, a->valor, a->lanPag.data(),
+               a->chqPag.data(), a->lanRec.data(), a->semSelecao ? nullptr : &selecionaRegistro,
+               a->ref.c_str(), &reservaTabelas, &liberaTabelas, a->controle.c_str(), a->data) != 0;
     contexto = nullptr;
 
     s.robo->conclui();

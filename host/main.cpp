@@ -37,6 +37,6 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(filtraMensagensQt);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("notera-host"));
-    return comando == "cheque" ? host::comandoCheque(argc, argv)
-                               : host::comandoTransferencia(argc, argv);
+    const std::vector<std::string> args(argv, argv + argc);
+    return comando == "cheque" ? host::comandoCheque(args) : host::comandoTransferencia(args);
 }

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -30,10 +31,10 @@ TEST_P(RoboImpressao, RespondeDialogo) {
     const auto& c = GetParam();
     apoio::DirTemp dir;
     const QString arquivo = QString::fromStdString(dir / "aviso.pdf");
-    auto lido = leRoteiro(QString::fromUtf8(c.roteiro).arg(arquivo));
-    ASSERT_TRUE(lido.erro.isEmpty()) << lido.erro.toStdString();
+    auto lido = leRoteiro(QString::fromUtf8(c.roteiro).arg(arquivo).toStdString());
+    ASSERT_TRUE(lido.erro.empty()) << lido.erro;
     Registro log;
-    ASSERT_TRUE(log.abre(QString::fromStdString(dir / "log.jsonl")));
+    ASSERT_TRUE(log.abre(dir / "log.jsonl"));
     Robo robo(lido.acoes, log);
     robo.instala();
     host::registraImpressao(robo);
