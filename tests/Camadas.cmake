@@ -18,7 +18,7 @@ endif()
 set(PASTAS
   include base db extenso platform platform/posix platform/qt platform/win32 notera/core
   notera/report notera/report/qt notera/posting notera/notice notera/form notera/form/qt notera/entry
-  notera/entry/qt cheque host tools)
+  notera/entry/qt cheque host host/win32 tools)
 set(PODE_include "")
 set(PODE_base "")
 set(PODE_db base)
@@ -42,6 +42,8 @@ set(PODE_notera/entry/qt
   notera/notice notera/form notera/form/qt notera/entry Qt)
 set(PODE_cheque base extenso platform include)
 set(PODE_host base db platform include Qt)
+# The Windows host: the host's parts without Qt and the Win32 helpers.
+set(PODE_host/win32 base db platform platform/win32 include host)
 set(PODE_tools base db notera/core notera/form notera/posting include host Qt)
 
 # Folders whose CMake target may not link Qt or platform/ either.

@@ -1,0 +1,60 @@
+#include "Comum.h"
+
+#include "Texto16.h"
+
+#include "host/Script.h"
+
+#include <cstdio>
+
+namespace host {
+
+Biblioteca::Biblioteca(const std::string& nome) {
+    std::wstring exe(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, exe.data(), DWORD(exe.size()));
+        if (n < exe.size()) {
+            exe.resize(n);
+            break;
+        }
+        exe.resize(exe.size() * 2);
+    }
+    const std::wstring pasta = exe.substr(0, exe.find_last_of(L"\\/") + 1);
+    h_ = ::LoadLibraryW((pasta + paraUtf16(nome)).c_str());
+    if (!h_) erro_ = "não foi possível carregar (erro " + std::to_string(::GetLastError()) + ")";
+}
+
+Biblioteca::~Biblioteca() {
+    if (h_) ::FreeLibrary(h_);
+}
+
+void* Biblioteca::simbolo(const char* nome) const {
+    return h_ ? reinterpret_cast<void*>(::GetProcAddress(h_, nome)) : nullptr;
+}
+
+int preparaSessao(const PedidoSessao& p, Sessao& s) {
+    if (!p.log.empty() && !s.log.abre(p.log)) {
+        std::fprintf(stderr, "notera-host: não foi possível criar %s\n", p.log.c_str());
+        return SaidaUso;
+    }
+    std::vector<Acao> acoes;
+    if (!p.script.empty()) {
+        bool ok = false;
+        std::string texto = leArquivo(p.script, ok);
+        if (!ok) {
+            std::fprintf(stderr, "notera-host: não foi possível ler %s\n", p.script.c_str());
+            return SaidaUso;
+        }
+        RoteiroLido r = leRoteiro(texto);
+        if (!r.erro.empty()) {
+            s.log.escreve({{"event", "error"}, {"text", r.erro}});
+            std::fprintf(stderr, "notera-host: %s\n", r.erro.c_str());
+            return SaidaRoteiro;
+        }
+        acoes = std::move(r.acoes);
+    }
+    // Without a script the user answers the dialogs: no hooks.
+    s.robo = std::make_unique<RoboWin32>(std::move(acoes), s.log, !p.script.empty());
+    return 0;
+}
+
+} // namespace host

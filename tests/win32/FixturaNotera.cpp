@@ -1,0 +1,213 @@
+// A stand-in for Notera.dll in the Windows host's tests: GeraAL shows a small form named
+// "FormAL" whose buttons call the host's services (the selection dialog over three clients,
+// a table reservation) and ask a question through the platform's message box, so a script
+// can drive each of them and read the outcome from the form's controls. With the control
+// text "segura MS" it reserves the tables first and lets the robot in only MS milliseconds
+// later, so another host can be refused meanwhile.
+
+#include "notera/notera.h"
+#include "platform/Dialogs.h"
+#include "platform/win32/Nome.h"
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Clientes {
+    NoteraDataSet base;
+    int pos = 0;
+    std::vector<std::array<std::string, 2>> linhas{{"12", "Ana"}, {"15", "Bruno"}, {"20", "Carla"}};
+};
+
+Clientes* de(NoteraDataSet* ds) {
+    return reinterpret_cast<Clientes*>(ds);
+}
+int32_t NOTERA_CALL conta(NoteraDataSet* ds) {
+    return int32_t(de(ds)->linhas.size());
+}
+int32_t NOTERA_CALL posicao(NoteraDataSet* ds) {
+    return de(ds)->pos;
+}
+uint8_t NOTERA_CALL moveA(NoteraDataSet* ds, int32_t i) {
+    if (i < 0 || i >= conta(ds)) return 0;
+    de(ds)->pos = i;
+    return 1;
+}
+uint8_t NOTERA_CALL proximo(NoteraDataSet* ds) {
+    return moveA(ds, de(ds)->pos + 1);
+}
+uint8_t NOTERA_CALL anterior(NoteraDataSet* ds) {
+    return moveA(ds, de(ds)->pos - 1);
+}
+uint8_t NOTERA_CALL primeiro(NoteraDataSet* ds) {
+    return moveA(ds, 0);
+}
+uint8_t NOTERA_CALL ultimo(NoteraDataSet* ds) {
+    return moveA(ds, conta(ds) - 1);
+}
+int32_t NOTERA_CALL campo(NoteraDataSet*, const char* nome) {
+    const std::string n = nome ? nome : "";
+    return n == "cod_cli" ? 0 : n == "nom_cli" ? 1 : -1;
+}
+int32_t copia(const std::string& v, char* buf, int32_t tam) {
+    if (tam > 0) {
+        const std::size_t n = std::min<std::size_t>(v.size(), std::size_t(tam - 1));
+        v.copy(buf, n);
+        buf[n] = '\0';
+    }
+    return int32_t(v.size());
+}
+int32_t NOTERA_CALL valor(NoteraDataSet* ds, int32_t c, char* buf, int32_t tam) {
+    if (c < 0 || c > 1) return copia("", buf, tam);
+    return copia(de(ds)->linhas[std::size_t(de(ds)->pos)][std::size_t(c)], buf, tam);
+}
+uint8_t NOTERA_CALL localiza(NoteraDataSet* ds, int32_t c, const char* t, uint8_t parcial) {
+    if (c < 0 || c > 1) return 0;
+    const std::string texto = t ? t : "";
+    for (int32_t i = 0; i < conta(ds); ++i) {
+        const std::string& v = de(ds)->linhas[std::size_t(i)][std::size_t(c)];
+        if (parcial ? v.compare(0, texto.size(), texto) == 0 : v == texto) return moveA(ds, i);
+    }
+    return 0;
+}
+int32_t NOTERA_CALL marca(NoteraDataSet* ds) {
+    return de(ds)->pos;
+}
+const NoteraDataSetOps opsClientes = {conta,    posicao,  moveA,    proximo, campo, valor,
+                                      localiza, anterior, primeiro, ultimo,  marca, moveA};
+
+struct Lista {
+    NoteraStrings base;
+    std::vector<std::string> itens;
+};
+void NOTERA_CALL acrescenta(NoteraStrings* l, const char* t) {
+    reinterpret_cast<Lista*>(l)->itens.push_back(t ? t : "");
+}
+int32_t NOTERA_CALL contaItens(NoteraStrings* l) {
+    return int32_t(reinterpret_cast<Lista*>(l)->itens.size());
+}
+int32_t NOTERA_CALL item(NoteraStrings* l, int32_t i, char* buf, int32_t tam) {
+    return copia(reinterpret_cast<Lista*>(l)->itens.at(std::size_t(i)), buf, tam);
+}
+const NoteraStringsOps opsLista = {acrescenta, contaItens, item};
+
+struct Form {
+    NoteraSelecionaRegistro seleciona;
+    NoteraReservaTabelas reserva;
+    NoteraLiberaTabelas libera;
+    HWND janela = nullptr, cliente = nullptr, resposta = nullptr;
+    bool fim = false, resultado = false, reservado = false;
+};
+
+const char* const Tabelas[] = {"TbCal", "TbLanPag.db"};
+
+void responde(Form& f, const std::string& t) {
+    ::SetWindowTextA(f.resposta, t.c_str());
+}
+
+void clicou(Form& f, int id) {
+    if (id == 1 && f.seleciona) {
+        Clientes c;
+        c.base.ops = &opsClientes;
+        Lista l;
+        l.base.ops = &opsLista;
+        const char* const cols[] = {"cod_cli", "nom_cli"};
+        const char* const tits[] = {"C\xF3"
+                                    "digo",
+                                    "Nome"};
+        f.seleciona("Sele\xE7\xE3o de Cliente", &c.base, cols, 1, tits, 1, 0, &l.base, nullptr);
+        if (!l.itens.empty()) ::SetWindowTextA(f.cliente, l.itens[0].c_str());
+        // Where the data set stands after the dialog: the chosen record, or the first again.
+        responde(f, "registro " + c.linhas[std::size_t(c.pos)][1]);
+    } else if (id == 2) {
+        responde(f, platform::confirma("Confirma a transfer\xC3\xAAncia?") ? "Sim" : "Nao");
+    } else if (id == 3) {
+        f.reservado = f.reserva(Tabelas, 1) != 0;
+        responde(f, f.reservado ? "reservado" : "recusado");
+    } else if (id == 4) {
+        f.resultado = true;
+        f.fim = true;
+    }
+}
+
+LRESULT CALLBACK procedimento(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    auto* f = reinterpret_cast<Form*>(::GetWindowLongPtrW(w, GWLP_USERDATA));
+    if (m == WM_NCCREATE)
+        ::SetWindowLongPtrW(
+            w, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    else if (m == WM_COMMAND && f && HIWORD(wp) == BN_CLICKED && LOWORD(wp) >= 1)
+        clicou(*f, LOWORD(wp));
+    else if (m == WM_TIMER && wp == 1) {
+        ::KillTimer(w, 1);
+        ::SetPropW(w, L"NoteraAtivada", reinterpret_cast<HANDLE>(1));
+    } else if (m == WM_CLOSE && f) {
+        f->fim = true;
+        return 0;
+    }
+    return ::DefWindowProcW(w, m, wp, lp);
+}
+
+HWND controle(HWND pai, const wchar_t* classe, const wchar_t* texto, DWORD estilo, int id, int y,
+              const char* nome) {
+    HWND h =
+        ::CreateWindowExW(0, classe, texto, WS_CHILD | WS_VISIBLE | estilo, 10, y, 200, 24, pai,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    platform::win32::defineNome(h, nome);
+    return h;
+}
+
+} // namespace
+
+extern "C" NOTERA_EXPORT uint8_t NOTERA_CALL GeraAL(
+    const unsigned char*, int32_t, uint8_t, double, const unsigned char*, const unsigned char*,
+    const unsigned char*, NoteraSelecionaRegistro seleciona, const char*,
+    NoteraReservaTabelas reserva, NoteraLiberaTabelas libera, const char* textoControle, double) {
+    Form f{seleciona, reserva, libera};
+    const std::string modo = textoControle ? textoControle : "";
+    UINT segura = 0;
+    if (modo.rfind("segura ", 0) == 0) {
+        segura = static_cast<UINT>(std::stoul(modo.substr(7)));
+        f.reservado = f.reserva(Tabelas, 1) != 0;
+    }
+    WNDCLASSW c{};
+    c.lpfnWndProc = procedimento;
+    c.hInstance = ::GetModuleHandleW(nullptr);
+    c.lpszClassName = L"FixturaFormAL";
+    ::RegisterClassW(&c);
+    f.janela =
+        ::CreateWindowExW(0, c.lpszClassName, L"Transfer\x00eancia de Recursos",
+                          WS_OVERLAPPEDWINDOW, 0, 0, 300, 260, nullptr, nullptr, c.hInstance, &f);
+    platform::win32::defineNome(f.janela, "FormAL");
+    f.cliente = controle(f.janela, L"EDIT", L"", WS_BORDER | WS_TABSTOP, 0, 10, "Ed_Cliente");
+    HWND botoes[] = {
+        controle(f.janela, L"BUTTON", L"Selecionar", BS_PUSHBUTTON, 1, 40, "BtSelecao"),
+        controle(f.janela, L"BUTTON", L"Perguntar", BS_PUSHBUTTON, 2, 70, "BtMensagem"),
+        controle(f.janela, L"BUTTON", L"Reservar", BS_PUSHBUTTON, 3, 100, "BtReserva"),
+        controle(f.janela, L"BUTTON", L"OK", BS_PUSHBUTTON, 4, 130, "BtOk")};
+    f.resposta = controle(f.janela, L"STATIC", L"", 0, 0, 160, "LbResposta");
+    ::ShowWindow(f.janela, SW_SHOW);
+    ::SetFocus(f.cliente);
+    if (segura)
+        ::SetTimer(f.janela, 1, segura, nullptr);
+    else
+        ::SetPropW(f.janela, L"NoteraAtivada", reinterpret_cast<HANDLE>(1));
+    MSG m;
+    while (!f.fim && ::GetMessageW(&m, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&m);
+        ::DispatchMessageW(&m);
+    }
+    if (f.reservado) f.libera(Tabelas, 1);
+    for (HWND h : botoes)
+        platform::win32::tiraNome(h);
+    platform::win32::tiraNome(f.cliente);
+    platform::win32::tiraNome(f.resposta);
+    platform::win32::tiraNome(f.janela);
+    ::RemovePropW(f.janela, L"NoteraAtivada");
+    ::DestroyWindow(f.janela);
+    return f.resultado ? 1 : 0;
+}
