@@ -6,6 +6,7 @@
 
 #include "Apoio.h"
 #include "base/Cp1252.h"
+#include "base/Texto.h"
 #include "cheque_casos.h"
 
 #include <QJsonArray>
@@ -393,4 +394,59 @@ TEST_F(HostWine, ReservaRecusadaEntreDoisHosts) {
         transferencia("reserve refuse\nclick BtReserva\ndump LbResposta\nclick BtOk\n", {}, "d");
     EXPECT_EQ(d.r.saida, 0);
     EXPECT_EQ(dumpDe(d.log, "LbResposta"), "recusado");
+}
+
+// The print dialog (a stand-in with the report dialog's names): print FILE checks printing to
+// a file, names the file and one copy, and presses OK; print-cancel and no answer cancel it.
+TEST_F(HostWine, ImpressaoRespondidaPeloRoteiro) {
+    const std::string saida = caminhoWine(dir / "saída.txt");
+    struct Caso {
+        std::string resposta;
+        const char* efeito;
+        bool arquivo;
+        const char* erro; // the script's own error, besides the printer set-up's
+    };
+    const Caso casos[] = {
+        {"print \"" + saida + "\"\n", "impresso em arquivo", true, ""},
+        {"print-cancel\n", "cancelado", false, ""},
+        {"", "cancelado", false, "unexpected print dialog \"Imprimir\""},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.resposta);
+        std::filesystem::remove(base::caminhoUtf8(dir / "saída.txt"));
+        auto e = transferencia(c.resposta + "click BtImprime\ndump LbResposta\nclick BtOk\n");
+        EXPECT_EQ(dumpDe(e.log, "LbResposta"), c.efeito);
+        auto p = eventos(e.log, "print");
+        ASSERT_EQ(p.size(), c.arquivo ? 1 : 0);
+        if (c.arquivo) {
+            EXPECT_EQ(p[0]["file"].toString().toStdString(), saida);
+            EXPECT_EQ(p[0]["copies"].toInt(), 1);
+            EXPECT_EQ(apoio::leArquivo(dir / "saída.txt"), "copias=1|impressora=Padrão\n");
+        } else {
+            EXPECT_FALSE(apoio::existe(dir / "saída.txt"));
+        }
+        // A run that queues a print answer first makes sure of a file printer, before the
+        // library is called; where none can be had, that is an error of the run too, logged
+        // before anything else.
+        std::vector<std::string> erros;
+        for (const auto& o : eventos(e.log, "error"))
+            erros.push_back(o["text"].toString().toStdString());
+        std::vector<std::string> esperados;
+        if (c.resposta.rfind("print ", 0) == 0 && !e.log.isEmpty() &&
+            e.log[0]["event"].toString() == "error")
+            esperados.push_back(e.log[0]["text"].toString().toStdString());
+        if (*c.erro) esperados.push_back(c.erro);
+        EXPECT_EQ(erros, esperados);
+        EXPECT_EQ(e.r.saida, erros.empty() ? 0 : 3) << e.r.err;
+    }
+}
+
+// Caps Lock set by the script and read back as the form's thread sees it.
+TEST_F(HostWine, CapsLock) {
+    auto e = transferencia("capslock on\ndump capslock\ncapslock off\ndump capslock\nclick BtOk\n");
+    EXPECT_EQ(e.r.saida, 0) << e.r.err;
+    auto d = eventos(e.log, "dump");
+    ASSERT_EQ(d.size(), 2);
+    EXPECT_EQ(d[0]["value"].toBool(), true);
+    EXPECT_EQ(d[1]["value"].toBool(), false);
 }

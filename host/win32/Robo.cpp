@@ -16,6 +16,7 @@
 namespace {
 
 constexpr UINT MarcaOcioso = WM_APP + 50;
+constexpr UINT CapsLockNoForm = WM_APP + 51; // wParam 0: read, 1: set off, 2: set on
 constexpr UINT CentroDaCelula = WM_APP + 1;
 constexpr UINT MudaPagina = WM_APP + 2;
 constexpr UINT CelulaAtual = WM_APP + 3;
@@ -230,6 +231,17 @@ void RoboWin32::aoRemover(const MSG& m) {
         marcaVista_ = static_cast<unsigned>(m.wParam);
         return;
     }
+    if (m.message == CapsLockNoForm && !m.hwnd) {
+        // On the form's thread: its own keyboard state is the one its GetKeyState reads.
+        if (m.wParam != 0 && platform::capsLockLigado() != (m.wParam == 2)) {
+            BYTE estado[256] = {};
+            ::GetKeyboardState(estado);
+            estado[VK_CAPITAL] = static_cast<BYTE>((estado[VK_CAPITAL] & ~1) | (m.wParam == 2));
+            ::SetKeyboardState(estado);
+        }
+        capsLock_ = platform::capsLockLigado();
+        return;
+    }
     // Timers and painting come on their own; they are no sign of work still queued.
     if (m.message == WM_TIMER || m.message == 0x0118 /* WM_SYSTIMER */ || m.message == WM_PAINT ||
         m.message == WM_NCPAINT || m.message == WM_MOUSEMOVE)
@@ -346,8 +358,14 @@ void RoboWin32::despeja(const std::string& nome, int linha) {
         return;
     }
     if (nome == "capslock") {
-        log_.escreve(
-            {{"event", "dump"}, {"name", "capslock"}, {"value", platform::capsLockLigado()}});
+        bool ligado = platform::capsLockLigado();
+        if (::GetCurrentThreadId() != threadForm_ && janela_) {
+            // The toggle as the form's thread sees it, read there by the message hook.
+            ::PostThreadMessageW(threadForm_, CapsLockNoForm, 0, 0);
+            esperaOcioso();
+            ligado = capsLock_;
+        }
+        log_.escreve({{"event", "dump"}, {"name", "capslock"}, {"value", ligado}});
         return;
     }
     HWND w = acha(nome);
@@ -498,9 +516,17 @@ void RoboWin32::executa(const Acao& a) {
     if (v == "dump") {
         despeja(a.args[0], a.linha);
     } else if (v == "capslock") {
-        if (a.args[0] == "on" || a.args[0] == "off")
-            platform::defineCapsLock(a.args[0] == "on");
-        else
+        if (a.args[0] == "on" || a.args[0] == "off") {
+            const bool quer = a.args[0] == "on";
+            platform::defineCapsLock(quer);
+            if (::GetCurrentThreadId() != threadForm_ && janela_) {
+                esperaOcioso();
+                // Without a keyboard (Wine's null driver) the key press toggles nothing: the
+                // form's thread then sets the toggle in its own keyboard state.
+                ::PostThreadMessageW(threadForm_, CapsLockNoForm, quer ? 2 : 1, 0);
+                esperaOcioso();
+            }
+        } else
             registraErro(linhaDe(a) + "capslock takes on or off");
     } else if (v == "close") {
         HWND j = janela_;

@@ -72,5 +72,6 @@ private:
     std::atomic<bool> fim_{false};
     std::atomic<HWND> janela_{nullptr};
     std::atomic<unsigned> marcaVista_{0}, outras_{0};
+    std::atomic<bool> capsLock_{false};
     unsigned marca_ = 0;
 };

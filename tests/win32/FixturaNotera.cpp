@@ -1,7 +1,8 @@
 // A stand-in for Notera.dll in the Windows host's tests: GeraAL shows a small form named
 // "FormAL" whose buttons call the host's services (the selection dialog over three clients,
 // a table reservation) and ask a question through the platform's message box, so a script
-// can drive each of them and read the outcome from the form's controls. With the control
+// can drive each of them and read the outcome from the form's controls; a print dialog with
+// the report's names stands for the real one. With the control
 // text "segura MS" it reserves the tables first and lets the robot in only MS milliseconds
 // later, so another host can be refused meanwhile.
 
@@ -12,6 +13,8 @@
 #include <windows.h>
 
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -109,6 +112,92 @@ void responde(Form& f, const std::string& t) {
     ::SetWindowTextA(f.resposta, t.c_str());
 }
 
+std::wstring textoDe(HWND w) {
+    std::wstring t(static_cast<std::size_t>(::GetWindowTextLengthW(w)) + 1, L'\0');
+    t.resize(static_cast<std::size_t>(::GetWindowTextW(w, t.data(), int(t.size()))));
+    return t;
+}
+
+std::string utf8(const std::wstring& w) {
+    std::string s(w.size() * 3 + 1, '\0');
+    s.resize(static_cast<std::size_t>(::WideCharToMultiByte(
+        CP_UTF8, 0, w.c_str(), int(w.size()), s.data(), int(s.size()), nullptr, nullptr)));
+    return s;
+}
+
+// A print dialog with the report dialog's names: the printers, the copies, printing to a
+// file. OK writes what it was told into the file, in place of a print job.
+struct Impressao {
+    HWND janela = nullptr, impressoras = nullptr, copias = nullptr, arquivo = nullptr,
+         caminho = nullptr;
+    int fim = 0; // 1: OK, 2: cancel
+};
+
+LRESULT CALLBACK procImpressao(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    auto* d = reinterpret_cast<Impressao*>(::GetWindowLongPtrW(w, GWLP_USERDATA));
+    if (m == WM_NCCREATE)
+        ::SetWindowLongPtrW(
+            w, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    else if (m == WM_COMMAND && d && HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDOK)
+        d->fim = 1;
+    else if (m == WM_COMMAND && d && HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDCANCEL)
+        d->fim = 2;
+    else if (m == WM_CLOSE && d) {
+        d->fim = 2;
+        return 0;
+    }
+    return ::DefWindowProcW(w, m, wp, lp);
+}
+
+void imprime(Form& f) {
+    WNDCLASSW c{};
+    c.lpfnWndProc = procImpressao;
+    c.hInstance = ::GetModuleHandleW(nullptr);
+    c.lpszClassName = L"FixturaImpressao";
+    ::RegisterClassW(&c);
+    Impressao d;
+    d.janela =
+        ::CreateWindowExW(WS_EX_DLGMODALFRAME, c.lpszClassName, L"Imprimir", WS_POPUP | WS_CAPTION,
+                          20, 20, 300, 220, f.janela, nullptr, c.hInstance, &d);
+    platform::win32::defineNome(d.janela, "DialogoImpressao");
+    auto filho = [&](const wchar_t* classe, const wchar_t* texto, DWORD estilo, int id, int y,
+                     const char* nome) {
+        HWND h = ::CreateWindowExW(
+            0, classe, texto, WS_CHILD | WS_VISIBLE | estilo, 10, y, 260, id == 10 ? 120 : 24,
+            d.janela, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+        platform::win32::defineNome(h, nome);
+        return h;
+    };
+    d.impressoras = filho(L"COMBOBOX", L"", CBS_DROPDOWNLIST, 10, 10, "CbImpressora");
+    ::SendMessageW(d.impressoras, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Padr\x00e3o"));
+    ::SendMessageW(d.impressoras, CB_SETCURSEL, 0, 0);
+    d.copias = filho(L"EDIT", L"2", WS_BORDER | ES_NUMBER, 11, 40, "EdCopias");
+    d.arquivo = filho(L"BUTTON", L"Imprimir em arquivo", BS_AUTOCHECKBOX, 12, 70, "CkArquivo");
+    d.caminho = filho(L"EDIT", L"", WS_BORDER, 13, 100, "EdArquivo");
+    HWND ok = filho(L"BUTTON", L"OK", BS_PUSHBUTTON, IDOK, 130, "BtOk");
+    HWND cancelar = filho(L"BUTTON", L"Cancelar", BS_PUSHBUTTON, IDCANCEL, 160, "BtCancelar");
+    ::EnableWindow(f.janela, FALSE);
+    ::ShowWindow(d.janela, SW_SHOW);
+    MSG m;
+    while (!d.fim && ::GetMessageW(&m, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&m);
+        ::DispatchMessageW(&m);
+    }
+    const bool emArquivo = ::SendMessageW(d.arquivo, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (d.fim == 1 && emArquivo) {
+        std::ofstream(std::filesystem::path(textoDe(d.caminho)), std::ios::binary)
+            << "copias=" << utf8(textoDe(d.copias))
+            << "|impressora=" << utf8(textoDe(d.impressoras)) << "\n";
+    }
+    responde(f, d.fim == 1 ? (emArquivo ? "impresso em arquivo" : "impresso") : "cancelado");
+    ::EnableWindow(f.janela, TRUE);
+    for (HWND h : {d.impressoras, d.copias, d.arquivo, d.caminho, ok, cancelar, d.janela})
+        platform::win32::tiraNome(h);
+    ::DestroyWindow(d.janela);
+    ::SetActiveWindow(f.janela);
+}
+
 void clicou(Form& f, int id) {
     if (id == 1 && f.seleciona) {
         Clientes c;
@@ -128,6 +217,8 @@ void clicou(Form& f, int id) {
     } else if (id == 3) {
         f.reservado = f.reserva(Tabelas, 1) != 0;
         responde(f, f.reservado ? "reservado" : "recusado");
+    } else if (id == 5) {
+        imprime(f);
     } else if (id == 4) {
         f.resultado = true;
         f.fim = true;
@@ -188,7 +279,8 @@ extern "C" NOTERA_EXPORT uint8_t NOTERA_CALL GeraAL(
         controle(f.janela, L"BUTTON", L"Selecionar", BS_PUSHBUTTON, 1, 40, "BtSelecao"),
         controle(f.janela, L"BUTTON", L"Perguntar", BS_PUSHBUTTON, 2, 70, "BtMensagem"),
         controle(f.janela, L"BUTTON", L"Reservar", BS_PUSHBUTTON, 3, 100, "BtReserva"),
-        controle(f.janela, L"BUTTON", L"OK", BS_PUSHBUTTON, 4, 130, "BtOk")};
+        controle(f.janela, L"BUTTON", L"OK", BS_PUSHBUTTON, 4, 130, "BtOk"),
+        controle(f.janela, L"BUTTON", L"Imprimir", BS_PUSHBUTTON, 5, 190, "BtImprime")};
     f.resposta = controle(f.janela, L"STATIC", L"", 0, 0, 160, "LbResposta");
     ::ShowWindow(f.janela, SW_SHOW);
     ::SetFocus(f.cliente);
