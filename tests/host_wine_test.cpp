@@ -248,7 +248,7 @@ TEST_F(HostWine, RoboDigitaTeclaEDespeja) {
     EXPECT_EQ(d[0]["focus"].toBool(), true);
     EXPECT_EQ(d[1]["value"].toString(), "Ed_Cliente");
     EXPECT_EQ(d[2]["text"].toString(), "Transferência de Recursos");
-    EXPECT_EQ(d[2]["width"].toInt(), 300);
+    EXPECT_EQ(d[2]["width"].toInt(), 420);
     auto r = eventos(e.log, "result");
     ASSERT_EQ(r.size(), 1);
     EXPECT_EQ(r[0]["value"].toBool(), true);
@@ -449,4 +449,32 @@ TEST_F(HostWine, CapsLock) {
     ASSERT_EQ(d.size(), 2);
     EXPECT_EQ(d[0]["value"].toBool(), true);
     EXPECT_EQ(d[1]["value"].toBool(), false);
+}
+
+// A grid and a page control through their private messages: a click on a cell, typing into
+// it, the grid's rows and current cell, a page change; cells and pages that are not there.
+TEST_F(HostWine, GradeEPagina) {
+    auto e = transferencia("cell GradeChq 1 2\n"
+                           "type 9\n"
+                           "dump GradeChq\n"
+                           "dump focus\n"
+                           "tab Pagina 1\n"
+                           "dump LbResposta\n"
+                           "cell GradeChq 5 5\n"
+                           "tab Pagina 7\n"
+                           "click BtOk\n");
+    EXPECT_EQ(e.r.saida, 3) << e.r.err;
+    auto d = eventos(e.log, "dump");
+    ASSERT_EQ(d.size(), 3);
+    EXPECT_EQ(d[0]["rows"].toArray(), (QJsonArray{QJsonArray{"Vencimento", "Valor", "Situação"},
+                                                  QJsonArray{"01/02/2027", "10,00", "Aberto"},
+                                                  QJsonArray{"01/03/2027", "20,009", "Aberto"}}));
+    EXPECT_EQ(d[0]["col"].toInt(), 1);
+    EXPECT_EQ(d[0]["row"].toInt(), 2);
+    EXPECT_EQ(d[1]["value"].toString(), "GradeChq");
+    EXPECT_EQ(d[2]["text"].toString(), "pagina 1");
+    auto erros = eventos(e.log, "error");
+    ASSERT_EQ(erros.size(), 2);
+    EXPECT_EQ(erros[0]["text"].toString(), "line 7: no cell 5 5 in GradeChq");
+    EXPECT_EQ(erros[1]["text"].toString(), "line 8: no page 7 in Pagina");
 }

@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -97,6 +99,59 @@ int32_t NOTERA_CALL item(NoteraStrings* l, int32_t i, char* buf, int32_t tam) {
     return copia(reinterpret_cast<Lista*>(l)->itens.at(std::size_t(i)), buf, tam);
 }
 const NoteraStringsOps opsLista = {acrescenta, contaItens, item};
+
+// A grid with the cheque grid's private messages: the title row and two rows, 60x20 cells; a
+// click makes a cell current and takes the focus, typed characters go to the current cell.
+struct Grade {
+    std::vector<std::vector<std::string>> celulas{{"Vencimento", "Valor", "Situa\xC3\xA7\xC3\xA3o"},
+                                                  {"01/02/2027", "10,00", "Aberto"},
+                                                  {"01/03/2027", "20,00", "Aberto"}};
+    int col = 0, lin = 1;
+};
+
+LRESULT CALLBACK procGrade(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    static Grade g; // one grid per run of the fixture
+    thread_local std::string texto;
+    const int cols = 3, lins = 3;
+    switch (m) {
+    case WM_APP + 1:
+        if (int(wp) >= cols || lp >= lins) return -1;
+        return MAKELONG(int(wp) * 60 + 30, int(lp) * 20 + 10);
+    case WM_APP + 3:
+        return MAKELONG(g.col, g.lin);
+    case WM_APP + 4:
+        texto = int(wp) < cols && lp < lins ? g.celulas[std::size_t(lp)][wp] : "";
+        return reinterpret_cast<LRESULT>(texto.c_str());
+    case WM_APP + 5:
+        return MAKELONG(cols, lins);
+    case WM_LBUTTONDOWN: {
+        const int c = short(LOWORD(lp)) / 60, l = short(HIWORD(lp)) / 20;
+        if (c < cols && l >= 1 && l < lins) {
+            g.col = c;
+            g.lin = l;
+        }
+        ::SetFocus(w);
+        return 0;
+    }
+    case WM_CHAR:
+        if (wp >= 0x20 && wp < 0x7F) g.celulas[std::size_t(g.lin)][std::size_t(g.col)] += char(wp);
+        return 0;
+    }
+    return ::DefWindowProcW(w, m, wp, lp);
+}
+
+WNDPROC procTabOriginal = nullptr;
+
+// The page control changes page on WM_APP + 2 as a click on the tab would.
+LRESULT CALLBACK procTab(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_APP + 2) {
+        TabCtrl_SetCurSel(w, int(wp));
+        HWND resposta = ::GetDlgItem(::GetParent(w), 99);
+        ::SetWindowTextA(resposta, ("pagina " + std::to_string(int(wp))).c_str());
+        return 0;
+    }
+    return ::CallWindowProcW(procTabOriginal, w, m, wp, lp);
+}
 
 struct Form {
     NoteraSelecionaRegistro seleciona;
@@ -272,7 +327,7 @@ extern "C" NOTERA_EXPORT uint8_t NOTERA_CALL GeraAL(
     ::RegisterClassW(&c);
     f.janela =
         ::CreateWindowExW(0, c.lpszClassName, L"Transfer\x00eancia de Recursos",
-                          WS_OVERLAPPEDWINDOW, 0, 0, 300, 260, nullptr, nullptr, c.hInstance, &f);
+                          WS_OVERLAPPEDWINDOW, 0, 0, 420, 260, nullptr, nullptr, c.hInstance, &f);
     platform::win32::defineNome(f.janela, "FormAL");
     f.cliente = controle(f.janela, L"EDIT", L"", WS_BORDER | WS_TABSTOP, 0, 10, "Ed_Cliente");
     HWND botoes[] = {
@@ -281,7 +336,28 @@ extern "C" NOTERA_EXPORT uint8_t NOTERA_CALL GeraAL(
         controle(f.janela, L"BUTTON", L"Reservar", BS_PUSHBUTTON, 3, 100, "BtReserva"),
         controle(f.janela, L"BUTTON", L"OK", BS_PUSHBUTTON, 4, 130, "BtOk"),
         controle(f.janela, L"BUTTON", L"Imprimir", BS_PUSHBUTTON, 5, 190, "BtImprime")};
-    f.resposta = controle(f.janela, L"STATIC", L"", 0, 0, 160, "LbResposta");
+    f.resposta = controle(f.janela, L"STATIC", L"", 0, 99, 160, "LbResposta");
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    WNDCLASSW cg{};
+    cg.lpfnWndProc = procGrade;
+    cg.hInstance = c.hInstance;
+    cg.lpszClassName = L"FixturaGrade";
+    ::RegisterClassW(&cg);
+    HWND grade = ::CreateWindowExW(0, cg.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 220, 10, 180,
+                                   60, f.janela, nullptr, nullptr, nullptr);
+    platform::win32::defineNome(grade, "GradeChq");
+    HWND pagina = ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 220, 80, 180, 40,
+                                    f.janela, nullptr, nullptr, nullptr);
+    for (const wchar_t* t : {L"Pagamento", L"Recebimento"}) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(t);
+        TabCtrl_InsertItem(pagina, TabCtrl_GetItemCount(pagina), &item);
+    }
+    procTabOriginal = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(pagina, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procTab)));
+    platform::win32::defineNome(pagina, "Pagina");
     ::ShowWindow(f.janela, SW_SHOW);
     ::SetFocus(f.cliente);
     if (segura)
@@ -298,6 +374,8 @@ extern "C" NOTERA_EXPORT uint8_t NOTERA_CALL GeraAL(
         platform::win32::tiraNome(h);
     platform::win32::tiraNome(f.cliente);
     platform::win32::tiraNome(f.resposta);
+    platform::win32::tiraNome(grade);
+    platform::win32::tiraNome(pagina);
     platform::win32::tiraNome(f.janela);
     ::RemovePropW(f.janela, L"NoteraAtivada");
     ::DestroyWindow(f.janela);
