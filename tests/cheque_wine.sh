@@ -6,9 +6,8 @@ if [ -z "$teste" ] || [ ! -f "$pasta/Cheque.dll" ]; then
   echo "SKIPPED: Cheque.dll not built (i686-w64-mingw32-g++ not installed)"
   exit 77
 fi
-# The test host measures the 32-bit calling convention: there is none in a 64-bit tree.
 if [ ! -f "$pasta/chequeteste.exe" ]; then
-  echo "SKIPPED: chequeteste.exe is built by the 32-bit Windows tree only"
+  echo "SKIPPED: chequeteste.exe not built in $pasta"
   exit 77
 fi
 programa=$pasta/Cheque.dll
