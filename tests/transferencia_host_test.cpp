@@ -160,8 +160,8 @@ TEST_F(Transferencia, TecladoEnterCimaPageDown) {
 }
 
 TEST_F(Transferencia, LimitesDaJanelaVoltamNaProximaExecucao) {
-    const std::string ini = dir / "config/notera-host.ini";
-    std::filesystem::create_directories(dir / "config");
+    const std::string ini = apoio::arquivoIniDoHost(dir);
+    std::filesystem::create_directories(std::filesystem::path(ini).parent_path());
     apoio::gravaArquivo(ini, "[FormAL]\nLeft=33\nTop=44\nWidth=700\nHeight=600\n");
     auto e = roda("dump FormAL\nclick BtSair\n");
     auto d = e.dumps("FormAL");

@@ -38,6 +38,12 @@ std::string caminhoNoHost(const std::string& caminho) {
     return hostWindows() && !caminho.empty() && caminho.front() == '/' ? "Z:" + caminho : caminho;
 }
 
+std::string arquivoIniDoHost(const DirTemp& dir) {
+    if (!hostWindows()) return dir / "config/notera-host.ini";
+    const char* prefixo = std::getenv("WINEPREFIX");
+    return std::string(prefixo != nullptr ? prefixo : "") + "/drive_c/windows/notera-host.ini";
+}
+
 ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos,
                       const std::string& roteiro, std::map<std::string, std::string> ambiente) {
     std::vector<std::string> argv;

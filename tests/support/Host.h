@@ -28,6 +28,10 @@ bool hostWindows();
 // A path of this machine as the host sees it: Wine maps the root to drive Z:.
 std::string caminhoNoHost(const std::string& caminho);
 
+// The INI file where the host's form keeps its window: in the run's configuration directory on
+// Linux, in the Windows directory of Wine's prefix on Windows (a bare name of the profile API).
+std::string arquivoIniDoHost(const DirTemp& dir);
+
 // notera-host with the script's text, in dir (which receives script and log files).
 ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos,
                       const std::string& roteiro, std::map<std::string, std::string> ambiente = {});
