@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,14 @@ std::string arquivoIniDoHost(const DirTemp& dir) {
     if (!hostWindows()) return dir / "config/notera-host.ini";
     const char* prefixo = std::getenv("WINEPREFIX");
     return std::string(prefixo != nullptr ? prefixo : "") + "/drive_c/windows/notera-host.ini";
+}
+
+void avisoEmPdf(const std::string& arquivo) {
+    if (!hostWindows()) return;
+    const std::string ps = arquivo + ".ps";
+    std::filesystem::rename(arquivo, ps);
+    auto r = executa({"/usr/bin/ps2pdf", ps, arquivo});
+    EXPECT_EQ(r.saida, 0) << "ps2pdf " << ps << ": " << r.err;
 }
 
 ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos,

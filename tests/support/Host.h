@@ -32,6 +32,10 @@ std::string caminhoNoHost(const std::string& caminho);
 // Linux, in the Windows directory of Wine's prefix on Windows (a bare name of the profile API).
 std::string arquivoIniDoHost(const DirTemp& dir);
 
+// The notice that `print FILE` wrote, as a PDF in FILE: the Windows host prints through Wine's
+// PostScript printer, which this turns into a PDF in place (ps2pdf). A no-op on Linux.
+void avisoEmPdf(const std::string& arquivo);
+
 // notera-host with the script's text, in dir (which receives script and log files).
 ExecucaoHost rodaHost(const DirTemp& dir, std::vector<std::string> argumentos,
                       const std::string& roteiro, std::map<std::string, std::string> ambiente = {});

@@ -686,6 +686,13 @@ bool FormAL::clique(MSG& m) {
 void FormAL::mostraPaginaInterna(int p) {
     for (int i = 0; i < 2; ++i)
         ::ShowWindow(paginas_[i], i == p ? SW_SHOWNA : SW_HIDE);
+    // Hiding the page that held the focus hands it to a parent: the keyboard goes back to
+    // the form's active control once its page is shown again.
+    if (!pronto() || logica_.ativo().empty()) return;
+    const HWND ativo = janelaDe(logica_.ativo());
+    if (ativo && ::IsWindowVisible(ativo) && !::IsChild(ativo, ::GetFocus()) &&
+        ::GetFocus() != ativo)
+        aplicaFoco(logica_.ativo());
 }
 
 std::string FormAL::texto(std::string_view controle) const {
