@@ -82,7 +82,9 @@ TEST_F(Formulario, ClientePorCodigoNomePrefixoEComBranco) {
     EXPECT_EQ(focos(e), QStringList{"Ed_Custo1"}); // the account handling moved on past the client
     // The form switches Caps Lock off with a key press; Wine without a display has no
     // keyboard whose toggle a key press changes, so only the Linux host can tell there.
-    if (!apoio::hostWindows()) EXPECT_FALSE(e.dumps("capslock")[0]["value"].toBool());
+    if (!apoio::hostWindows()) {
+        EXPECT_FALSE(e.dumps("capslock")[0]["value"].toBool());
+    }
     EXPECT_EQ(texto(e, "Ed_Cliente", 1), "3");
     EXPECT_EQ(texto(e, "Ed_Cliente", 2), "MERCEARIA SÃO JORGE");
     EXPECT_EQ(texto(e, "Ed_Cliente", 3), "ATACADÃO PAULISTA LTDA");
