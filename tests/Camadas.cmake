@@ -17,8 +17,9 @@ endif()
 # Folder, then what it may include. Qt and X11 stand for their headers.
 set(PASTAS
   include base db extenso platform platform/posix platform/qt platform/win32 notera/core
-  notera/report notera/report/qt notera/posting notera/notice notera/form notera/form/qt notera/entry
-  notera/entry/qt cheque host host/win32 tools)
+  notera/report notera/report/qt notera/report/win32 notera/posting notera/notice notera/form
+  notera/form/qt notera/form/win32 notera/entry notera/entry/qt notera/entry/win32 cheque host
+  host/win32 tools)
 set(PODE_include "")
 set(PODE_base "")
 set(PODE_db base)
@@ -30,16 +31,21 @@ set(PODE_platform/win32 base platform)
 set(PODE_notera/core base db platform include)
 set(PODE_notera/report base)
 set(PODE_notera/report/qt base platform notera/report Qt)
+set(PODE_notera/report/win32 base platform platform/win32 notera/report)
 set(PODE_notera/posting base db platform notera/core)
 set(PODE_notera/notice base db platform extenso notera/core notera/report)
 set(PODE_notera/form base db platform notera/core)
 set(PODE_notera/form/qt base db platform notera/core notera/form Qt)
+set(PODE_notera/form/win32 base db platform platform/win32 notera/core notera/form)
 set(PODE_notera/entry
   base db platform extenso include notera/core notera/report notera/posting notera/notice
   notera/form)
 set(PODE_notera/entry/qt
   base db platform extenso include notera/core notera/report notera/report/qt notera/posting
   notera/notice notera/form notera/form/qt notera/entry Qt)
+set(PODE_notera/entry/win32
+  base db platform platform/win32 extenso include notera/core notera/report notera/report/win32
+  notera/posting notera/notice notera/form notera/form/win32 notera/entry)
 set(PODE_cheque base extenso platform include)
 set(PODE_host base db platform include Qt)
 # The Windows host: the host's parts without Qt and the Win32 helpers.
