@@ -7,6 +7,7 @@
 #include "platform/System.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -66,25 +67,45 @@ std::string executaSpool(const std::string& spool, const std::string& lote) {
         ::close(canal[0]);
         return spool + ": " + std::strerror(r);
     }
+    // Read until the spooler has ended, not until the pipe closes: a program it started
+    // (the queue's lp) may still hold the pipe, and the spooler bounds its own time.
+    enum class Leitura { Dados, Nada, Fim };
     std::string queixa;
-    char buf[512];
-    for (;;) {
+    auto le = [&](int espera) {
+        pollfd pf{canal[0], POLLIN, 0};
+        if (::poll(&pf, 1, espera) <= 0) return Leitura::Nada;
+        char buf[512];
         ssize_t n = ::read(canal[0], buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0) return errno == EINTR ? Leitura::Nada : Leitura::Fim;
+        if (n == 0) return Leitura::Fim;
         if (queixa.size() < 4096) queixa.append(buf, static_cast<std::size_t>(n));
+        return Leitura::Dados;
+    };
+    bool aberto = true, ignorado = false;
+    int status = 0;
+    for (;;) {
+        if (aberto)
+            aberto = le(50) != Leitura::Fim;
+        else
+            ::poll(nullptr, 0, 20);
+        const pid_t w = ::waitpid(pid, &status, WNOHANG);
+        if (w == pid) break;
+        if (w < 0 && errno == ECHILD) {
+            // A host that ignores SIGCHLD leaves no status to read: the spooler names every
+            // refusal on stderr, so its silence means it took the job.
+            ignorado = true;
+            if (::kill(pid, 0) != 0) break;
+        } else if (w < 0 && errno != EINTR) {
+            ::close(canal[0]);
+            return "cheque-spool: " + std::string(std::strerror(errno));
+        }
+    }
+    while (aberto && le(0) == Leitura::Dados) {
     }
     ::close(canal[0]);
     while (!queixa.empty() && (queixa.back() == '\n' || queixa.back() == '\r'))
         queixa.pop_back();
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno == EINTR) continue;
-        // A host that ignores SIGCHLD leaves no status to read: the spooler names every
-        // refusal on stderr, so its silence means it took the job.
-        if (errno == ECHILD) return queixa;
-        return "cheque-spool: " + std::string(std::strerror(errno));
-    }
+    if (ignorado) return queixa;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
     if (queixa.empty()) queixa = "cheque-spool falhou";
     return queixa;

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -59,6 +61,56 @@ bool escreveTudo(int fd, const std::string& bytes) {
         resto -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+int msAte(std::chrono::steady_clock::time_point limite) {
+    auto falta = std::chrono::duration_cast<std::chrono::milliseconds>(
+        limite - std::chrono::steady_clock::now());
+    return falta.count() <= 0 ? 0 : static_cast<int>(std::min<long long>(falta.count(), 1000));
+}
+
+enum class Escrita { Feita, Falhou, Esgotada };
+
+// The descriptor is non-blocking: a port that stops taking bytes is waited for only until
+// the deadline.
+Escrita escreveAte(int fd, const std::string& bytes, std::chrono::steady_clock::time_point limite) {
+    const char* p = bytes.data();
+    std::size_t resto = bytes.size();
+    while (resto > 0) {
+        ssize_t n = ::write(fd, p, resto);
+        if (n > 0) {
+            p += n;
+            resto -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Escrita::Falhou;
+        const int ms = msAte(limite);
+        if (ms == 0) return Escrita::Esgotada;
+        pollfd pf{fd, POLLOUT, 0};
+        if (::poll(&pf, 1, ms) < 0 && errno != EINTR) return Escrita::Falhou;
+        if (pf.revents & (POLLERR | POLLNVAL)) return Escrita::Falhou;
+    }
+    return Escrita::Feita;
+}
+
+// Opens without blocking. A FIFO has no reader yet is asked again until the deadline;
+// -1 with errno ETIMEDOUT when none came.
+int abrePorta(const std::string& caminho, int flags, std::chrono::steady_clock::time_point limite) {
+    for (;;) {
+        int fd = ::open(caminho.c_str(), flags | O_NONBLOCK, 0600);
+        if (fd >= 0 || errno != ENXIO) return fd;
+        struct stat st {};
+        if (::stat(caminho.c_str(), &st) != 0 || !S_ISFIFO(st.st_mode)) {
+            errno = ENXIO;
+            return -1;
+        }
+        if (msAte(limite) == 0) {
+            errno = ETIMEDOUT;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 void ajustaSerial(const std::string& porta) {
@@ -184,12 +236,37 @@ std::string lePendentes(const std::vector<ComandoLote>& comandos,
     return {};
 }
 
+int prazoEmSegundos(const char* texto) {
+    constexpr int Padrao = 30;
+    if (!texto || !*texto) return Padrao;
+    int n = 0;
+    for (const char* p = texto; *p; ++p) {
+        if (*p < '0' || *p > '9') return Padrao;
+        n = n * 10 + (*p - '0');
+        if (n > 3600) return Padrao;
+    }
+    return n >= 1 ? n : Padrao;
+}
+
+std::string semResposta(const std::string& porta, int segundos) {
+    return "a impressora n\xE3o respondeu em " + std::to_string(segundos) + " s (" + porta + ")";
+}
+
+Entrega::Entrega(int segundos)
+    : segundos_(segundos),
+      limite_(std::chrono::steady_clock::now() + std::chrono::seconds(segundos)) {}
+
+std::string Entrega::semResposta() const {
+    return cheque::semResposta(porta_, segundos_);
+}
+
 Entrega::~Entrega() {
     if (fd_ >= 0) ::close(fd_);
 }
 
 Entrega::Entrega(Entrega&& o) noexcept
-    : fd_(std::exchange(o.fd_, -1)), bytes_(std::move(o.bytes_)), porta_(std::move(o.porta_)) {}
+    : fd_(std::exchange(o.fd_, -1)), bytes_(std::move(o.bytes_)), porta_(std::move(o.porta_)),
+      segundos_(o.segundos_), limite_(o.limite_) {}
 
 std::string Entrega::prepara(const std::vector<ComandoLote>& comandos,
                              const std::map<std::string, std::string>& conteudos) {
@@ -208,13 +285,14 @@ std::string Entrega::prepara(const std::vector<ComandoLote>& comandos,
                     break;
                 }
             if (achado.empty()) return naPorta(c.porta, d.candidatos.front() + " n\xE3o existe");
-            fd_ = ::open(achado.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            fd_ = abrePorta(achado, O_WRONLY | O_NOCTTY | O_CLOEXEC, limite_);
+            if (fd_ < 0 && errno == ETIMEDOUT) return cheque::semResposta(c.porta, segundos_);
             if (fd_ < 0) return naPorta(c.porta, achado + ": " + std::strerror(errno));
             break;
         }
         case Destino::Tipo::Arquivo:
-            fd_ =
-                ::open(d.nome.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_CLOEXEC, 0600);
+            fd_ = abrePorta(d.nome, O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_CLOEXEC, limite_);
+            if (fd_ < 0 && errno == ETIMEDOUT) return cheque::semResposta(c.porta, segundos_);
             if (fd_ < 0) return naPorta(c.porta, std::strerror(errno));
             break;
         case Destino::Tipo::Fila:
@@ -230,10 +308,12 @@ std::string Entrega::prepara(const std::vector<ComandoLote>& comandos,
 
 std::string Entrega::conclui() {
     if (fd_ < 0) return {};
-    bool ok = escreveTudo(fd_, bytes_);
-    if (::close(fd_) != 0) ok = false;
+    const Escrita e = escreveAte(fd_, bytes_, limite_);
+    const bool fechou = ::close(fd_) == 0;
     fd_ = -1;
-    return ok ? std::string() : naPorta(porta_, "falha ao enviar os bytes");
+    if (e == Escrita::Esgotada) return semResposta();
+    return e == Escrita::Feita && fechou ? std::string()
+                                         : naPorta(porta_, "falha ao enviar os bytes");
 }
 
 } // namespace cheque

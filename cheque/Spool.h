@@ -1,6 +1,7 @@
 #pragma once
 // Carries out a cheque batch file without a command interpreter.
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <string_view>
@@ -42,10 +43,19 @@ Destino resolvePorta(std::string_view porta);
 std::string lePendentes(const std::vector<ComandoLote>& comandos,
                         std::map<std::string, std::string>& conteudos);
 
-// A print job whose port is open (or whose queue already took it).
+// How long a port may take to accept a job, in seconds: |texto| when it is a whole number
+// from 1 to 3600, otherwise the default of 30.
+int prazoEmSegundos(const char* texto);
+
+// What the spooler says when the port did not take the bytes within the deadline.
+std::string semResposta(const std::string& porta, int segundos);
+
+// A print job whose port is open (or whose queue already took it). Opening never blocks
+// and every write waits at most until the deadline: a port nobody reads, or a printer that
+// is offline or holds the line, is reported instead of hanging the job.
 class Entrega {
 public:
-    Entrega() = default;
+    explicit Entrega(int segundos = 30);
     ~Entrega();
     Entrega(const Entrega&) = delete;
     Entrega& operator=(const Entrega&) = delete;
@@ -60,9 +70,13 @@ public:
     bool temEnvio() const { return fd_ >= 0; }
 
 private:
+    std::string semResposta() const;
+
     int fd_ = -1;
     std::string bytes_;
     std::string porta_;
+    int segundos_;
+    std::chrono::steady_clock::time_point limite_;
 };
 
 } // namespace cheque

@@ -1,25 +1,28 @@
 // cheque-spool BATCHFILE: carries out a cheque batch file the way the command interpreter
-// did on Windows. Before it exits it has read the print file and opened the port (or handed
-// the job to the queue), so its exit status tells the library whether the job was accepted,
-// and the library may rewrite the print file at once. Writing to a slow device goes on
-// detached.
-
+// did on Windows. It reads the print file, opens the port without blocking (or hands the job
+// to the queue) and sends the bytes, all within a deadline: CHEQUE_PRAZO_IMPRESSORA seconds,
+// 30 by default. Its exit status tells the library whether the printer took the job, and it
+// never outlives the deadline, so a port that takes nothing cannot hold the clerk's
+// application nor leave a spooler behind.
 #include "Spool.h"
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <string>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
-const char* const Uso = "uso: cheque-spool [--foreground] ARQUIVO.BAT\n";
+const char* const Uso = "uso: cheque-spool [--foreground] ARQUIVO.BAT\n"
+                        "  CHEQUE_PRAZO_IMPRESSORA=N: segundos para a impressora aceitar (30)\n";
 
 int uso() {
     std::fputs(Uso, stderr);
@@ -40,22 +43,32 @@ std::string leTudo(int fd) {
     return s;
 }
 
+// What the alarm says when a step that cannot be bounded otherwise (the queue's lp, closing
+// a serial line that drains) runs past the deadline. Written before the alarm is set.
+char avisoDoAlarme[1200];
+
+void alarme(int) {
+    [[maybe_unused]] ssize_t n = ::write(2, avisoDoAlarme, std::strlen(avisoDoAlarme));
+    _exit(1);
+}
+
+void armaAlarme(const std::string& porta, int segundos) {
+    std::snprintf(avisoDoAlarme, sizeof avisoDoAlarme, "%s\n",
+                  cheque::semResposta(porta, segundos).c_str());
+    struct sigaction sa {};
+    sa.sa_handler = alarme;
+    ::sigaction(SIGALRM, &sa, nullptr);
+    // One second past the deadline: the steps bounded by it report first.
+    ::alarm(static_cast<unsigned>(segundos) + 1);
+}
+
 // Jobs of one batch file go to the port in the order they were launched: each holds the
 // batch file's lock until its bytes are sent. Waiting is bounded so a stuck device never
 // blocks the caller for long.
-void aguardaVez(int fd) {
-    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+void aguardaVez(int fd, int segundos) {
+    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(std::min(10, segundos));
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && std::chrono::steady_clock::now() < limite)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-}
-
-void soltaTerminal() {
-    int nulo = ::open("/dev/null", O_RDWR);
-    if (nulo < 0) return;
-    ::dup2(nulo, 0);
-    ::dup2(nulo, 1);
-    ::dup2(nulo, 2);
-    if (nulo > 2) ::close(nulo);
 }
 
 } // namespace
@@ -65,12 +78,9 @@ int main(int argc, char** argv) {
         std::fputs(Uso, stdout);
         return 0;
     }
-    bool primeiroPlano = false;
+    // The job always runs to its end here now; the option stays for older callers.
     int i = 1;
-    if (i < argc && std::strcmp(argv[i], "--foreground") == 0) {
-        primeiroPlano = true;
-        ++i;
-    }
+    if (i < argc && std::strcmp(argv[i], "--foreground") == 0) ++i;
     if (i + 1 != argc) return uso();
     const std::string lote = argv[i];
 
@@ -84,37 +94,19 @@ int main(int argc, char** argv) {
     if (!l.erro.empty()) return falha(lote + ": " + l.erro);
     std::map<std::string, std::string> conteudos;
     if (auto e = cheque::lePendentes(l.comandos, conteudos); !e.empty()) return falha(e);
-    aguardaVez(fd);
 
-    cheque::Entrega entrega;
+    // The whole job, the wait for its turn included, counts against one deadline.
+    const int segundos = cheque::prazoEmSegundos(std::getenv("CHEQUE_PRAZO_IMPRESSORA"));
+    cheque::Entrega entrega(segundos);
+    std::string porta;
+    for (const auto& c : l.comandos)
+        if (c.tipo == cheque::ComandoLote::Tipo::Imprime) porta = c.porta;
+    armaAlarme(porta, segundos);
+    // A reader of the port that goes away is a failure to report, not a reason to die.
+    std::signal(SIGPIPE, SIG_IGN);
+    aguardaVez(fd, segundos);
+
     if (auto e = entrega.prepara(l.comandos, conteudos); !e.empty()) return falha(e);
-    if (primeiroPlano || !entrega.temEnvio()) {
-        auto e = entrega.conclui();
-        return e.empty() ? 0 : falha(e);
-    }
-
-    pid_t pid = ::fork();
-    if (pid < 0) {
-        auto e = entrega.conclui();
-        return e.empty() ? 0 : falha(e);
-    }
-    if (pid == 0) {
-        ::setsid();
-        soltaTerminal();
-        _exit(entrega.conclui().empty() ? 0 : 1);
-    }
-    // Most ports take the bytes at once: then a failure still reaches the caller. A device
-    // that is slower goes on by itself.
-    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    int status = 0;
-    while (std::chrono::steady_clock::now() < limite) {
-        pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0
-                       ? 0
-                       : falha("porta: falha ao enviar os bytes");
-        if (r < 0) return 0;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return 0;
+    auto e = entrega.conclui();
+    return e.empty() ? 0 : falha(e);
 }

@@ -7,14 +7,19 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -242,4 +247,69 @@ TEST_F(ChequeSemQt, HospedeQueIgnoraSIGCHLD) {
     EXPECT_EQ(std::string(erro()).rfind("N\xE3o foi poss\xEDvel imprimir o cheque: porta COM77", 0),
               0u)
         << erro();
+}
+
+// A port nobody reads (a FIFO; an offline printer blocks the same way): the call comes back
+// with the printer's silence as its error once the spooler's deadline is over, and leaves no
+// spooler waiting on the port. The call runs in a child so that a hang fails the test.
+TEST_F(ChequeSemQt, PortaQueNaoAceitaOsBytesVoltaComErroNoPrazo) {
+    const std::string fifo = dir / "porta";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::fill(std::begin(porta), std::end(porta), '\0');
+    std::memcpy(porta, fifo.data(), fifo.size());
+    ::setenv("CHEQUE_PRAZO_IMPRESSORA", "1", 1);
+    struct Limpa {
+        ~Limpa() { ::unsetenv("CHEQUE_PRAZO_IMPRESSORA"); }
+    } limpa;
+
+    int canal[2];
+    ASSERT_EQ(::pipe(canal), 0);
+    const auto inicio = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(canal[0]);
+        char arquivo[1024];
+        std::memset(arquivo, 'x', sizeof arquivo);
+        chama(arquivo);
+        const bool vazio = std::all_of(arquivo, arquivo + 1024, [](char c) { return c == 0; });
+        const std::string msg = std::string(vazio ? "0" : "1") + erro();
+        [[maybe_unused]] ssize_t n = ::write(canal[1], msg.data(), msg.size());
+        _exit(0);
+    }
+    ::close(canal[1]);
+    std::string saida;
+    bool voltou = false;
+    while (std::chrono::steady_clock::now() - inicio < std::chrono::seconds(20)) {
+        pollfd pf{canal[0], POLLIN, 0};
+        if (::poll(&pf, 1, 100) <= 0) continue;
+        char buf[2048];
+        ssize_t n = ::read(canal[0], buf, sizeof buf);
+        if (n <= 0) {
+            voltou = true;
+            break;
+        }
+        saida.append(buf, static_cast<std::size_t>(n));
+    }
+    const double s =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    RecordProperty("segundos", std::to_string(s));
+    if (!voltou) ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    ::close(canal[0]);
+
+    // A spooler still waiting on the port would write its bytes once a reader comes.
+    int leitor = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(leitor, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    char buf[64];
+    const ssize_t restou = ::read(leitor, buf, sizeof buf);
+    ::close(leitor);
+
+    ASSERT_TRUE(voltou) << "a chamada n\xE3o voltou em " << s << " s";
+    EXPECT_EQ(saida, "0N\xE3o foi poss\xEDvel imprimir o cheque: a impressora n\xE3o respondeu "
+                     "em 1 s (" +
+                         fifo + ")");
+    EXPECT_LT(s, 10.0);
+    EXPECT_LE(restou, 0) << "um spooler ficou esperando a porta";
 }

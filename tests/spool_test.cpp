@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace cheque;
 
@@ -164,4 +170,105 @@ TEST(Spool, LoteInexistenteOuLigacaoSimbolica) {
         apoio::executa({apoio::binario("cheque-spool"), "--foreground", dir / "link.BAT"}).saida,
         0);
     EXPECT_EQ(apoio::executa({apoio::binario("cheque-spool")}).saida, 2);
+}
+
+TEST(Spool, PrazoDaImpressora) {
+    const std::pair<const char*, int> casos[] = {
+        {nullptr, 30}, {"", 30},  {"1", 1},   {"45", 45}, {"3600", 3600},
+        {"3601", 30},  {"0", 30}, {"-5", 30}, {"2s", 30}, {" 2", 30},
+    };
+    for (const auto& [texto, segundos] : casos)
+        EXPECT_EQ(prazoEmSegundos(texto), segundos) << (texto ? texto : "(nulo)");
+    EXPECT_EQ(semResposta("LPT1", 30), "a impressora n\xE3o respondeu em 30 s (LPT1)");
+}
+
+namespace {
+
+// A FIFO as the port: what nobody reads, or a reader that stops, stands for a printer that
+// is offline or holds the line.
+struct PortaFifo {
+    enum class Leitor { Nenhum, Parado, Le };
+    apoio::DirTemp dir;
+    const std::string txt = dir / "101010.TXT", bat = dir / "101010.BAT", fifo = dir / "porta";
+    int leitor = -1;
+    std::string lido;
+    std::atomic<bool> para{false}, acabou{false};
+    std::thread leitura;
+
+    PortaFifo(Leitor l, const std::string& bytes) {
+        if (::mkfifo(fifo.c_str(), 0600) != 0) throw std::runtime_error("mkfifo");
+        apoio::gravaArquivo(txt, bytes);
+        apoio::gravaArquivo(bat, arquivoLote(txt, fifo));
+        if (l == Leitor::Nenhum) return;
+        leitor = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (l == Leitor::Le)
+            leitura = std::thread([this] {
+                char buf[4096];
+                while (!para) {
+                    ssize_t n = ::read(leitor, buf, sizeof buf);
+                    if (n > 0) {
+                        lido.append(buf, static_cast<std::size_t>(n));
+                    } else if (n == 0 && !lido.empty()) {
+                        break; // the writer closed
+                    } else {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                    }
+                }
+                acabou = true;
+            });
+    }
+    ~PortaFifo() {
+        para = true;
+        if (leitura.joinable()) leitura.join();
+        // A spooler still blocked on the FIFO is let go, so no test leaves one behind.
+        int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) ::close(fd);
+        if (leitor >= 0) ::close(leitor);
+    }
+};
+
+} // namespace
+
+// The port does not take the bytes: the spooler says so after its deadline and ends, never
+// waiting for ever. coreutils' timeout only stops a spooler that would hang.
+TEST(Spool, PortaQueNaoAceitaOsBytesEncerraNoPrazo) {
+    using L = PortaFifo::Leitor;
+    struct Caso {
+        const char* nome;
+        L leitor;
+        std::size_t tamanho;
+    };
+    const Caso casos[] = {
+        {"FIFO sem leitor", L::Nenhum, 64},
+        {"leitor que nao le, mais bytes do que o FIFO guarda", L::Parado, 1 << 20},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        PortaFifo p(c.leitor, std::string(c.tamanho, 'x'));
+        const auto inicio = std::chrono::steady_clock::now();
+        auto r = apoio::executa(
+            {"/usr/bin/timeout", "-s", "KILL", "20", apoio::binario("cheque-spool"), p.bat},
+            {{"CHEQUE_PRAZO_IMPRESSORA", "1"}});
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+        RecordProperty(std::string("segundos_") + (c.leitor == L::Nenhum ? "sem_leitor" : "parado"),
+                       std::to_string(s));
+        EXPECT_EQ(r.saida, 1) << "depois de " << s << " s: " << r.err;
+        EXPECT_EQ(r.err, "a impressora n\xE3o respondeu em 1 s (" + p.fifo + ")\n");
+        EXPECT_LT(s, 10.0);
+    }
+}
+
+TEST(Spool, PortaQueLeRecebeTudo) {
+    const std::string bytes(300000, 'y');
+    PortaFifo p(PortaFifo::Leitor::Le, bytes);
+    auto r = apoio::executa(
+        {"/usr/bin/timeout", "-s", "KILL", "20", apoio::binario("cheque-spool"), p.bat},
+        {{"CHEQUE_PRAZO_IMPRESSORA", "10"}});
+    EXPECT_EQ(r.saida, 0) << r.err;
+    for (int i = 0; i < 500 && !p.acabou; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    p.para = true;
+    p.leitura.join();
+    EXPECT_EQ(p.lido, bytes);
 }
