@@ -202,6 +202,7 @@ private:
     void acha(const char* tipo, std::string texto) {
         v_.achados.push_back({tipo, std::move(texto)});
     }
+    void nota(const char* tipo, std::string texto) { v_.notas.push_back({tipo, std::move(texto)}); }
 
     // A company of the tree whose tables could not be read.
     bool ilegivel(Numero cod) const {
@@ -300,25 +301,26 @@ private:
                       [](const Total& t) { return t.cod; });
     }
 
-    // A cheque of an operation needs its payables: same operation number and, for a
-    // transfer's cheque, the AL number of its reference.
+    // A transfer's cheque (its reference "AL n") needs the payables of its operation with
+    // that AL number. A cheque with any other reference is the host's own: its operation
+    // follows the host's rules, so it is only noted.
     void cheques(const Empresa& e) {
-        std::set<Numero> operacoes;
         std::set<std::pair<Numero, Numero>> operacoesAL;
         for (const auto& p : e.pagar)
-            if (p.nop > 0) {
-                operacoes.insert(p.nop);
-                operacoesAL.insert({p.nop, p.nal});
-            }
+            if (p.nop > 0) operacoesAL.insert({p.nop, p.nal});
         for (const auto& c : e.cheques) {
             if (c.nop <= 0) continue;
             const auto al = numeroAL(c.dup);
-            const bool tem = al ? operacoesAL.count({c.nop, *al}) > 0 : operacoes.count(c.nop) > 0;
-            if (!tem)
-                acha("cheque-sem-pagar", emp(e.cod) + " TbChqPag: lan_chq " + num(c.lan) +
-                                             " (cheque " + num(c.num) + ", operação " + num(c.nop) +
-                                             (al ? ", AL " + num(*al) : "") +
-                                             ") sem conta a pagar da operação");
+            const std::string onde = emp(e.cod) + " TbChqPag: lan_chq " + num(c.lan) + " (cheque " +
+                                     num(c.num) + ", operação " + num(c.nop);
+            if (!al) {
+                nota("cheque-do-hospedeiro", onde + ", referência \"" + aparado(c.dup) +
+                                                 "\"): sem AL, operação não verificada");
+                continue;
+            }
+            if (!operacoesAL.count({c.nop, *al}))
+                acha("cheque-sem-pagar",
+                     onde + ", AL " + num(*al) + ") sem conta a pagar da operação");
         }
     }
 

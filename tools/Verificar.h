@@ -22,6 +22,9 @@ struct Achado {
 
 struct Verificacao {
     std::vector<Achado> achados;
+    // What was seen but is not the system's to judge (the host's own cheques); listed apart,
+    // never an inconsistency.
+    std::vector<Achado> notas;
     std::vector<std::string> ilegiveis; // what could not be read, with the store's text
 };
 

@@ -30,6 +30,10 @@ int verificar(const std::string& dir) {
     }
     for (const auto& a : v.achados)
         std::printf("%s: %s\n", a.tipo.c_str(), a.texto.c_str());
+    // Notes come under their own heading and leave the exit status alone.
+    if (!v.notas.empty()) std::printf("notas (não são inconsistências):\n");
+    for (const auto& n : v.notas)
+        std::printf("  %s: %s\n", n.tipo.c_str(), n.texto.c_str());
     for (const auto& i : v.ilegiveis)
         std::fprintf(stderr, "notera-dados: não foi possível ler %s\n", i.c_str());
     std::fflush(stdout);
