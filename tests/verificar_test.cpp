@@ -3,6 +3,9 @@
 
 #include "Host.h"
 
+#include <QDate>
+#include <QJsonArray>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -242,6 +245,95 @@ TEST_P(FalhaPlantada, AchadaENomeada) {
 
 INSTANTIATE_TEST_SUITE_P(Livros, FalhaPlantada, ::testing::ValuesIn(Falhas),
                          [](const auto& i) { return std::string(i.param.nome); });
+
+// The number of a cheque already posted from the same bank account (850301 of AL 42): the
+// grid warns with the earlier cheque's date and value. Kept, it is posted and the books
+// check still calls it a duplicate; not kept, the clerk gives another number.
+TEST_F(Verificar, ChequeJaEmitidoAvisaEOEscrituradorDecide) {
+    struct Caso {
+        const char* resposta;
+        const char* depois; // what the script types after the warning
+        int coluna;         // where the grid stands once the box is answered
+        int verificar;
+        const char* achado;
+        const char* repetidos; // cheques 850301 after the posting
+    };
+    const Caso casos[] = {
+        {"Sim", "", 3, 1, "cheque-duplicado: empresa 002 TbChqPag: cheque 850301 do banco 1 em 2",
+         "2\n"},
+        {"Nao", "type 850399\nkey Enter\n", 2, 0, nullptr, "1\n"},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.resposta);
+        const std::string d = dir / (std::string("repetido-") + c.resposta);
+        fs::copy(dados(), d, fs::copy_options::recursive);
+        const std::string roteiro = std::string("type 2\nkey Enter\n"
+                                                "type 1\nkey Enter\n"
+                                                "type ADM\nkey Enter\n"
+                                                "type 1\nkey Enter\n"
+                                                "type 3\nkey Enter\n"
+                                                "focus Ed_HistVar2\ntype \"TRANSF\"\n"
+                                                "focus GradeChq\n"
+                                                "key Enter Enter\ntype 850301\n"
+                                                "answer ") +
+                                    c.resposta + "\nkey Enter\ndump GradeChq\n" + c.depois +
+                                    "key Enter Enter Enter Enter\n"
+                                    "key Backspace Enter\n"
+                                    "key Enter\ntype 3\nkey Enter\n"
+                                    "type ADM\nkey Enter\n"
+                                    "type 1\nkey Enter\n"
+                                    "type 2\nkey Enter Enter\n"
+                                    "type \"APORTE\"\n"
+                                    "answer Nao\nclick BtOk\n";
+        apoio::DirTemp execucao;
+        auto e = apoio::rodaHost(execucao,
+                                 {"transferencia", "--dados", d + "/", "--empresa", "1",
+                                  "--contabil", "--valor", "1500", "--ref", "NF 11", "--controle",
+                                  "CTL", "--data", "2025-06-16"},
+                                 roteiro);
+        EXPECT_EQ(e.r.saida, 0) << e.r.err;
+        EXPECT_TRUE(e.erros().isEmpty()) << e.erros().join(" | ").toStdString();
+        const auto caixas = e.eventos("message");
+        ASSERT_GE(caixas.size(), 1);
+        const QString hoje = QDate::currentDate().toString("dd/MM/yyyy");
+        EXPECT_EQ(caixas[0]["text"].toString(),
+                  "O cheque 850301 desta conta bancária já foi emitido, com vencimento em " + hoje +
+                      ", no valor de 1.000,00.\r\nDeseja mantê-lo?");
+        EXPECT_EQ(caixas[0]["icon"].toString(), "warning");
+        ASSERT_FALSE(e.dumps("GradeChq").isEmpty());
+        const auto grade = e.dumps("GradeChq")[0];
+        EXPECT_EQ(grade["col"].toInt(), c.coluna);
+        EXPECT_EQ(grade["rows"].toArray()[1].toArray()[2].toString(), "850301");
+        EXPECT_EQ(apoio::sql(arquivoEmpresa(d, 2),
+                             "SELECT count(*) FROM TbChqPag WHERE num_chq = 850301"),
+                  c.repetidos);
+        auto r = verificar(d);
+        EXPECT_EQ(r.saida, c.verificar) << r.out << r.err;
+        if (c.achado) {
+            EXPECT_NE(r.out.find(c.achado), std::string::npos) << r.out;
+        }
+    }
+}
+
+// A cheque the host application wrote, with a reference of its own and no payable in its
+// operation, is not the transfer's to judge: a note, not a finding.
+TEST_F(Verificar, ChequeDoHospedeiroENotaNaoInconsistencia) {
+    apoio::sql(empresa(2), "INSERT INTO TbChqPag (lan_chq, num_chq, ban_chq, val_chq, dup_chq, "
+                           "nop_chq) VALUES (90, 7001, 1, 250.0, 'NF 77', 55)");
+    auto r = verificar(dados());
+    EXPECT_EQ(r.saida, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "notas (não são inconsistências):\n"
+                     "  cheque-do-hospedeiro: empresa 002 TbChqPag: lan_chq 90 (cheque 7001, "
+                     "operação 55, referência \"NF 77\"): sem AL, operação não verificada\n");
+    // A transfer's cheque that lost its payables is still a finding beside the note.
+    apoio::sql(empresa(2), "UPDATE TbChqPag SET nop_chq = 77 WHERE lan_chq = 3");
+    r = verificar(dados());
+    EXPECT_EQ(r.saida, 1) << r.out << r.err;
+    EXPECT_EQ(r.out.rfind("cheque-sem-pagar: empresa 002 TbChqPag: lan_chq 3", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("  cheque-do-hospedeiro: empresa 002 TbChqPag: lan_chq 90"),
+              std::string::npos)
+        << r.out;
+}
 
 TEST_F(Verificar, ArvoreIlegivel) {
     struct Caso {

@@ -41,4 +41,15 @@ TTabOrigem::TTabOrigem()
     Ambiente.adicionaCatalogo(QTbPlaG, Q::Gerencial);
 }
 
+std::optional<ChequeEmitido> TTabOrigem::ChequeJaEmitido(std::int32_t banco, std::int64_t numero) {
+    if (!TbChqPag.aberto()) return std::nullopt;
+    if (!TbChqPag.localiza({{"ban_chq", db::Valor(banco)}, {"num_chq", db::Valor(numero)}}))
+        return std::nullopt;
+    ChequeEmitido c;
+    c.lancamento = TbChqPag.campo("lan_chq").comoInteiro();
+    if (const auto& v = TbChqPag.campo("ven_chq"); !v.ehNulo()) c.vencimento = v.comoData();
+    c.valor = TbChqPag.campo("val_chq").comoDinheiro();
+    return c;
+}
+
 } // namespace notera

@@ -64,7 +64,30 @@ void iniciaLinhaAux(GradeTextos& aux, int lin) {
 
 } // namespace
 
+bool GradeAL::confirmaChequeJaEmitido(std::int32_t banco, std::int32_t numero) {
+    if (!l_.execucao() || banco < 1 || mantidos_.count({banco, numero})) return true;
+    std::optional<ChequeEmitido> antes;
+    try {
+        antes = l_.execucao()->TabOrigem.ChequeJaEmitido(banco, numero);
+    } catch (const std::exception&) {
+        // Only a warning: a table that cannot be read is reported when the transfer posts.
+        return true;
+    }
+    if (!antes) return true;
+    const std::string quando =
+        antes->vencimento ? "com vencimento em " + base::formataDataLonga(*antes->vencimento)
+                          : "sem vencimento";
+    const std::string texto = "O cheque " + std::to_string(numero) +
+                              " desta conta bancária já foi emitido, " + quando + ", no valor de " +
+                              base::formataMilhar0_00(antes->valor.emReais()) +
+                              ".\r\nDeseja mantê-lo?";
+    if (!l_.mensagens().pergunta(platform::Icone::Aviso, texto)) return false;
+    mantidos_.insert({banco, numero});
+    return true;
+}
+
 void GradeAL::LimpaGrade() {
+    mantidos_.clear();
     TitulosGrade();
     l_.visao().defineLinhasGrade(2);
     vaiParaCelula(std::max(l_.visao().colunaAtual(), 0), 1);
@@ -226,7 +249,7 @@ bool GradeAL::ValidaCelula(int col, int lin) {
                 aux.celula(ColBanco, r) == aux.celula(ColBanco, lin))
                 return falha("Cheque deste banco já informado na linha " + std::to_string(r));
         }
-        return true;
+        return confirmaChequeJaEmitido(comoInteiro(aux.celula(ColBanco, lin)), numero);
     }
     case ColValor: {
         const auto v = LeValorDecimal(t);

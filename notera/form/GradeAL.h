@@ -6,7 +6,9 @@
 
 #include "base/Money.h"
 
+#include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,8 +57,13 @@ private:
     base::Dinheiro valorDaTransferencia() const;
     base::Dinheiro totalMostrado() const;
 
+    // A number of this bank account already in the origin's cheques: the clerk is warned
+    // and may keep it. False when the clerk chose not to.
+    bool confirmaChequeJaEmitido(std::int32_t banco, std::int32_t numero);
+
     LogicaAL& l_;
     base::Dinheiro totalCheques_;
+    std::set<std::pair<std::int32_t, std::int32_t>> mantidos_; // (bank, number) kept anyway
 };
 
 } // namespace notera
