@@ -311,6 +311,24 @@ TEST_F(Formulario, EmpresaDeOrigemRecusasETrocas) {
     EXPECT_EQ(texto(e, "Ed_Fornecedor", 2), "EMBALAGENS CAMPINAS LTDA");
 }
 
+// A company directory that is a link to the destination's: both sides would post into one
+// store, so the company is refused naming both directories. Another company still passes.
+TEST_F(Formulario, OrigemNoDiretorioDoDestinoERecusada) {
+    const std::string tabelas = dados() + "/Tabelas";
+    std::filesystem::remove_all(tabelas + "/002");
+    std::filesystem::create_directory_symlink("001", tabelas + "/002");
+    auto e = roda("answer OK\ntype 2\nkey Enter\ndump Ed_Empresa\ndump focus\n"
+                  "type 3\nkey Enter\ndump Ed_Empresa\ndump focus\nclick BtSair\n");
+    EXPECT_EQ(mensagens(e), QStringList{QString::fromStdString(
+                                "O diretório da empresa 2 (" + tabelas +
+                                "/002) é o mesmo da empresa de destino 1 (" + tabelas + "/001)!")});
+    ASSERT_EQ(e.eventos("message").size(), 1);
+    EXPECT_EQ(e.eventos("message")[0]["icon"].toString(), "error");
+    EXPECT_EQ(texto(e, "Ed_Empresa", 0), "");
+    EXPECT_EQ(focos(e), (QStringList{"Ed_Empresa", "Ed_Fornecedor"}));
+    EXPECT_NE(texto(e, "Ed_Empresa", 1), "");
+}
+
 TEST_F(Formulario, OrigemSemProgramaDeContabilidade) {
     std::filesystem::remove(dados() + "/Contabilidade.exe");
     auto e = roda(

@@ -63,6 +63,12 @@ std::string diretorioDaEmpresa(const std::string& diretorioTabelas, int codigo) 
     return diretorioTabelas + platform::SeparadorDeDiretorios + n;
 }
 
+bool mesmoDiretorio(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const bool r = std::filesystem::equivalent(base::caminhoUtf8(a), base::caminhoUtf8(b), ec);
+    return !ec && r;
+}
+
 std::string falhaDaEmpresa(int codigo, const std::string& dirEmpresa,
                            const std::string& dirCatalogo, const char* erro) {
     std::string s = "empresa " + std::to_string(codigo) + ", diretório " + dirEmpresa;

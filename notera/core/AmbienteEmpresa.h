@@ -68,6 +68,10 @@ private:
 // A company's directory: the register directory, "/", the code with at least three digits.
 std::string diretorioDaEmpresa(const std::string& diretorioTabelas, int codigo);
 
+// Two directories that are one on disk (a symbolic link, a bind mount). False when either
+// cannot be reached.
+bool mesmoDiretorio(const std::string& a, const std::string& b);
+
 // What follows the message of a company whose tables did not open: the company, its
 // directories and the store's text, or that a directory does not exist.
 std::string falhaDaEmpresa(int codigo, const std::string& dirEmpresa,

@@ -70,6 +70,21 @@ void OrigemAL::Ed_EmpresaExit() {
         l_.focaliza(campo);
         return;
     }
+    // Another company whose directory is the destination's own (a link to it) would post
+    // both sides into one store.
+    const std::string dirOrigem =
+        diretorioDaEmpresa(l_.estado().DirDados.texto() + "Tabelas", l_.estado().CodEmpresa);
+    const std::string& dirDestino = ex.TabDestino.Ambiente.diretorio();
+    if (mesmoDiretorio(dirOrigem, dirDestino)) {
+        const std::int32_t codigo = l_.estado().CodEmpresa;
+        l_.estado().CodEmpresa = 0;
+        l_.visao().defineTexto(campo, std::string());
+        l_.mensagens().erro("O diretório da empresa " + std::to_string(codigo) + " (" + dirOrigem +
+                            ") é o mesmo da empresa de destino " +
+                            std::to_string(l_.estado().CodEmpDestino) + " (" + dirDestino + ")!");
+        l_.focaliza(campo);
+        return;
+    }
     if (l_.estado().CodEmpresa == l_.estado().EmpOrigemAberta) return;
     trocaOrigem();
 }
