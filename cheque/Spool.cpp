@@ -94,7 +94,7 @@ Escrita escreveAte(int fd, const std::string& bytes, std::chrono::steady_clock::
     return Escrita::Feita;
 }
 
-// Opens without blocking. A FIFO has no reader yet is asked again until the deadline;
+// Opens without blocking. A FIFO without a reader yet is tried again until the deadline;
 // -1 with errno ETIMEDOUT when none came.
 int abrePorta(const std::string& caminho, int flags, std::chrono::steady_clock::time_point limite) {
     for (;;) {

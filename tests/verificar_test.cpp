@@ -296,10 +296,10 @@ TEST_F(Verificar, ChequeJaEmitidoAvisaEOEscrituradorDecide) {
         const auto caixas = e.eventos("message");
         ASSERT_GE(caixas.size(), 1);
         const QString hoje = QDate::currentDate().toString("dd/MM/yyyy");
-        EXPECT_EQ(caixas[0]["text"].toString(),
-                  "O cheque 850301 desta conta bancária já foi emitido, com vencimento em " + hoje +
-                      ", no valor de 1.000,00.\r\nDeseja mantê-lo?");
-        EXPECT_EQ(caixas[0]["icon"].toString(), "warning");
+        EXPECT_EQ(caixas[0]["text"].toString().toStdString(),
+                  "O cheque 850301 desta conta bancária já foi emitido, com vencimento em " +
+                      hoje.toStdString() + ", no valor de 1.000,00.\r\nDeseja mantê-lo?");
+        EXPECT_EQ(caixas[0]["icon"].toString().toStdString(), "warning");
         ASSERT_FALSE(e.dumps("GradeChq").isEmpty());
         const auto grade = e.dumps("GradeChq")[0];
         EXPECT_EQ(grade["col"].toInt(), c.coluna);
