@@ -319,9 +319,11 @@ TEST_F(Formulario, OrigemNoDiretorioDoDestinoERecusada) {
     std::filesystem::create_directory_symlink("001", tabelas + "/002");
     auto e = roda("answer OK\ntype 2\nkey Enter\ndump Ed_Empresa\ndump focus\n"
                   "type 3\nkey Enter\ndump Ed_Empresa\ndump focus\nclick BtSair\n");
+    // The directories as the host named them: with a backslash on Windows.
+    const std::string t = apoio::caminhoNoHost(tabelas), sep = apoio::hostWindows() ? "\\" : "/";
     EXPECT_EQ(mensagens(e).join(" | ").toStdString(),
-              "O diretório da empresa 2 (" + tabelas + "/002) é o mesmo da empresa de destino 1 (" +
-                  tabelas + "/001)!");
+              "O diretório da empresa 2 (" + t + sep + "002) é o mesmo da empresa de destino 1 (" +
+                  t + sep + "001)!");
     ASSERT_EQ(e.eventos("message").size(), 1);
     EXPECT_EQ(e.eventos("message")[0]["icon"].toString().toStdString(), "error");
     EXPECT_EQ(texto(e, "Ed_Empresa", 0), "");

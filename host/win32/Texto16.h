@@ -1,26 +1,17 @@
 #pragma once
 // UTF-8 and the UTF-16 of the W functions.
 
+#include "platform/win32/Utf16.h"
+
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
 inline std::wstring paraUtf16(std::string_view s) {
-    if (s.empty()) return {};
-    const int n =
-        ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
+    return platform::win32::utf16(s);
 }
 
 inline std::string paraUtf8(std::wstring_view w) {
-    if (w.empty()) return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr,
-                                        0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                          nullptr);
-    return s;
+    return platform::win32::utf8(w);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // UTF-8 texts of the form's behaviour to and from the UTF-16 of the W windows.
 
+#include "platform/win32/Utf16.h"
+
 #include <windows.h>
 
 #include <string>
@@ -8,24 +10,8 @@
 
 namespace notera::win32 {
 
-inline std::wstring utf16(std::string_view s) {
-    if (s.empty()) return {};
-    const int n =
-        ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-inline std::string utf8(std::wstring_view w) {
-    if (w.empty()) return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr,
-                                        0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                          nullptr);
-    return s;
-}
+using platform::win32::utf16;
+using platform::win32::utf8;
 
 inline std::wstring textoDe(HWND janela) {
     const int n = ::GetWindowTextLengthW(janela);
