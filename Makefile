@@ -20,8 +20,11 @@ build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 
 $(BUILD_ASAN)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DNOTERA_SANITIZE=ON
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DNOTERA_SANITIZE=ON \
+	  -DNOTERA_WINDOWS_ARQ=nenhuma
 
+# The sanitizer and fuzzing builds leave out the Windows cross-build: nothing there is
+# sanitized, and make test already runs it under Wine.
 build-asan: deps $(BUILD_ASAN)/CMakeCache.txt
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
 
@@ -75,6 +78,7 @@ bench: build
 # crash, leak or undefined behaviour.
 $(BUILD_FUZZ)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTERA_FUZZ=ON \
+	  -DNOTERA_WINDOWS_ARQ=nenhuma \
 	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
 
 fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
