@@ -238,4 +238,26 @@ std::optional<ArgsTransferencia> leTransferencia(const std::vector<std::string>&
     return a;
 }
 
+int abreSessao(const PedidoSessao& p, Registro& log, std::vector<Acao>& acoes) {
+    if (!p.log.empty() && !log.abre(p.log)) {
+        std::fprintf(stderr, "notera-host: não foi possível criar %s\n", p.log.c_str());
+        return SaidaUso;
+    }
+    if (p.script.empty()) return 0;
+    bool ok = false;
+    std::string texto = leArquivo(p.script, ok);
+    if (!ok) {
+        std::fprintf(stderr, "notera-host: não foi possível ler %s\n", p.script.c_str());
+        return SaidaUso;
+    }
+    RoteiroLido r = leRoteiro(texto);
+    if (!r.erro.empty()) {
+        log.escreve({{"event", "error"}, {"text", r.erro}});
+        std::fprintf(stderr, "notera-host: %s\n", r.erro.c_str());
+        return SaidaRoteiro;
+    }
+    acoes = std::move(r.acoes);
+    return 0;
+}
+
 } // namespace host

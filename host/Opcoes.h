@@ -2,6 +2,9 @@
 // The host's command line, shared by its Linux and Windows builds: options, values, and the
 // libraries' argument texts in code page 1252. Arguments are UTF-8.
 
+#include "Log.h"
+#include "Script.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -57,6 +60,11 @@ private:
 struct PedidoSessao {
     std::string script, log; // empty when not given
 };
+
+// Opens the session's log and reads its script into |acoes|: 0, or the exit status of the run
+// (SaidaUso when a file cannot be opened, SaidaRoteiro when the script does not parse, which
+// is logged).
+int abreSessao(const PedidoSessao& p, Registro& log, std::vector<Acao>& acoes);
 
 // fCheque_Morvane's arguments, ready for the call.
 struct ArgsCheque {

@@ -32,26 +32,8 @@ void* Biblioteca::simbolo(const char* nome) const {
 }
 
 int preparaSessao(const PedidoSessao& p, Sessao& s) {
-    if (!p.log.empty() && !s.log.abre(p.log)) {
-        std::fprintf(stderr, "notera-host: não foi possível criar %s\n", p.log.c_str());
-        return SaidaUso;
-    }
     std::vector<Acao> acoes;
-    if (!p.script.empty()) {
-        bool ok = false;
-        std::string texto = leArquivo(p.script, ok);
-        if (!ok) {
-            std::fprintf(stderr, "notera-host: não foi possível ler %s\n", p.script.c_str());
-            return SaidaUso;
-        }
-        RoteiroLido r = leRoteiro(texto);
-        if (!r.erro.empty()) {
-            s.log.escreve({{"event", "error"}, {"text", r.erro}});
-            std::fprintf(stderr, "notera-host: %s\n", r.erro.c_str());
-            return SaidaRoteiro;
-        }
-        acoes = std::move(r.acoes);
-    }
+    if (int rc = abreSessao(p, s.log, acoes); rc != 0) return rc;
     // Without a script the user answers the dialogs: no hooks.
     s.robo = std::make_unique<RoboWin32>(std::move(acoes), s.log, !p.script.empty());
     return 0;

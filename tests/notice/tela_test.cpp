@@ -8,6 +8,8 @@
 #include "notera/core/Transferencia.h"
 #include "notera/notice/AvisoAL.h"
 
+#include "tests/support/RespostasSimples.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -80,25 +82,6 @@ struct Dados {
     }
 };
 
-// Answers the notice's questions in order.
-class Respostas : public notera::Mensagens {
-public:
-    explicit Respostas(std::vector<int> r, std::vector<std::string>& vistas)
-        : respostas_(std::move(r)), vistas_(vistas) {}
-    int mostra(platform::Icone, const std::string& texto,
-               const std::vector<std::string>& botoes) override {
-        vistas_.push_back(texto);
-        if (proxima_ < respostas_.size()) return respostas_[proxima_++];
-        ADD_FAILURE() << "unexpected message box: " << texto;
-        return static_cast<int>(botoes.size()) - 1;
-    }
-
-private:
-    std::vector<int> respostas_;
-    std::size_t proxima_ = 0;
-    std::vector<std::string>& vistas_;
-};
-
 // The printing service drawing on the recording canvas, or failing as a printer does.
 class ImpressaoGravada : public report::Impressao {
 public:
@@ -120,7 +103,7 @@ struct Aviso {
     notera::DadosTransferencia t;
     explicit Aviso(std::vector<int> respostas, std::int64_t centavos = 150000, int destino = 1)
         : ex(notera::ServicosHost(nullptr, nullptr, nullptr),
-             std::make_unique<Respostas>(std::move(respostas), vistas)) {
+             std::make_unique<apoio::RespostasSimples>(std::move(respostas), vistas)) {
         ex.DirTabelas = dados.tabelas;
         ex.TabPadroes.QTbEmp.defineDiretorio(dados.tabelas);
         ex.TabPadroes.QTbEmp.abre();

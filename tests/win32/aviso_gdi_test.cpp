@@ -13,30 +13,13 @@
 #include "notera/report/win32/ImpressaoWin32.h"
 #include "notera/report/win32/Largo.h"
 
+#include "tests/support/RespostasSimples.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 namespace {
-
-// Answers the notice's questions in order and keeps their texts.
-class Respostas : public notera::Mensagens {
-public:
-    Respostas(std::vector<int> r, std::vector<std::string>& vistas)
-        : respostas_(std::move(r)), vistas_(vistas) {}
-    int mostra(platform::Icone, const std::string& texto,
-               const std::vector<std::string>& botoes) override {
-        vistas_.push_back(texto);
-        if (proxima_ < respostas_.size()) return respostas_[proxima_++];
-        ADD_FAILURE() << "unexpected message box: " << texto;
-        return static_cast<int>(botoes.size()) - 1;
-    }
-
-private:
-    std::vector<int> respostas_;
-    std::size_t proxima_ = 0;
-    std::vector<std::string>& vistas_;
-};
 
 std::string ambiente(const char* nome) {
     const char* v = std::getenv(nome);
@@ -71,9 +54,9 @@ TEST_P(Vias, NoArquivoPostScript) {
 
     std::vector<std::string> perguntas;
     constexpr int Sim = 0, Nao = 1;
-    notera::Execucao ex(
-        notera::ServicosHost(nullptr, nullptr, nullptr),
-        std::make_unique<Respostas>(std::vector<int>{Sim, c.duas ? Sim : Nao}, perguntas));
+    notera::Execucao ex(notera::ServicosHost(nullptr, nullptr, nullptr),
+                        std::make_unique<apoio::RespostasSimples>(
+                            std::vector<int>{Sim, c.duas ? Sim : Nao}, perguntas));
     ex.DirTabelas = tabelas;
     ex.TabPadroes.QTbEmp.defineDiretorio(tabelas);
     ex.TabPadroes.QTbEmp.abre();

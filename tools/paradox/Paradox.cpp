@@ -187,8 +187,9 @@ public:
     std::optional<std::string> daUtf8(std::string_view utf8) const {
         if (numero_ != 1252) return converte(para_, utf8);
         std::string r = base::utf8ParaCp1252(utf8);
-        // The encoder puts '?' for what the code page lacks: only a round trip tells.
-        if (base::cp1252ParaUtf8(r) != utf8) return std::nullopt;
+        // The encoder puts '?' for each letter the code page lacks.
+        if (std::count(r.begin(), r.end(), '?') != std::count(utf8.begin(), utf8.end(), '?'))
+            return std::nullopt;
         return r;
     }
 
